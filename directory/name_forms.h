@@ -1,0 +1,20 @@
+// Display forms of directory names (/y).
+#ifndef LORVEX_DIRECTORY_NAME_FORMS_H_
+#define LORVEX_DIRECTORY_NAME_FORMS_H_
+
+#include <cstdint>
+#include <string>
+
+struct DirectoryContext;
+
+/// The display text of a name in a form; dir may be null for forms that need no directory.
+std::string FormatName(const DirectoryContext* dir, uint32_t form, const std::string& name);
+/// Drops one- and two-letter attribute types from every comma-separated component.
+std::string RemoveTypes(const std::string& text);
+/// Reads one attribute of an object as text; false when the object or read failed.
+bool ReadNameAttribute(const std::string& path_prefix, const std::string& name, const char* attribute,
+                       std::string* text);
+/// The braced upper-case string form of 16 GUID bytes.
+std::string GuidToText(const std::string& bytes);
+
+#endif  // LORVEX_DIRECTORY_NAME_FORMS_H_

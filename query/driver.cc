@@ -1,0 +1,3 @@
+// Placeholder: replaced by the real implementation.
+#include "query/driver.h"
+int MainRun() { return 1; }

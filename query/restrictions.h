@@ -1,0 +1,32 @@
+// The restriction keywords and comparison operators.
+#ifndef LORVEX_QUERY_RESTRICTIONS_H_
+#define LORVEX_QUERY_RESTRICTIONS_H_
+
+#include <string>
+
+#include "query/codes.h"
+#include "query/run_context.h"
+
+/// Kinds of value a restriction takes.
+enum ValueKind { kValueYesNo, kValueDate, kValueInteger, kValueObject, kValueText, kValueLogonHours, kValueNone };
+
+/// One row of the restriction table.
+struct RestrictionInfo {
+  RestrictionCode code;
+  const char* keyword;
+  const char* display_name;
+  ValueKind kind;
+};
+
+/// The table row of a code, or null.
+const RestrictionInfo* FindRestriction(RestrictionCode code);
+/// The keyword of a code ("tr" for logon hours), or "".
+const char* RestrictionKeyword(RestrictionCode code);
+/// Whether a code takes a date value.
+bool IsDateRestriction(RestrictionCode code);
+/// Looks up a lower-cased keyword; sets run->restriction and the display name, or prints the error.
+bool LookupRestriction(RunContext* run, const std::string& keyword, std::string* display_name);
+/// Parses a lower-cased operator for a restriction into run->op, or leaves the error text.
+bool ParseOperator(RunContext* run, RestrictionCode code, const std::string& text, std::string* error);
+
+#endif  // LORVEX_QUERY_RESTRICTIONS_H_

@@ -1,0 +1,34 @@
+#!/usr/bin/env bash
+# Installs every Debian package the build, the tests and the demo domain need.
+set -euo pipefail
+export DEBIAN_FRONTEND=noninteractive
+SUDO=""
+[ "$(id -u)" -eq 0 ] || SUDO="sudo"
+
+packages=(
+  # build
+  build-essential cmake pkg-config git
+  libgtest-dev libgmock-dev googletest
+  # directory layer
+  libldap2-dev libsasl2-dev libkrb5-dev libsasl2-modules-gssapi-mit
+  # test domain
+  samba-ad-dc samba-dsdb-modules samba-vfs-modules winbind krb5-user
+  ldap-utils ldb-tools iproute2
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if [ "${#missing[@]}" -gt 0 ]; then
+  # A policy-rc.d keeps the freshly installed Samba daemons from starting on the host.
+  added_policy=0
+  if [ ! -e /usr/sbin/policy-rc.d ]; then
+    printf '#!/bin/sh\nexit 101\n' | $SUDO tee /usr/sbin/policy-rc.d >/dev/null
+    $SUDO chmod +x /usr/sbin/policy-rc.d
+    added_policy=1
+  fi
+  $SUDO apt-get update -qq
+  $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
+  [ "$added_policy" -eq 0 ] || $SUDO rm -f /usr/sbin/policy-rc.d
+fi

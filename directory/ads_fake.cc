@@ -1,20 +1,946 @@
-// Placeholder: replaced by the real implementation.
-#include "directory/ads.h"
-AdsResult AdsOpenObject(const std::string&, const AdsCredentials*, uint32_t, AdsObject**) { return kAdsServerDown; }
-void AdsRelease(AdsObject*) {}
-AdsResult AdsGetObjectAttributes(AdsObject*, const std::vector<std::string>&, std::vector<AdsAttribute>*) { return kAdsServerDown; }
-AdsResult AdsGetObjectInformation(AdsObject*, std::string*, std::string*) { return kAdsServerDown; }
-AdsResult AdsExecuteSearch(AdsObject*, int, int, const std::string&, const std::vector<std::string>&, AdsSearch**) { return kAdsServerDown; }
-AdsResult AdsGetNextRow(AdsSearch*, std::vector<AdsAttribute>*) { return kAdsNoMoreRows; }
-void AdsCloseSearch(AdsSearch*) {}
-AdsResult AdsGetClassProperties(const std::string&, const AdsCredentials*, std::vector<std::string>*, std::vector<std::string>*) { return kAdsServerDown; }
-AdsResult AdsNameTranslateInit(int, const std::string&, const AdsCredentials*, AdsNameTranslator**) { return kAdsServerDown; }
-AdsResult AdsNameTranslateSet(AdsNameTranslator*, int, const std::string&) { return kAdsServerDown; }
-AdsResult AdsNameTranslateGet(AdsNameTranslator*, int, std::string*) { return kAdsServerDown; }
-void AdsNameTranslateRelease(AdsNameTranslator*) {}
-AdsResult AdsLookupAccountSid(const std::string&, const std::string&, std::string*, std::string*, int*) { return kAdsServerDown; }
-AdsResult AdsGetDcName(const std::string&, std::string*, std::string*) { return kAdsServerDown; }
-std::string AdsHostToAddress(const std::string&) { return ""; }
-std::string AdsUserName() { return ""; }
-uint64_t AdsRoundTrips() { return 0; }
+// An in-memory directory behind the directory layer, for unit tests of logic.
+// It answers the operations of directory/ads.h the way a domain controller
+// reached through the real layer does, for the objects a test has added.
+#include "directory/ads_fake.h"
+
+#include <strings.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <map>
+#include <memory>
+#include <mutex>
+
+#include "directory/well_known_sids.h"
+
+namespace {
+
+struct FakeEntry {
+  std::string dn;
+  std::vector<std::string> classes;
+  std::vector<AdsAttribute> attributes;
+};
+
+struct FakeDc {
+  std::string domain, name, address;
+};
+
+struct FakeState {
+  std::vector<FakeEntry> objects;
+  std::string default_nc, schema_nc, server_name_dn;
+  std::string netbios, dns, user_name;
+  bool require_credentials = false;
+  std::string credential_user, credential_password;
+  std::map<std::string, std::vector<AdsAttribute>> server_attributes;  // "server\ndn", lower case
+  std::map<std::string, std::pair<std::vector<std::string>, std::vector<std::string>>> class_properties;
+  std::vector<FakeDc> dcs;
+  std::map<std::string, std::string> hosts;
+  std::map<std::string, AdsResult> fail_server, fail_bind, fail_read, fail_search;
+  std::map<int, AdsResult> fail_translate_init;
+  std::vector<std::string> calls;
+};
+
+FakeState& State() {
+  static FakeState state;
+  return state;
+}
+
+std::mutex& Lock() {
+  static std::mutex mutex;
+  return mutex;
+}
+
+std::string Lower(std::string text) {
+  for (char& c : text) c = static_cast<char>(tolower(static_cast<unsigned char>(c)));
+  return text;
+}
+
+bool SameText(const std::string& a, const std::string& b) { return strcasecmp(a.c_str(), b.c_str()) == 0; }
+
+FakeEntry* FindEntry(const std::string& dn) {
+  for (FakeEntry& entry : State().objects)
+    if (SameText(entry.dn, dn)) return &entry;
+  return nullptr;
+}
+
+// The parent of a DN: the text after its first comma that no backslash escapes.
+std::string ParentDn(const std::string& dn) {
+  for (size_t i = 0; i < dn.size(); ++i) {
+    if (dn[i] == '\\') {
+      ++i;
+      continue;
+    }
+    if (dn[i] == ',') return dn.substr(i + 1);
+  }
+  return "";
+}
+
+bool InScope(const std::string& dn, const std::string& base, int scope) {
+  if (scope == kAdsScopeBase) return SameText(dn, base);
+  if (scope == kAdsScopeOneLevel) return SameText(ParentDn(dn), base);
+  if (SameText(dn, base)) return true;
+  if (base.empty()) return true;
+  return dn.size() > base.size() + 1 && dn[dn.size() - base.size() - 1] == ',' &&
+         SameText(dn.substr(dn.size() - base.size()), base);
+}
+
+std::string GuidText(const std::string& bytes) {
+  if (bytes.size() != 16) return "";
+  const unsigned char* b = reinterpret_cast<const unsigned char*>(bytes.data());
+  char text[64];
+  snprintf(text, sizeof text, "{%08X-%04X-%04X-%02X%02X-%02X%02X%02X%02X%02X%02X}",
+           static_cast<unsigned>(b[0] | b[1] << 8 | b[2] << 16 | static_cast<unsigned>(b[3]) << 24),
+           static_cast<unsigned>(b[4] | b[5] << 8), static_cast<unsigned>(b[6] | b[7] << 8), b[8], b[9],
+           b[10], b[11], b[12], b[13], b[14], b[15]);
+  return text;
+}
+
+std::string SidText(const std::string& sid) {
+  const unsigned char* b = reinterpret_cast<const unsigned char*>(sid.data());
+  if (sid.size() < 8 || b[0] != 1 || sid.size() != 8u + 4u * b[1]) return "";
+  uint64_t authority = 0;
+  for (int i = 2; i < 8; ++i) authority = authority << 8 | b[i];
+  std::string text = "S-1-" + std::to_string(authority);
+  for (int i = 0; i < b[1]; ++i) {
+    const unsigned char* p = b + 8 + 4 * i;
+    uint32_t sub = p[0] | p[1] << 8 | p[2] << 16 | static_cast<uint32_t>(p[3]) << 24;
+    text += "-" + std::to_string(sub);
+  }
+  return text;
+}
+
+// Attributes the directory computes for every object of a class.
+std::string DefaultCategory(const FakeEntry& entry) {
+  for (const std::string& c : entry.classes)
+    if (SameText(c, "computer")) return "computer";
+  for (const std::string& c : entry.classes)
+    if (SameText(c, "user") || SameText(c, "person") || SameText(c, "inetOrgPerson")) return "person";
+  return entry.classes.empty() ? "" : entry.classes.back();
+}
+
+const AdsAttribute* StoredAttribute(const FakeEntry& entry, const std::string& name) {
+  for (const AdsAttribute& attribute : entry.attributes)
+    if (SameText(attribute.name, name)) return &attribute;
+  return nullptr;
+}
+
+// The attribute as a read returns it: stored, synthesised, or overridden for a server.
+bool ReadAttribute(const FakeEntry& entry, const std::string& server, const std::string& name,
+                   AdsAttribute* out) {
+  FakeState& state = State();
+  if (!server.empty()) {
+    auto it = state.server_attributes.find(Lower(server) + "\n" + Lower(entry.dn));
+    if (it != state.server_attributes.end())
+      for (const AdsAttribute& attribute : it->second)
+        if (SameText(attribute.name, name)) {
+          *out = attribute;
+          return true;
+        }
+  }
+  if (const AdsAttribute* stored = StoredAttribute(entry, name)) {
+    *out = *stored;
+    return true;
+  }
+  if (SameText(name, "distinguishedName")) {
+    *out = FakeDn("distinguishedName", entry.dn);
+    return true;
+  }
+  if (SameText(name, "objectClass")) {
+    *out = FakeStrings("objectClass", entry.classes);
+    return true;
+  }
+  // The naming attribute and "name" hold the value of the first component, unescaped.
+  size_t eq = entry.dn.find('=');
+  if (eq != std::string::npos) {
+    std::string type = entry.dn.substr(0, eq);
+    if (SameText(name, type) || SameText(name, "name")) {
+      std::string value;
+      for (size_t i = eq + 1; i < entry.dn.size() && entry.dn[i] != ','; ++i) {
+        if (entry.dn[i] == '\\' && i + 1 < entry.dn.size()) ++i;
+        value += entry.dn[i];
+      }
+      *out = FakeString(SameText(name, "name") ? "name" : type, value);
+      return true;
+    }
+  }
+  return false;
+}
+
+bool HasClass(const FakeEntry& entry, const std::string& name) {
+  for (const std::string& c : entry.classes)
+    if (SameText(c, name)) return true;
+  return SameText(name, "top");
+}
+
+int64_t DefaultAccountType(const FakeEntry& entry) {
+  if (HasClass(entry, "computer")) return 805306369;
+  if (HasClass(entry, "user")) return 805306368;
+  if (HasClass(entry, "group")) return 268435456;
+  return -1;
+}
+
+// Wildcard match of an LDAP substring assertion: '*' matches any run, letters without case.
+bool GlobMatch(const char* pattern, const char* text) {
+  if (*pattern == '\0') return *text == '\0';
+  if (*pattern == '*') {
+    for (const char* t = text;; ++t) {
+      if (GlobMatch(pattern + 1, t)) return true;
+      if (*t == '\0') return false;
+    }
+  }
+  if (*text == '\0') return false;
+  if (tolower(static_cast<unsigned char>(*pattern)) != tolower(static_cast<unsigned char>(*text)))
+    return false;
+  return GlobMatch(pattern + 1, text + 1);
+}
+
+std::string ValueText(const AdsAttribute& attribute, const AdsValue& value) {
+  switch (attribute.type) {
+    case kAdsTypeInteger:
+    case kAdsTypeLargeInteger:
+      return std::to_string(value.integer);
+    case kAdsTypeBoolean:
+      return value.integer ? "TRUE" : "FALSE";
+    case kAdsTypeOctetString:
+    case kAdsTypeSecurityDescriptor:
+      return value.bytes;
+    default:
+      return value.text;
+  }
+}
+
+// A parsed filter node.
+struct Filter {
+  char op =
+      '=';  // '&', '|', '!', '=' (equality or substring), 'p' presence, '>' '<', 'b' bit and, 'o' bit or
+  std::string attribute;
+  std::string value;
+  bool wildcard = false;
+  std::vector<Filter> children;
+};
+
+bool ParseFilter(const std::string& text, size_t* pos, Filter* filter);
+
+bool ParseFilterList(const std::string& text, size_t* pos, Filter* filter) {
+  while (*pos < text.size() && text[*pos] == '(') {
+    Filter child;
+    if (!ParseFilter(text, pos, &child)) return false;
+    filter->children.push_back(child);
+  }
+  return true;
+}
+
+// Unescapes \xx pairs of an assertion value, keeping '*' unescaped as wildcards.
+bool ParseValue(const std::string& raw, std::string* value, bool* wildcard) {
+  value->clear();
+  *wildcard = false;
+  for (size_t i = 0; i < raw.size(); ++i) {
+    if (raw[i] == '\\') {
+      if (i + 2 >= raw.size()) return false;
+      unsigned v = 0;
+      if (sscanf(raw.substr(i + 1, 2).c_str(), "%2x", &v) != 1) return false;
+      char c = static_cast<char>(v);
+      // An escaped star must not act as a wildcard; mark it with a NUL-free placeholder.
+      if (c == '*') c = '\x01';
+      *value += c;
+      i += 2;
+    } else {
+      if (raw[i] == '*') *wildcard = true;
+      *value += raw[i];
+    }
+  }
+  return true;
+}
+
+bool ParseFilter(const std::string& text, size_t* pos, Filter* filter) {
+  if (*pos >= text.size() || text[*pos] != '(') return false;
+  ++*pos;
+  if (*pos >= text.size()) return false;
+  char c = text[*pos];
+  if (c == '&' || c == '|') {
+    filter->op = c;
+    ++*pos;
+    if (!ParseFilterList(text, pos, filter)) return false;
+  } else if (c == '!') {
+    filter->op = '!';
+    ++*pos;
+    Filter child;
+    if (!ParseFilter(text, pos, &child)) return false;
+    filter->children.push_back(child);
+  } else {
+    size_t close = text.find(')', *pos);
+    if (close == std::string::npos) return false;
+    std::string item = text.substr(*pos, close - *pos);
+    *pos = close;
+    size_t eq = item.find('=');
+    if (eq == std::string::npos || eq == 0) return false;
+    std::string attribute = item.substr(0, eq);
+    std::string raw = item.substr(eq + 1);
+    if (attribute.back() == '>' || attribute.back() == '<') {
+      filter->op = attribute.back();
+      attribute.pop_back();
+    } else if (attribute.back() == ':') {
+      // Extensible match with the bitwise matching rules.
+      attribute.pop_back();
+      size_t colon = attribute.find(':');
+      if (colon == std::string::npos) return false;
+      std::string rule = attribute.substr(colon + 1);
+      attribute = attribute.substr(0, colon);
+      if (rule == "1.2.840.113556.1.4.803")
+        filter->op = 'b';
+      else if (rule == "1.2.840.113556.1.4.804")
+        filter->op = 'o';
+      else
+        return false;
+    }
+    filter->attribute = attribute;
+    if (filter->op == '=' && raw == "*") {
+      filter->op = 'p';
+    } else if (!ParseValue(raw, &filter->value, &filter->wildcard)) {
+      return false;
+    }
+  }
+  if (*pos >= text.size() || text[*pos] != ')') return false;
+  ++*pos;
+  return true;
+}
+
+bool ValueMatches(const Filter& filter, const std::string& candidate) {
+  std::string literal = filter.value;
+  std::string text = candidate;
+  for (char& c : literal)
+    if (c == '\x01') c = '*';
+  if (filter.wildcard) {
+    std::string pattern = filter.value;
+    // A literal star inside the text cannot be told apart here; tests do not rely on it.
+    for (char& c : pattern)
+      if (c == '\x01') c = '?';
+    return GlobMatch(pattern.c_str(), text.c_str());
+  }
+  return SameText(literal, text) || (literal.size() == text.size() && literal == text);
+}
+
+std::vector<std::string> CandidateValues(const FakeEntry& entry, const std::string& attribute) {
+  std::vector<std::string> values;
+  AdsAttribute read;
+  if (ReadAttribute(entry, "", attribute, &read)) {
+    for (const AdsValue& value : read.values) values.push_back(ValueText(read, value));
+    return values;
+  }
+  if (SameText(attribute, "objectCategory")) {
+    values.push_back(DefaultCategory(entry));
+  } else if (SameText(attribute, "sAMAccountType")) {
+    int64_t type = DefaultAccountType(entry);
+    if (type >= 0) values.push_back(std::to_string(type));
+  }
+  return values;
+}
+
+bool Evaluate(const Filter& filter, const FakeEntry& entry) {
+  switch (filter.op) {
+    case '&':
+      for (const Filter& child : filter.children)
+        if (!Evaluate(child, entry)) return false;
+      return true;
+    case '|':
+      for (const Filter& child : filter.children)
+        if (Evaluate(child, entry)) return true;
+      return false;
+    case '!':
+      return !Evaluate(filter.children[0], entry);
+    default:
+      break;
+  }
+  if (SameText(filter.attribute, "objectClass") && filter.op == '=')
+    return std::any_of(entry.classes.begin(), entry.classes.end(),
+                       [&](const std::string& c) { return ValueMatches(filter, c); }) ||
+           (filter.op == '=' && SameText(filter.value, "top"));
+  std::vector<std::string> values = CandidateValues(entry, filter.attribute);
+  if (filter.op == 'p') return !values.empty() || SameText(filter.attribute, "objectClass");
+  for (const std::string& value : values) {
+    if (filter.op == '=') {
+      std::string v = value;
+      if (SameText(filter.attribute, "objectCategory")) {
+        // A category may be given as the DN of its schema object.
+        Filter relative = filter;
+        size_t eq = filter.value.find('=');
+        size_t comma = filter.value.find(',');
+        if (eq != std::string::npos && comma != std::string::npos && eq < comma)
+          relative.value = filter.value.substr(eq + 1, comma - eq - 1);
+        if (ValueMatches(relative, v)) return true;
+        continue;
+      }
+      if (ValueMatches(filter, v)) return true;
+    } else {
+      long long have = atoll(value.c_str());
+      long long want = atoll(filter.value.c_str());
+      if ((filter.op == '>' && have >= want) || (filter.op == '<' && have <= want) ||
+          (filter.op == 'b' && (have & want) == want) || (filter.op == 'o' && (have & want) != 0))
+        return true;
+    }
+  }
+  return false;
+}
+
+struct ParsedPath {
+  std::string server;
+  std::string rest;  // DN with slashes unescaped, "rootDSE", or "schema/<class>"
+  bool ok = false;
+};
+
+ParsedPath ParsePath(const std::string& path) {
+  ParsedPath parsed;
+  if (path.size() < 7 || strncasecmp(path.c_str(), "LDAP://", 7) != 0) return parsed;
+  std::string rest = path.substr(7);
+  // A server part ends at the first slash that comes before any '=' and is not escaped.
+  for (size_t i = 0; i < rest.size(); ++i) {
+    if (rest[i] == '=') break;
+    if (rest[i] == '\\') {
+      ++i;
+      continue;
+    }
+    if (rest[i] == '/') {
+      std::string head = rest.substr(0, i);
+      if (!SameText(head, "schema")) {
+        parsed.server = head;
+        rest = rest.substr(i + 1);
+      }
+      break;
+    }
+  }
+  std::string unescaped;
+  for (size_t i = 0; i < rest.size(); ++i) {
+    if (rest[i] == '\\' && i + 1 < rest.size() && rest[i + 1] == '/') continue;
+    unescaped += rest[i];
+  }
+  parsed.rest = unescaped;
+  parsed.ok = true;
+  return parsed;
+}
+
+void Log(const std::string& line) { State().calls.push_back(line); }
+
+AdsResult ServerFailure(const std::string& server) {
+  auto it = State().fail_server.find(Lower(server));
+  return it == State().fail_server.end() ? kAdsOk : it->second;
+}
+
+bool CredentialsAccepted(const AdsCredentials* credentials) {
+  FakeState& state = State();
+  if (!state.require_credentials) return true;
+  if (!credentials || !credentials->set) return false;
+  return credentials->user == state.credential_user && credentials->password == state.credential_password;
+}
+
+std::string Join(const std::vector<std::string>& names) {
+  std::string joined;
+  for (const std::string& name : names) joined += (joined.empty() ? "" : ",") + name;
+  return joined;
+}
+
+// Reads a "member;range=low-high" request from a stored multi-valued attribute.
+bool ReadRange(const FakeEntry& entry, const std::string& server, const std::string& request,
+               AdsAttribute* out) {
+  size_t semicolon = request.find(';');
+  std::string base = request.substr(0, semicolon);
+  std::string range = request.substr(semicolon + 1);
+  if (range.size() < 6 || strncasecmp(range.c_str(), "range=", 6) != 0) return false;
+  range = range.substr(6);
+  size_t dash = range.find('-');
+  if (dash == std::string::npos) return false;
+  size_t low = strtoul(range.substr(0, dash).c_str(), nullptr, 10);
+  std::string high_text = range.substr(dash + 1);
+  AdsAttribute all;
+  if (!ReadAttribute(entry, server, base, &all)) return false;
+  if (low >= all.values.size()) return false;
+  size_t high = high_text == "*" ? all.values.size() - 1 : strtoul(high_text.c_str(), nullptr, 10);
+  if (high >= all.values.size() - 1) high = all.values.size() - 1;
+  bool last = high == all.values.size() - 1;
+  *out = all;
+  out->values.assign(all.values.begin() + low, all.values.begin() + high + 1);
+  out->name = base + ";range=" + std::to_string(low) + "-" + (last ? std::string("*") : std::to_string(high));
+  return true;
+}
+
+}  // namespace
+
+struct AdsObject {
+  std::string server;
+  std::string dn;
+  bool root_dse = false;
+};
+
+struct AdsSearch {
+  std::vector<std::vector<AdsAttribute>> rows;
+  size_t next = 0;
+};
+
+struct AdsNameTranslator {
+  std::string dn;
+};
+
+void FakeReset() {
+  std::lock_guard<std::mutex> lock(Lock());
+  State() = FakeState();
+}
+
+void FakeSetRootDse(const std::string& default_naming_context, const std::string& schema_naming_context,
+                    const std::string& server_name) {
+  std::lock_guard<std::mutex> lock(Lock());
+  State().default_nc = default_naming_context;
+  State().schema_nc = schema_naming_context;
+  State().server_name_dn = server_name;
+}
+
+void FakeSetDomainNames(const std::string& netbios, const std::string& dns) {
+  std::lock_guard<std::mutex> lock(Lock());
+  State().netbios = netbios;
+  State().dns = dns;
+}
+
+void FakeSetUserName(const std::string& name) {
+  std::lock_guard<std::mutex> lock(Lock());
+  State().user_name = name;
+}
+
+void FakeRequireCredentials(const std::string& user, const std::string& password) {
+  std::lock_guard<std::mutex> lock(Lock());
+  State().require_credentials = true;
+  State().credential_user = user;
+  State().credential_password = password;
+}
+
+void FakeAddObject(const std::string& dn, const std::vector<std::string>& classes,
+                   std::vector<AdsAttribute> attributes) {
+  std::lock_guard<std::mutex> lock(Lock());
+  State().objects.push_back(FakeEntry{dn, classes, std::move(attributes)});
+}
+
+void FakeSetAttribute(const std::string& dn, const AdsAttribute& attribute) {
+  std::lock_guard<std::mutex> lock(Lock());
+  FakeEntry* entry = FindEntry(dn);
+  if (!entry) return;
+  for (AdsAttribute& existing : entry->attributes)
+    if (SameText(existing.name, attribute.name)) {
+      existing = attribute;
+      return;
+    }
+  entry->attributes.push_back(attribute);
+}
+
+void FakeRemoveObject(const std::string& dn) {
+  std::lock_guard<std::mutex> lock(Lock());
+  auto& objects = State().objects;
+  objects.erase(
+      std::remove_if(objects.begin(), objects.end(), [&](const FakeEntry& e) { return SameText(e.dn, dn); }),
+      objects.end());
+}
+
+void FakeSetServerAttribute(const std::string& server, const std::string& dn, const AdsAttribute& attribute) {
+  std::lock_guard<std::mutex> lock(Lock());
+  auto& attributes = State().server_attributes[Lower(server) + "\n" + Lower(dn)];
+  for (AdsAttribute& existing : attributes)
+    if (SameText(existing.name, attribute.name)) {
+      existing = attribute;
+      return;
+    }
+  attributes.push_back(attribute);
+}
+
+void FakeSetClassProperties(const std::string& class_name, const std::vector<std::string>& mandatory,
+                            const std::vector<std::string>& optional) {
+  std::lock_guard<std::mutex> lock(Lock());
+  State().class_properties[Lower(class_name)] = {mandatory, optional};
+}
+
+void FakeAddDomainController(const std::string& domain, const std::string& name, const std::string& address) {
+  std::lock_guard<std::mutex> lock(Lock());
+  State().dcs.push_back(FakeDc{domain, name, address});
+}
+
+void FakeAddHost(const std::string& host, const std::string& address) {
+  std::lock_guard<std::mutex> lock(Lock());
+  State().hosts[Lower(host)] = address;
+}
+
+void FakeFailServer(const std::string& server, AdsResult code) {
+  std::lock_guard<std::mutex> lock(Lock());
+  State().fail_server[Lower(server)] = code;
+}
+
+void FakeFailBind(const std::string& dn, AdsResult code) {
+  std::lock_guard<std::mutex> lock(Lock());
+  State().fail_bind[Lower(dn)] = code;
+}
+
+void FakeFailRead(const std::string& dn, AdsResult code) {
+  std::lock_guard<std::mutex> lock(Lock());
+  State().fail_read[Lower(dn)] = code;
+}
+
+void FakeFailSearch(const std::string& dn, AdsResult code) {
+  std::lock_guard<std::mutex> lock(Lock());
+  State().fail_search[Lower(dn)] = code;
+}
+
+void FakeFailTranslateInit(int init_type, AdsResult code) {
+  std::lock_guard<std::mutex> lock(Lock());
+  State().fail_translate_init[init_type] = code;
+}
+
+const std::vector<std::string>& FakeCalls() { return State().calls; }
+
+void FakeClearCalls() {
+  std::lock_guard<std::mutex> lock(Lock());
+  State().calls.clear();
+}
+
+AdsAttribute FakeString(const std::string& name, const std::string& value) {
+  return FakeStrings(name, {value});
+}
+
+AdsAttribute FakeStrings(const std::string& name, const std::vector<std::string>& values) {
+  AdsAttribute attribute;
+  attribute.name = name;
+  attribute.type = kAdsTypeCaseIgnoreString;
+  for (const std::string& text : values) {
+    AdsValue value;
+    value.text = text;
+    attribute.values.push_back(value);
+  }
+  return attribute;
+}
+
+AdsAttribute FakeDn(const std::string& name, const std::string& value) { return FakeDns(name, {value}); }
+
+AdsAttribute FakeDns(const std::string& name, const std::vector<std::string>& values) {
+  AdsAttribute attribute = FakeStrings(name, values);
+  attribute.type = kAdsTypeDn;
+  return attribute;
+}
+
+AdsAttribute FakeInteger(const std::string& name, int64_t value) {
+  AdsAttribute attribute;
+  attribute.name = name;
+  attribute.type = kAdsTypeInteger;
+  AdsValue v;
+  v.integer = value;
+  attribute.values.push_back(v);
+  return attribute;
+}
+
+AdsAttribute FakeLargeInteger(const std::string& name, int64_t value) {
+  AdsAttribute attribute = FakeInteger(name, value);
+  attribute.type = kAdsTypeLargeInteger;
+  return attribute;
+}
+
+AdsAttribute FakeBoolean(const std::string& name, bool value) {
+  AdsAttribute attribute = FakeInteger(name, value ? 1 : 0);
+  attribute.type = kAdsTypeBoolean;
+  return attribute;
+}
+
+AdsAttribute FakeOctets(const std::string& name, const std::string& bytes) {
+  AdsAttribute attribute;
+  attribute.name = name;
+  attribute.type = kAdsTypeOctetString;
+  AdsValue v;
+  v.bytes = bytes;
+  attribute.values.push_back(v);
+  return attribute;
+}
+
+AdsAttribute FakeUtcTime(const std::string& name, int year, int month, int day, int hour, int minute,
+                         int second) {
+  AdsAttribute attribute;
+  attribute.name = name;
+  attribute.type = kAdsTypeUtcTime;
+  AdsValue v;
+  v.time =
+      AdsUtcTime{static_cast<uint16_t>(year), static_cast<uint16_t>(month),  static_cast<uint16_t>(day),
+                 static_cast<uint16_t>(hour), static_cast<uint16_t>(minute), static_cast<uint16_t>(second)};
+  attribute.values.push_back(v);
+  return attribute;
+}
+
+AdsAttribute FakeSecurityDescriptor(const std::string& bytes) {
+  AdsAttribute attribute = FakeOctets("nTSecurityDescriptor", bytes);
+  attribute.type = kAdsTypeSecurityDescriptor;
+  return attribute;
+}
+
+AdsResult AdsOpenObject(const std::string& path, const AdsCredentials* credentials, uint32_t flags,
+                        AdsObject** object) {
+  std::lock_guard<std::mutex> lock(Lock());
+  *object = nullptr;
+  Log("open " + path);
+  ParsedPath parsed = ParsePath(path);
+  if (!parsed.ok) return kAdsBadPath;
+  if (AdsResult failure = ServerFailure(parsed.server)) return failure;
+  auto holder = std::make_unique<AdsObject>();
+  holder->server = parsed.server;
+  if (SameText(parsed.rest, "rootDSE")) {
+    holder->root_dse = true;
+    *object = holder.release();
+    return kAdsOk;
+  }
+  if (!CredentialsAccepted(credentials)) return kAdsLogonFailure;
+  auto failed = State().fail_bind.find(Lower(parsed.rest));
+  if (failed != State().fail_bind.end()) return failed->second;
+  if (!(flags & kAdsFastBind) && !FindEntry(parsed.rest)) return kAdsNoSuchObject;
+  holder->dn = parsed.rest;
+  *object = holder.release();
+  return kAdsOk;
+}
+
+void AdsRelease(AdsObject* object) { delete object; }
+
+AdsResult AdsGetObjectAttributes(AdsObject* object, const std::vector<std::string>& names,
+                                 std::vector<AdsAttribute>* attributes) {
+  std::lock_guard<std::mutex> lock(Lock());
+  FakeState& state = State();
+  attributes->clear();
+  Log("read " + (object->root_dse ? std::string("rootDSE") : object->dn) + " " + Join(names));
+  if (object->root_dse) {
+    for (const std::string& name : names) {
+      if (SameText(name, "defaultNamingContext") && !state.default_nc.empty())
+        attributes->push_back(FakeDn("defaultNamingContext", state.default_nc));
+      else if (SameText(name, "schemaNamingContext") && !state.schema_nc.empty())
+        attributes->push_back(FakeDn("schemaNamingContext", state.schema_nc));
+      else if (SameText(name, "serverName") && !state.server_name_dn.empty())
+        attributes->push_back(FakeDn("serverName", state.server_name_dn));
+      else if (SameText(name, "configurationNamingContext") && !state.default_nc.empty())
+        attributes->push_back(FakeDn("configurationNamingContext", "CN=Configuration," + state.default_nc));
+    }
+    return kAdsOk;
+  }
+  auto failed = state.fail_read.find(Lower(object->dn));
+  if (failed != state.fail_read.end()) return failed->second;
+  const FakeEntry* entry = FindEntry(object->dn);
+  if (!entry) return kAdsNoSuchObject;
+  for (const std::string& name : names) {
+    AdsAttribute attribute;
+    bool found = name.find(';') != std::string::npos
+                     ? ReadRange(*entry, object->server, name, &attribute)
+                     : ReadAttribute(*entry, object->server, name, &attribute);
+    if (found && !attribute.values.empty()) attributes->push_back(attribute);
+  }
+  return kAdsOk;
+}
+
+AdsResult AdsGetObjectInformation(AdsObject* object, std::string* path_name, std::string* class_name) {
+  std::lock_guard<std::mutex> lock(Lock());
+  Log("info " + object->dn);
+  const FakeEntry* entry = object->root_dse ? nullptr : FindEntry(object->dn);
+  if (!entry) return kAdsNoSuchObject;
+  std::string escaped;
+  for (char c : entry->dn) {
+    if (c == '/') escaped += '\\';
+    escaped += c;
+  }
+  std::string server = object->server;
+  if (server.empty()) {
+    // The controller that answered: the value of the first component of its server object's name.
+    const std::string& name = State().server_name_dn;
+    size_t eq = name.find('='), comma = name.find(',');
+    server = eq == std::string::npos
+                 ? "dc"
+                 : name.substr(eq + 1, comma == std::string::npos ? std::string::npos : comma - eq - 1);
+  }
+  *path_name = "LDAP://" + server + "/" + escaped;
+  *class_name = entry->classes.empty() ? "top" : entry->classes.back();
+  return kAdsOk;
+}
+
+AdsResult AdsExecuteSearch(AdsObject* base, int scope, int page_size, const std::string& filter,
+                           const std::vector<std::string>& attributes, AdsSearch** search) {
+  std::lock_guard<std::mutex> lock(Lock());
+  *search = nullptr;
+  Log("search " + base->dn + " " + std::to_string(scope) + " " + std::to_string(page_size) + " " + filter);
+  auto failed = State().fail_search.find(Lower(base->dn));
+  if (failed != State().fail_search.end()) return failed->second;
+  Filter parsed;
+  size_t pos = 0;
+  if (!ParseFilter(filter, &pos, &parsed) || pos != filter.size()) return static_cast<int32_t>(0x80005014);
+  auto result = std::make_unique<AdsSearch>();
+  for (const FakeEntry& entry : State().objects) {
+    if (!InScope(entry.dn, base->dn, scope) || !Evaluate(parsed, entry)) continue;
+    std::vector<AdsAttribute> row;
+    for (const std::string& name : attributes) {
+      AdsAttribute attribute;
+      if (ReadAttribute(entry, base->server, name, &attribute) && !attribute.values.empty())
+        row.push_back(attribute);
+    }
+    result->rows.push_back(row);
+  }
+  *search = result.release();
+  return kAdsOk;
+}
+
+AdsResult AdsGetNextRow(AdsSearch* search, std::vector<AdsAttribute>* row) {
+  if (!search || search->next >= search->rows.size()) return kAdsNoMoreRows;
+  *row = search->rows[search->next++];
+  return kAdsOk;
+}
+
+void AdsCloseSearch(AdsSearch* search) { delete search; }
+
+AdsResult AdsGetClassProperties(const std::string& path, const AdsCredentials*,
+                                std::vector<std::string>* mandatory, std::vector<std::string>* optional) {
+  std::lock_guard<std::mutex> lock(Lock());
+  Log("class " + path);
+  ParsedPath parsed = ParsePath(path);
+  if (!parsed.ok || parsed.rest.size() < 7 || strncasecmp(parsed.rest.c_str(), "schema/", 7) != 0)
+    return kAdsBadPath;
+  auto it = State().class_properties.find(Lower(parsed.rest.substr(7)));
+  if (it == State().class_properties.end()) return kAdsNoSuchObject;
+  *mandatory = it->second.first;
+  *optional = it->second.second;
+  return kAdsOk;
+}
+
+AdsResult AdsNameTranslateInit(int init_type, const std::string& init_name, const AdsCredentials*,
+                               AdsNameTranslator** translator) {
+  std::lock_guard<std::mutex> lock(Lock());
+  *translator = nullptr;
+  Log("translate-init " + std::to_string(init_type) + " " + init_name);
+  auto failed = State().fail_translate_init.find(init_type);
+  if (failed != State().fail_translate_init.end()) return failed->second;
+  *translator = new AdsNameTranslator;
+  return kAdsOk;
+}
+
+namespace {
+
+const FakeEntry* FindByAttribute(const char* attribute, const std::string& value) {
+  for (const FakeEntry& entry : State().objects) {
+    const AdsAttribute* stored = StoredAttribute(entry, attribute);
+    if (stored && !stored->values.empty() && SameText(stored->values[0].text, value)) return &entry;
+  }
+  return nullptr;
+}
+
+const FakeEntry* TranslateOne(int name_type, const std::string& name) {
+  FakeState& state = State();
+  switch (name_type) {
+    case kAdsName1779:
+      return FindEntry(name);
+    case kAdsNameUpn:
+      return FindByAttribute("userPrincipalName", name);
+    case kAdsNameNt4: {
+      size_t slash = name.find('\\');
+      if (slash == std::string::npos) return nullptr;
+      std::string domain = name.substr(0, slash);
+      if (!SameText(domain, state.netbios) && !SameText(domain, state.dns)) return nullptr;
+      return FindByAttribute("sAMAccountName", name.substr(slash + 1));
+    }
+    case kAdsNameGuid:
+      for (const FakeEntry& entry : state.objects) {
+        const AdsAttribute* guid = StoredAttribute(entry, "objectGUID");
+        if (guid && !guid->values.empty() && SameText(GuidText(guid->values[0].bytes), name)) return &entry;
+      }
+      return nullptr;
+    default:
+      return nullptr;
+  }
+}
+
+}  // namespace
+
+AdsResult AdsNameTranslateSet(AdsNameTranslator* translator, int name_type, const std::string& name) {
+  std::lock_guard<std::mutex> lock(Lock());
+  Log("translate " + std::to_string(name_type) + " " + name);
+  const FakeEntry* entry = nullptr;
+  if (name_type == kAdsNameUnknown) {
+    for (int type : {kAdsName1779, kAdsNameUpn, kAdsNameNt4, kAdsNameGuid})
+      if ((entry = TranslateOne(type, name)) != nullptr) break;
+  } else {
+    entry = TranslateOne(name_type, name);
+  }
+  if (!entry) return kAdsNameNotFound;
+  translator->dn = entry->dn;
+  return kAdsOk;
+}
+
+AdsResult AdsNameTranslateGet(AdsNameTranslator* translator, int name_type, std::string* name) {
+  std::lock_guard<std::mutex> lock(Lock());
+  const FakeEntry* entry = FindEntry(translator->dn);
+  if (!entry) return kAdsNameNotFound;
+  if (name_type == kAdsName1779) {
+    *name = entry->dn;
+    return kAdsOk;
+  }
+  if (name_type == kAdsNameNt4) {
+    const AdsAttribute* sam = StoredAttribute(*entry, "sAMAccountName");
+    if (!sam || sam->values.empty()) return kAdsNameNotFound;
+    *name = State().netbios + "\\" + sam->values[0].text;
+    return kAdsOk;
+  }
+  if (name_type == kAdsNameGuid) {
+    const AdsAttribute* guid = StoredAttribute(*entry, "objectGUID");
+    if (!guid || guid->values.empty()) return kAdsNameNotFound;
+    *name = GuidText(guid->values[0].bytes);
+    return kAdsOk;
+  }
+  if (name_type == kAdsNameUpn) {
+    const AdsAttribute* upn = StoredAttribute(*entry, "userPrincipalName");
+    if (!upn || upn->values.empty()) return kAdsNameNotFound;
+    *name = upn->values[0].text;
+    return kAdsOk;
+  }
+  return kAdsNameNotFound;
+}
+
+void AdsNameTranslateRelease(AdsNameTranslator* translator) { delete translator; }
+
+AdsResult AdsLookupAccountSid(const std::string&, const std::string& sid, std::string* domain,
+                              std::string* name, int* use) {
+  std::lock_guard<std::mutex> lock(Lock());
+  std::string text = SidText(sid);
+  Log("sid " + text);
+  if (text.empty()) return static_cast<int32_t>(0x80070057);
+  if (LookupWellKnownSid(text, domain, name, use)) return kAdsOk;
+  for (const FakeEntry& entry : State().objects) {
+    const AdsAttribute* object_sid = StoredAttribute(entry, "objectSid");
+    if (!object_sid || object_sid->values.empty() || object_sid->values[0].bytes != sid) continue;
+    *domain = State().netbios;
+    if (HasClass(entry, "domainDNS")) {
+      *name = State().netbios;
+      *use = kSidTypeDomain;
+      return kAdsOk;
+    }
+    const AdsAttribute* sam = StoredAttribute(entry, "sAMAccountName");
+    *name = sam && !sam->values.empty() ? sam->values[0].text : "";
+    *use = HasClass(entry, "group") ? kSidTypeGroup : kSidTypeUser;
+    return kAdsOk;
+  }
+  return static_cast<int32_t>(0x80070534);  // no mapping between account names and security IDs
+}
+
+AdsResult AdsGetDcName(const std::string& domain, std::string* dc_name, std::string* dc_address) {
+  std::lock_guard<std::mutex> lock(Lock());
+  Log("dc " + domain);
+  for (const FakeDc& dc : State().dcs)
+    if (SameText(dc.domain, domain)) {
+      *dc_name = dc.name;
+      *dc_address = dc.address;
+      return kAdsOk;
+    }
+  return static_cast<int32_t>(0x8007054B);  // the domain does not exist or could not be contacted
+}
+
+std::string AdsHostToAddress(const std::string& host) {
+  std::lock_guard<std::mutex> lock(Lock());
+  auto it = State().hosts.find(Lower(host));
+  return it == State().hosts.end() ? "" : it->second;
+}
+
+std::string AdsUserName() {
+  std::lock_guard<std::mutex> lock(Lock());
+  return State().user_name;
+}
+
+uint64_t AdsRoundTrips() { return State().calls.size(); }
+
 void AdsShutdown() {}

@@ -1,3 +1,266 @@
-// Placeholder: replaced by the real implementation.
+// The main driver: prepares a run, reads and checks the positional arguments,
+// starts the worker and ends the run with its totals and exit value.
 #include "query/driver.h"
-int MainRun() { return 1; }
+
+#include <cctype>
+#include <cstdio>
+#include <cstring>
+#include <new>
+#include <string>
+#include <vector>
+
+#include "directory/directory_context.h"
+#include "directory/retrieval.h"
+#include "directory/servers.h"
+#include "directory/entity.h"
+#include "query/filter.h"
+#include "query/program_options.h"
+#include "query/restrictions.h"
+#include "query/run_context.h"
+#include "query/usage.h"
+#include "query/values.h"
+#include "query/worker.h"
+#include "report/heading.h"
+#include "util/channels.h"
+#include "util/cmdline.h"
+#include "util/error_text.h"
+#include "util/output.h"
+
+namespace {
+
+constexpr int kMaxPositional = 5;
+constexpr size_t kMaxEntityLength = 299;
+
+// Initialise's results besides success.
+constexpr int kInitFailed = 1;
+constexpr int kInitUsageShown = -1;
+
+std::string Lower(const std::string& text) {
+  std::string result = text;
+  for (char& c : result) c = static_cast<char>(tolower(static_cast<unsigned char>(c)));
+  return result;
+}
+
+// Values that mean "none", "unlimited" or "locked" and so compare only for (in)equality.
+bool IsSpecialValueWord(const std::string& value) {
+  static const char* const kWords[] = {"n", "none", "u", "unlimited", "l", "locked"};
+  for (const char* word : kWords) {
+    if (value == word) return true;
+  }
+  return false;
+}
+
+bool IsEqualityOperator(OperatorCode op) { return op == kOpEq || op == kOpNe; }
+
+// Prepares the utility layer, the run's records and the directory context.
+int Initialise(const RunSettings& settings, std::string* option_text, std::vector<std::string>* args) {
+  args->clear();
+  std::string program_name = ProgramName();
+  if (!SplitCommandLine(program_name.c_str(), option_text, args, kMaxPositional)) return kInitFailed;
+  if ((!args->empty() && (*args)[0] == "?") || option_text->find(" -?") != std::string::npos ||
+      option_text->find(" /?") != std::string::npos) {
+    ShowUsage();
+    return kInitUsageShown;
+  }
+
+  RunContext* run = new (std::nothrow) RunContext();
+  OutputContext* out = new (std::nothrow) OutputContext();
+  DirectoryContext* dir = new (std::nothrow) DirectoryContext();
+  if (run == nullptr || out == nullptr || dir == nullptr) {
+    delete run;
+    delete out;
+    delete dir;
+    ShowMessageBox("Insufficient memory", "Lorvex", kMessageBoxError);
+    return kInitFailed;
+  }
+  g_run = run;
+  run->output = out;
+  run->directory = dir;
+
+  snprintf(out->program_name, sizeof out->program_name, "%s", program_name.c_str());
+  run->options.name_form = kFormCanonical;
+  run->fixed_now = settings.fixed_now;
+  run->local_offset = settings.fixed_offset ? settings.local_offset : ReadLocalTimeOffset();
+  out->normal_flags = kChannelCon;
+  out->error_flags = kChannelCon;
+  out->control_flags = PlatformControlFlags();
+
+  std::string error;
+  const AdsResult opened = OpenDirectoryContext(dir, out, &error);
+  if (opened < 0) {
+    ReportDirectoryError(out, opened, error.c_str());
+    return kInitFailed;
+  }
+  return 0;
+}
+
+// Frees everything a run holds; the run's records may not exist.
+void CleanUp(RunContext* run, std::vector<std::string>* args) {
+  args->clear();
+  if (run == nullptr) return;
+  OutputContext* out = run->output;
+  if (out != nullptr) {
+    // PAGEBREAK
+    CloseChannelFiles(out);
+  }
+  if (run->input_file != nullptr) fclose(run->input_file);
+  FreeResultList(run);
+  if (run->server_list != nullptr) {
+    FreeServerList(run->server_list);
+    delete run->server_list;
+  }
+  if (run->directory != nullptr) {
+    CloseDirectoryContext(run->directory);
+    delete run->directory;
+  }
+  delete out;
+  if (g_run == run) g_run = nullptr;
+  delete run;
+}
+
+// Ends the run at a rule of the command line: the message after the program
+// name as an error line, then exit value 1.
+int Stop(RunContext* run, std::vector<std::string>* args, const std::string& text) {
+  PrintFormatted(run->output, -1, 1, "%s: %s", run->output->program_name, text.c_str());
+  CleanUp(run, args);
+  return 1;
+}
+
+int Abandon(RunContext* run, std::vector<std::string>* args) {
+  CleanUp(run, args);
+  return 1;
+}
+
+}  // namespace
+
+int MainRun() { return MainRun(RunSettings()); }
+
+int MainRun(const RunSettings& settings) {
+  std::vector<std::string> args;
+  std::string option_text;
+  g_run = nullptr;
+  const int initialised = Initialise(settings, &option_text, &args);
+  if (initialised == kInitUsageShown) {
+    CleanUp(g_run, &args);
+    return 0;
+  }
+  if (initialised != 0) {
+    CleanUp(g_run, &args);
+    return 1;
+  }
+  RunContext* run = g_run;
+  OutputContext* out = run->output;
+  const int argc = static_cast<int>(args.size());
+
+  run->restriction = kAll;
+  run->op = kOpNone;
+  run->filter_number = 0;
+  run->filter_range = 0;
+  if (ProcessProgramOptions(run, option_text, argc) != 0) return Abandon(run, &args);
+
+  g_cancel.store(0);
+  run->examined = 0;
+  run->selected = 0;
+  run->result_head = nullptr;
+  run->result_tail = nullptr;
+  out->error_count = 0;
+  out->message[0] = '\0';
+  PrintMessage(out, 0, 0);
+
+  // The entity: a file of objects, an object on the command line, or the running account.
+  std::string input_file_name;
+  if (argc > 0) {
+    std::string entity = args[0].substr(0, kMaxEntityLength);
+    if (entity[0] == '@' && entity.find('/') == std::string::npos) {
+      run->options.file_mode = true;
+      entity.erase(0, 1);
+    }
+    if (run->options.file_mode) {
+      input_file_name = entity;
+      run->entity = entity;
+      run->input_file = fopen(entity.c_str(), "r");
+      if (run->input_file == nullptr) {
+        PrintFormatted(out, -1, 1, "%s: Cannot open file %s", out->program_name, entity.c_str());
+        return Abandon(run, &args);
+      }
+    } else {
+      SplitServerPrefix(entity, &run->server_prefix, &run->entity);
+      if (!ResolveEntity(run)) return Abandon(run, &args);
+    }
+  } else {
+    run->entity = run->directory->account_dn;
+  }
+
+  // The restriction.
+  std::string display_name = RestrictionDisplayName(kAll);
+  if (argc > 1) {
+    args[1] = Lower(args[1]);
+    if (!LookupRestriction(run, args[1], &display_name)) return Abandon(run, &args);
+  }
+  const RestrictionCode restriction = run->restriction;
+  const std::string keyword = RestrictionKeyword(restriction);
+
+  const uint32_t sort_mode = run->options.sort_mode;
+  if (sort_mode != 0 && (sort_mode & ~static_cast<uint32_t>(kSortReverse)) != kSortName &&
+      !CanSortByValue(restriction)) {
+    return Stop(run, &args, "Cannot sort by value for all restrictions or logon hours");
+  }
+
+  // The operator.
+  if (argc > 2) {
+    if (restriction == kAll) return Stop(run, &args, "Cannot follow 'all' with an operator");
+    args[2] = Lower(args[2]);
+    std::string error;
+    if (!ParseOperator(run, restriction, args[2], &error)) return Stop(run, &args, error);
+    if (IsEqualOnlyRestriction(restriction) && !IsEqualityOperator(run->op)) {
+      return Stop(run, &args,
+                  "Restrictions 'ad', 'ae', 'al, 'pcl', 'pe', 'pne', 'pr', 'pre', 'pur' 'puc' can only be "
+                  "used with operators 'eq' and 'ne'");
+    }
+  }
+
+  // The value; a date and a time may come as two words.
+  int used = argc < 3 ? argc : 3;
+  if (argc > 3) {
+    args[3] = Lower(args[3]);
+    std::string value = args[3];
+    used = 4;
+    if (IsDateRestriction(restriction) && argc > 4) {
+      args[4] = Lower(args[4]);
+      value += " " + args[4];
+      used = 5;
+    }
+    if (IsSpecialValueWord(value) && !IsEqualityOperator(run->op)) {
+      return Stop(run, &args,
+                  "Values 'none', 'n', 'unlimited', 'u', 'locked' and 'l' can only be used with operators "
+                  "'=', 'eq' and 'ne'");
+    }
+    std::string error;
+    if (!ParseValue(run, value, keyword.c_str(), &error, restriction)) {
+      if (!error.empty()) return Stop(run, &args, error);
+      return Abandon(run, &args);
+    }
+  } else if (argc == 3) {
+    PrintFormatted(out, -1, 1, "%s: Operator '%s' must be followed by a value", out->program_name, args[2].c_str());
+    return Abandon(run, &args);
+  }
+  if (argc > used) return Stop(run, &args, "Too many parameters or missing '/' or '-'");
+
+  ReadDomainPolicy(run);
+  if (!run->options.file_mode && !PrepareServerList(run, run->server_prefix)) return Abandon(run, &args);
+
+  if (!run->options.no_headings && (run->options.file_mode || !run->entity.empty())) {
+    WriteHeading(run, run->entity, display_name, argc > 2 ? args[2] : std::string(),
+                 argc > 3 ? args[3] : std::string(), input_file_name);
+  }
+
+  const int result = RunWorkerAndWait(run, run->entity);
+  if (result == kWorkNoMemory || result == kWorkCancelled) {
+    FreeResultList(run);
+    return Abandon(run, &args);
+  }
+  if (!run->options.no_headings) WriteTotals(run);
+  const int exit_value = ExitValue(run);
+  CleanUp(run, &args);
+  return exit_value;
+}

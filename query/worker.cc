@@ -1,0 +1,120 @@
+// The directory work of a run, done on the worker thread: one entity, or every
+// object of an input file, then the records kept for sorting.
+#include "query/worker.h"
+
+#include <cctype>
+#include <cstdio>
+#include <cstring>
+
+#include "directory/entity.h"
+#include "directory/groups.h"
+#include "directory/retrieval.h"
+#include "directory/servers.h"
+#include "query/filter.h"
+
+namespace {
+
+// Longest input file line that is read, without its line end.
+constexpr int kMaxLineLength = 299;
+
+bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+
+bool EqualsIgnoringCase(const std::string& a, const char* b) {
+  if (a.size() != strlen(b)) return false;
+  for (size_t i = 0; i < a.size(); ++i) {
+    if (tolower(static_cast<unsigned char>(a[i])) != tolower(static_cast<unsigned char>(b[i]))) return false;
+  }
+  return true;
+}
+
+// Reads one line of at most kMaxLineLength characters without its line end.
+// The rest of a longer line is dropped: a name cannot be that long, and its
+// tail read as a line of its own would name some other object.
+bool ReadLine(FILE* file, std::string* line) {
+  char buffer[kMaxLineLength + 2];
+  if (fgets(buffer, sizeof buffer, file) == nullptr) return false;
+  size_t length = strlen(buffer);
+  if (length > 0 && buffer[length - 1] == '\n') {
+    buffer[--length] = '\0';
+  } else if (length > kMaxLineLength) {
+    int c;
+    while ((c = fgetc(file)) != EOF && c != '\n') {
+    }
+    buffer[kMaxLineLength] = '\0';
+    length = kMaxLineLength;
+  }
+  // A file written on Windows ends its lines with a carriage return as well.
+  if (length > 0 && buffer[length - 1] == '\r') buffer[--length] = '\0';
+  line->assign(buffer, length);
+  return true;
+}
+
+}  // namespace
+
+void SplitServerPrefix(const std::string& entity, std::string* server, std::string* object) {
+  server->clear();
+  for (size_t i = 0; i < entity.size(); ++i) {
+    const char c = entity[i];
+    if (c == '\\' || c == '=') break;
+    if (c == '/') {
+      *server = entity.substr(0, i);
+      *object = entity.substr(i + 1);
+      return;
+    }
+  }
+  *object = entity;
+}
+
+std::string InputLineName(const std::string& line) {
+  size_t end = line.size();
+  while (end > 0 && IsBlank(line[end - 1])) --end;
+  size_t start = 0;
+  while (start < end && IsBlank(line[start])) ++start;
+  if (start == end) return std::string();
+  if (line[start] == '"') {
+    const size_t close = line.find('"', start + 1);
+    if (close == std::string::npos || close > end) return line.substr(start + 1, end - start - 1);
+    return line.substr(start + 1, close - start - 1);
+  }
+  size_t stop = start;
+  while (stop < end && !IsBlank(line[stop])) ++stop;
+  return line.substr(start, stop - start);
+}
+
+int ProcessOneEntity(RunContext* run, const std::string& name) {
+  run->resolved_server.clear();
+  if (!run->server_prefix.empty() && !ResolveServerPrefix(run)) return kWorkDone;
+  if (run->search_flag || run->options.subtree) return SearchEntities(run);
+  if (EqualsIgnoringCase(run->options.object_class, "group")) return ExpandGroup(run, name);
+  return RetrieveRestrictions(run, name);
+}
+
+int ProcessInputFile(RunContext* run) {
+  const std::string object_class = run->options.object_class;
+  int code = kWorkDone;
+  std::string line;
+  while (ReadLine(run->input_file, &line)) {
+    const std::string name = InputLineName(line);
+    if (name.empty() || name[0] == ';') continue;
+    run->options.object_class = object_class;
+    SplitServerPrefix(name, &run->server_prefix, &run->entity);
+    if (!ResolveEntity(run)) continue;
+    if ((!run->server_prefix.empty() || run->server_list == nullptr) &&
+        !PrepareServerList(run, run->server_prefix)) {
+      continue;
+    }
+    code = ProcessOneEntity(run, run->entity);
+    if (code == kWorkNoMemory || code == kWorkCancelled) break;
+  }
+  fclose(run->input_file);
+  run->input_file = nullptr;
+  return code;
+}
+
+int WorkerBody(RunContext* run, const std::string& name) {
+  const int code = run->options.file_mode ? ProcessInputFile(run) : ProcessOneEntity(run, name);
+  if (code == kWorkNoMemory) return kWorkNoMemory;
+  // Also after a stop by the user: what was gathered before it is still shown.
+  if (run->options.sort_mode != 0 && run->result_head != nullptr && !SortAndPrint(run)) FreeResultList(run);
+  return kWorkDone;
+}

@@ -2,20 +2,18 @@
 // starts the worker and ends the run with its totals and exit value.
 #include "query/driver.h"
 
-#include <cctype>
 #include <cstdio>
-#include <cstring>
 #include <new>
 #include <string>
 #include <vector>
 
 #include "directory/directory_context.h"
+#include "directory/entity.h"
 #include "directory/retrieval.h"
 #include "directory/servers.h"
-#include "directory/entity.h"
+#include "query/arguments.h"
 #include "query/filter.h"
 #include "query/program_options.h"
-#include "query/restrictions.h"
 #include "query/run_context.h"
 #include "query/usage.h"
 #include "query/values.h"
@@ -34,23 +32,6 @@ constexpr size_t kMaxEntityLength = 299;
 // Initialise's results besides success.
 constexpr int kInitFailed = 1;
 constexpr int kInitUsageShown = -1;
-
-std::string Lower(const std::string& text) {
-  std::string result = text;
-  for (char& c : result) c = static_cast<char>(tolower(static_cast<unsigned char>(c)));
-  return result;
-}
-
-// Values that mean "none", "unlimited" or "locked" and so compare only for (in)equality.
-bool IsSpecialValueWord(const std::string& value) {
-  static const char* const kWords[] = {"n", "none", "u", "unlimited", "l", "locked"};
-  for (const char* word : kWords) {
-    if (value == word) return true;
-  }
-  return false;
-}
-
-bool IsEqualityOperator(OperatorCode op) { return op == kOpEq || op == kOpNe; }
 
 // Prepares the utility layer, the run's records and the directory context.
 int Initialise(const RunSettings& settings, std::string* option_text, std::vector<std::string>* args) {
@@ -118,14 +99,6 @@ void CleanUp(RunContext* run, std::vector<std::string>* args) {
   delete run;
 }
 
-// Ends the run at a rule of the command line: the message after the program
-// name as an error line, then exit value 1.
-int Stop(RunContext* run, std::vector<std::string>* args, const std::string& text) {
-  PrintFormatted(run->output, -1, 1, "%s: %s", run->output->program_name, text.c_str());
-  CleanUp(run, args);
-  return 1;
-}
-
 int Abandon(RunContext* run, std::vector<std::string>* args) {
   CleanUp(run, args);
   return 1;
@@ -191,67 +164,14 @@ int MainRun(const RunSettings& settings) {
     run->entity = run->directory->account_dn;
   }
 
-  // The restriction.
-  std::string display_name = RestrictionDisplayName(kAll);
-  if (argc > 1) {
-    args[1] = Lower(args[1]);
-    if (!LookupRestriction(run, args[1], &display_name)) return Abandon(run, &args);
-  }
-  const RestrictionCode restriction = run->restriction;
-  const std::string keyword = RestrictionKeyword(restriction);
-
-  const uint32_t sort_mode = run->options.sort_mode;
-  if (sort_mode != 0 && (sort_mode & ~static_cast<uint32_t>(kSortReverse)) != kSortName &&
-      !CanSortByValue(restriction)) {
-    return Stop(run, &args, "Cannot sort by value for all restrictions or logon hours");
-  }
-
-  // The operator.
-  if (argc > 2) {
-    if (restriction == kAll) return Stop(run, &args, "Cannot follow 'all' with an operator");
-    args[2] = Lower(args[2]);
-    std::string error;
-    if (!ParseOperator(run, restriction, args[2], &error)) return Stop(run, &args, error);
-    if (IsEqualOnlyRestriction(restriction) && !IsEqualityOperator(run->op)) {
-      return Stop(run, &args,
-                  "Restrictions 'ad', 'ae', 'al, 'pcl', 'pe', 'pne', 'pr', 'pre', 'pur' 'puc' can only be "
-                  "used with operators 'eq' and 'ne'");
-    }
-  }
-
-  // The value; a date and a time may come as two words.
-  int used = argc < 3 ? argc : 3;
-  if (argc > 3) {
-    args[3] = Lower(args[3]);
-    std::string value = args[3];
-    used = 4;
-    if (IsDateRestriction(restriction) && argc > 4) {
-      args[4] = Lower(args[4]);
-      value += " " + args[4];
-      used = 5;
-    }
-    if (IsSpecialValueWord(value) && !IsEqualityOperator(run->op)) {
-      return Stop(run, &args,
-                  "Values 'none', 'n', 'unlimited', 'u', 'locked' and 'l' can only be used with operators "
-                  "'=', 'eq' and 'ne'");
-    }
-    std::string error;
-    if (!ParseValue(run, value, keyword.c_str(), &error, restriction)) {
-      if (!error.empty()) return Stop(run, &args, error);
-      return Abandon(run, &args);
-    }
-  } else if (argc == 3) {
-    PrintFormatted(out, -1, 1, "%s: Operator '%s' must be followed by a value", out->program_name, args[2].c_str());
-    return Abandon(run, &args);
-  }
-  if (argc > used) return Stop(run, &args, "Too many parameters or missing '/' or '-'");
+  CommandWords words;
+  if (!ReadCommandWords(run, &args, &words)) return Abandon(run, &args);
 
   ReadDomainPolicy(run);
   if (!run->options.file_mode && !PrepareServerList(run, run->server_prefix)) return Abandon(run, &args);
 
   if (!run->options.no_headings && (run->options.file_mode || !run->entity.empty())) {
-    WriteHeading(run, run->entity, display_name, argc > 2 ? args[2] : std::string(),
-                 argc > 3 ? args[3] : std::string(), input_file_name);
+    WriteHeading(run, run->entity, words.display_name, words.op_text, words.value_text, input_file_name);
   }
 
   const int result = RunWorkerAndWait(run, run->entity);

@@ -1,0 +1,94 @@
+// The restriction, operator and value words of a command and the rules that
+// decide which may stand together.
+#include "query/arguments.h"
+
+#include <cctype>
+
+#include "query/restrictions.h"
+#include "query/values.h"
+#include "util/output.h"
+
+namespace {
+
+void LowerInPlace(std::string* text) {
+  for (char& c : *text) c = static_cast<char>(tolower(static_cast<unsigned char>(c)));
+}
+
+// Values that stand for none, unlimited or locked; they compare only for (in)equality.
+bool IsSpecialValueWord(const std::string& value) {
+  static const char* const kWords[] = {"n", "none", "u", "unlimited", "l", "locked"};
+  for (const char* word : kWords) {
+    if (value == word) return true;
+  }
+  return false;
+}
+
+bool IsEqualityOperator(OperatorCode op) { return op == kOpEq || op == kOpNe; }
+
+// Prints a refusal of the command: the text after the program name, as an error.
+bool Refuse(RunContext* run, const std::string& text) {
+  PrintFormatted(run->output, -1, 1, "%s: %s", run->output->program_name, text.c_str());
+  return false;
+}
+
+}  // namespace
+
+bool ReadCommandWords(RunContext* run, std::vector<std::string>* args, CommandWords* words) {
+  const size_t count = args->size();
+  words->display_name = RestrictionDisplayName(kAll);
+  words->op_text.clear();
+  words->value_text.clear();
+
+  if (count > 1) {
+    LowerInPlace(&(*args)[1]);
+    if (!LookupRestriction(run, (*args)[1], &words->display_name)) return false;
+  }
+  const RestrictionCode restriction = run->restriction;
+
+  const uint32_t sort_mode = run->options.sort_mode;
+  if (sort_mode != 0 && (sort_mode & ~static_cast<uint32_t>(kSortReverse)) != kSortName &&
+      !CanSortByValue(restriction)) {
+    return Refuse(run, "Cannot sort by value for all restrictions or logon hours");
+  }
+
+  if (count > 2) {
+    if (restriction == kAll) return Refuse(run, "Cannot follow 'all' with an operator");
+    LowerInPlace(&(*args)[2]);
+    words->op_text = (*args)[2];
+    std::string error;
+    if (!ParseOperator(run, restriction, words->op_text, &error)) return Refuse(run, error);
+    if (IsEqualOnlyRestriction(restriction) && !IsEqualityOperator(run->op)) {
+      return Refuse(run,
+                    "Restrictions 'ad', 'ae', 'al, 'pcl', 'pe', 'pne', 'pr', 'pre', 'pur' 'puc' can only be used "
+                    "with operators 'eq' and 'ne'");
+    }
+  }
+
+  // A date and a time may be given as two words.
+  size_t used = count < 3 ? count : 3;
+  if (count > 3) {
+    LowerInPlace(&(*args)[3]);
+    words->value_text = (*args)[3];
+    std::string value = (*args)[3];
+    used = 4;
+    if (IsDateRestriction(restriction) && count > 4) {
+      LowerInPlace(&(*args)[4]);
+      value += " " + (*args)[4];
+      used = 5;
+    }
+    if (IsSpecialValueWord(value) && !IsEqualityOperator(run->op)) {
+      return Refuse(run,
+                    "Values 'none', 'n', 'unlimited', 'u', 'locked' and 'l' can only be used with operators '=', "
+                    "'eq' and 'ne'");
+    }
+    std::string error;
+    if (!ParseValue(run, value, RestrictionKeyword(restriction), &error, restriction)) {
+      // Without a text the value's own check has printed its message.
+      return error.empty() ? false : Refuse(run, error);
+    }
+  } else if (count == 3) {
+    return Refuse(run, "Operator '" + words->op_text + "' must be followed by a value");
+  }
+  if (count > used) return Refuse(run, "Too many parameters or missing '/' or '-'");
+  return true;
+}

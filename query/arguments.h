@@ -1,0 +1,22 @@
+// The restriction, operator and value words of a command and the rules that
+// decide which may stand together.
+#ifndef LORVEX_QUERY_ARGUMENTS_H_
+#define LORVEX_QUERY_ARGUMENTS_H_
+
+#include <string>
+#include <vector>
+
+#include "query/run_context.h"
+
+/// The command words after the entity, as the headings show them.
+struct CommandWords {
+  std::string display_name;  ///< of the restriction
+  std::string op_text;       ///< the operator, lower-cased; empty without one
+  std::string value_text;    ///< the first value word, lower-cased; empty without one
+};
+
+/// Reads the restriction, operator and value from the positional arguments after the entity
+/// (lower-casing them in place) into the run; false after printing why the command is refused.
+bool ReadCommandWords(RunContext* run, std::vector<std::string>* args, CommandWords* words);
+
+#endif  // LORVEX_QUERY_ARGUMENTS_H_

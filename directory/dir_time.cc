@@ -21,23 +21,6 @@ void ReportBefore1970(OutputContext* out) {
                  out->program_name);
 }
 
-}  // namespace
-
-// Proleptic Gregorian calendar, counted from 1 March so that the leap day closes each year.
-void DateOfDays(int64_t days, int* year, int* month, int* day) {
-  days += 719468;  // shift the epoch to 1 March of year 0
-  int64_t era = (days >= 0 ? days : days - 146096) / 146097;
-  int64_t day_of_era = days - era * 146097;
-  int64_t year_of_era = (day_of_era - day_of_era / 1460 + day_of_era / 36524 - day_of_era / 146096) / 365;
-  int64_t day_of_year = day_of_era - (365 * year_of_era + year_of_era / 4 - year_of_era / 100);
-  int64_t shifted_month = (5 * day_of_year + 2) / 153;  // 0 = March
-  *day = static_cast<int>(day_of_year - (153 * shifted_month + 2) / 5 + 1);
-  *month = static_cast<int>(shifted_month < 10 ? shifted_month + 3 : shifted_month - 9);
-  *year = static_cast<int>(year_of_era + era * 400 + (*month <= 2 ? 1 : 0));
-}
-
-namespace {
-
 // TimeParts of a calendar time whose year fits the one-byte year field. Years before 1900 become
 // the first day of 1900 so that they are refused as "before 1970"; years after 2155 cannot be held.
 bool PartsOfCalendar(int year, int month, int day, int hour, int minute, int second, TimeParts* parts) {
@@ -53,6 +36,19 @@ bool PartsOfCalendar(int year, int month, int day, int hour, int minute, int sec
 }
 
 }  // namespace
+
+// Proleptic Gregorian calendar, counted from 1 March so that the leap day closes each year.
+void DateOfDays(int64_t days, int* year, int* month, int* day) {
+  days += 719468;  // shift the epoch to 1 March of year 0
+  int64_t era = (days >= 0 ? days : days - 146096) / 146097;
+  int64_t day_of_era = days - era * 146097;
+  int64_t year_of_era = (day_of_era - day_of_era / 1460 + day_of_era / 36524 - day_of_era / 146096) / 365;
+  int64_t day_of_year = day_of_era - (365 * year_of_era + year_of_era / 4 - year_of_era / 100);
+  int64_t shifted_month = (5 * day_of_year + 2) / 153;  // 0 = March
+  *day = static_cast<int>(day_of_year - (153 * shifted_month + 2) / 5 + 1);
+  *month = static_cast<int>(shifted_month < 10 ? shifted_month + 3 : shifted_month - 9);
+  *year = static_cast<int>(year_of_era + era * 400 + (*month <= 2 ? 1 : 0));
+}
 
 bool IsLeapYear(int year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
 

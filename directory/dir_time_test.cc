@@ -68,6 +68,12 @@ TEST(DirTime, FileTimeBefore1970IsRefusedWithErrorLine) {
   EXPECT_STREQ(captured.out.message, kBefore1970);
 }
 
+TEST(DirTime, TimesBeyondTheOneByteYearReadAsNone) {
+  // 1 January 2156 00:00:00 UTC cannot be held in a TimeParts.
+  EXPECT_EQ(FileTimeToSeconds(nullptr, (5869584000ULL + 11644473600ULL) * 10000000ULL, 0), 0u);
+  EXPECT_EQ(UtcTimeToSeconds(2156, 1, 1, 0, 0, 0), 0u);
+}
+
 TEST(DirTime, FileTimeWithoutOutputContextIsSilent) {
   EXPECT_EQ(FileTimeToSeconds(nullptr, 116444700000000000ULL, 0), 0u);
 }

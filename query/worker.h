@@ -17,7 +17,11 @@ int ProcessOneEntity(RunContext* run, const std::string& name);
 int ProcessInputFile(RunContext* run);
 /// The worker thread's body: the entity or the input file, then the records kept for sorting.
 int WorkerBody(RunContext* run, const std::string& name);
-/// Runs the worker on its own thread and waits for it; 151 when the user stopped the run.
+/// The body a worker thread runs.
+using WorkerFunction = int (*)(RunContext* run, const std::string& name);
+/// Runs a body on a worker thread and waits for it; 151 when the user stopped the run.
+int RunOnWorkerThread(WorkerFunction body, RunContext* run, const std::string& name);
+/// Runs WorkerBody on a worker thread and waits for it; 151 when the user stopped the run.
 int RunWorkerAndWait(RunContext* run, const std::string& name);
 /// Control flags the output state starts with on this platform.
 uint32_t PlatformControlFlags();

@@ -9,6 +9,7 @@
 namespace {
 
 struct WorkerStart {
+  WorkerFunction body;
   RunContext* run;
   const std::string* name;
   int result;
@@ -16,7 +17,7 @@ struct WorkerStart {
 
 void* WorkerThread(void* argument) {
   WorkerStart* start = static_cast<WorkerStart*>(argument);
-  start->result = WorkerBody(start->run, *start->name);
+  start->result = start->body(start->run, *start->name);
   return nullptr;
 }
 
@@ -34,7 +35,9 @@ void OnInterrupt(int) {
 
 uint32_t PlatformControlFlags() { return 0; }
 
-int RunWorkerAndWait(RunContext* run, const std::string& name) {
+int RunWorkerAndWait(RunContext* run, const std::string& name) { return RunOnWorkerThread(WorkerBody, run, name); }
+
+int RunOnWorkerThread(WorkerFunction body, RunContext* run, const std::string& name) {
   struct sigaction interrupt = {};
   struct sigaction previous = {};
   interrupt.sa_handler = OnInterrupt;
@@ -42,7 +45,7 @@ int RunWorkerAndWait(RunContext* run, const std::string& name) {
   interrupt.sa_flags = SA_RESTART;
   sigaction(SIGINT, &interrupt, &previous);
 
-  WorkerStart start = {run, &name, kWorkDone};
+  WorkerStart start = {body, run, &name, kWorkDone};
   pthread_t thread;
   int result;
   if (pthread_create(&thread, nullptr, WorkerThread, &start) != 0) {

@@ -105,4 +105,60 @@ TEST_F(CommandWordsTest, SortByNameIsAllowedForAllAndLogonHours) {
   }
 }
 
+struct AcceptedCase {
+  std::vector<std::string> args;
+  RestrictionCode restriction;
+  OperatorCode op;
+  const char* op_text;
+  const char* value_text;
+  uint32_t number;
+  uint32_t range;
+};
+
+// 1 January 2011 00:00 in local seconds since 1970.
+constexpr uint32_t kJan2011 = 1293840000u;
+
+const AcceptedCase kAccepted[] = {
+    {{"ann", "ped", "gt", "no"}, kPed, kOpGt, "gt", "no", 0, 0},
+    {{"ann", "pcr", "lt", "yes"}, kPcr, kOpLt, "lt", "yes", 1, 0},
+    {{"ann", "PE", "NE", "Yes"}, kPe, kOpNe, "ne", "yes", 1, 0},
+    {{"ann", "lld", "lt", "01:jan:2011", "12:00"}, kLld, kOpLt, "lt", "01:jan:2011", kJan2011 + 12 * 3600, 60},
+    {{"ann", "lld", "eq", "1:Jan:2011"}, kLld, kOpEq, "eq", "1:jan:2011", kJan2011, 86400},
+    {{"ann", "ped", "eq", "none"}, kPed, kOpEq, "eq", "none", 0, 0},
+    {{"ann", "blc", "=", "locked"}, kBlc, kOpEq, "=", "locked", 4294967295u, 0},
+    {{"ann", "blc", ">=", "1,000"}, kBlc, kOpGe, ">=", "1,000", 1000, 0},
+};
+
+TEST_F(CommandWordsTest, AcceptedCommands) {
+  for (const AcceptedCase& c : kAccepted) {
+    run = RunContext();
+    run.output = &out;
+    ASSERT_TRUE(Read(c.args)) << c.args[1] << ": " << Message();
+    EXPECT_EQ(run.restriction, c.restriction) << c.args[1];
+    EXPECT_EQ(run.op, c.op) << c.args[1];
+    EXPECT_EQ(words.op_text, c.op_text) << c.args[1];
+    EXPECT_EQ(words.value_text, c.value_text) << c.args[1];
+    EXPECT_EQ(run.filter_number, c.number) << c.args[1];
+    EXPECT_EQ(run.filter_range, c.range) << c.args[1];
+  }
+}
+
+const RefusalCase kLaterRefusals[] = {
+    {{"ann", "pcr", "gt", "0"}, 0, "LORVEX: Illegal value '0' - must be 'yes', 'no', 'true' or 'false'"},
+    {{"ann", "ped", "eq", "nope"}, 0, "LORVEX: Invalid value 'nope' found for restriction 'ped'"},
+    {{"ann", "blc", "eq", "1.5"}, 0, "LORVEX: Invalid character '.' found in decimal value '1.5'"},
+    {{"ann", "lh", "eq", "x"}, 0, "LORVEX: Invalid value 'x' found for restriction 'tr'"},
+    {{"ann", "blc", "gt", "5", "6"}, 0, "LORVEX: Too many parameters or missing '/' or '-'"},
+    {{"ann", "pe", "eq", "yes", "no"}, 0, "LORVEX: Too many parameters or missing '/' or '-'"},
+};
+
+TEST_F(CommandWordsTest, ValueErrorsAndLeftOverWords) {
+  for (const RefusalCase& c : kLaterRefusals) {
+    run = RunContext();
+    run.output = &out;
+    EXPECT_FALSE(Read(c.args)) << c.message;
+    EXPECT_EQ(Message(), c.message);
+  }
+}
+
 }  // namespace

@@ -125,6 +125,12 @@ bool ParseInteger(RunContext* run, const std::string& text, const char* keyword,
   if (bad != std::string::npos) {
     return Fail(error, "Invalid character '%c' found in decimal value '%s'", text[bad], text.c_str());
   }
+  // The intruder lockout period and reset period are typed in minutes, as the usage text says,
+  // while records hold every duration in seconds.
+  if (code == kIlp || code == kIlr) {
+    uint64_t seconds = static_cast<uint64_t>(number) * 60;
+    number = seconds > 0xFFFFFFFFu ? 0xFFFFFFFFu : static_cast<uint32_t>(seconds);
+  }
   run->filter_number = number;
   return true;
 }

@@ -93,7 +93,9 @@ TEST_F(ParseValueTest, IntegersWithCommasAndTheirWords) {
       {kPmx, "pmx", "42", nullptr, 42, 0},
       {kPmn, "pmn", "nada", "Invalid value 'nada' found for restriction 'pmn'", 0, 0},
       {kPhl, "phl", "-1", "Invalid character '-' found in decimal value '-1'", 0, 0},
-      {kIlp, "ilp", "30", nullptr, 30, 0},
+      {kIlp, "ilp", "30", nullptr, 1800, 0},  // minutes, compared with durations in seconds
+      {kIlr, "ilr", "1,440", nullptr, 86400, 0},
+      {kIlr, "ilr", "99999999", nullptr, 4294967295u, 0},  // minutes beyond the seconds range saturate
       {kPml, "pml", "4294967296", nullptr, 0, 0},  // no overflow check: the count wraps
   };
   for (const ValueCase& c : cases) Check(c);

@@ -4,8 +4,12 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "query/run_context.h"
+
+struct DirectoryContext;
+struct OutputContext;
 
 /// One domain controller of the list.
 struct ServerEntry {
@@ -20,7 +24,14 @@ struct ServerList {
   ServerEntry* head = nullptr;
 };
 
+/// The wanted and excluded texts of a server specification, upper-cased, in the order given.
+struct ServerSpecification {
+  std::vector<std::string> wanted;
+  std::vector<std::string> excluded;
+};
+
 /// Builds the server list for a server specification when the run needs one; false after an error.
+/// Allocates run->server_list when there is none; the owner frees it with FreeServerList and delete.
 bool PrepareServerList(RunContext* run, const std::string& specification);
 /// Resolves the run's server prefix for the next object; false to skip the object.
 bool ResolveServerPrefix(RunContext* run);
@@ -32,5 +43,24 @@ int ReadLatestWhenChanged(RunContext* run, const std::string& dn, const std::str
                           uint32_t* latest, std::string* server);
 /// Frees every entry of a list and empties it.
 void FreeServerList(ServerList* list);
+
+/// Fills the list with the controllers a specification selects; 0 on success, 1 after an error.
+int BuildServerList(OutputContext* out, const std::string& specification, ServerList* list,
+                    const DirectoryContext* dir);
+/// Reads "a,!b,c*" into wanted and excluded texts; false when nothing is left of it.
+bool ParseServerSpecification(const std::string& text, ServerSpecification* specification);
+/// Reads a server file, one name (or "!name") a line; false when it cannot be opened.
+bool ReadServerFile(const std::string& file_name, ServerSpecification* specification);
+/// Searches the domain's controllers and adds those the specification selects; 1 when the search
+/// found at least one controller, else 0 (reported).
+int FindDomainControllers(OutputContext* out, const DirectoryContext* dir, ServerList* list,
+                          const ServerSpecification& specification);
+/// Appends a controller when it is wanted, not excluded and not listed yet; 1 when it cannot be stored.
+int AddServer(ServerList* list, const ServerSpecification& specification, const std::string& name,
+              const std::string& host, const std::string& address);
+/// Finds the domain controller named name; 1 with its DNS host name when it is one, else 0.
+int LocateDomainController(RunContext* run, const std::string& name, std::string* resolved);
+/// The first IPv4 address of a host as "%u.%u.%u.%u", empty when it cannot be resolved.
+std::string HostToAddress(const std::string& host);
 
 #endif  // LORVEX_DIRECTORY_SERVERS_H_

@@ -1,0 +1,46 @@
+// Recognising the forms of an entity name.
+#include "directory/entity_forms.h"
+
+#include <cctype>
+
+#include "directory/ldap_filter.h"
+#include "directory/name_forms.h"
+#include "query/codes.h"
+
+bool IsGuidForm(const std::string& name) {
+  return !name.empty() && name.front() == '{' && name.back() == '}';
+}
+
+bool IsTypedName(const std::string& name) {
+  return StartsWithIgnoreCase(name, "cn=") || StartsWithIgnoreCase(name, "ou=") ||
+         StartsWithIgnoreCase(name, "dc=");
+}
+
+void UpperCaseLeadingType(std::string* name) {
+  if (!IsTypedName(*name)) return;
+  (*name)[0] = static_cast<char>(toupper(static_cast<unsigned char>((*name)[0])));
+  (*name)[1] = static_cast<char>(toupper(static_cast<unsigned char>((*name)[1])));
+}
+
+std::string::size_type NextUnescapedComma(const std::string& name, std::string::size_type from) {
+  for (std::string::size_type i = from; i < name.size(); ++i) {
+    if (name[i] == ',' && i > 0 && name[i - 1] != '\\') return i;
+  }
+  return std::string::npos;
+}
+
+size_t ContainerStart(const std::string& name) {
+  const size_t comma = NextUnescapedComma(name, 0);
+  return comma == std::string::npos ? std::string::npos : comma + 1;
+}
+
+std::string ContainerPart(const std::string& name) {
+  const size_t start = ContainerStart(name);
+  return start == std::string::npos ? std::string() : name.substr(start);
+}
+
+std::string RelativeValue(const std::string& name) {
+  return FormatName(nullptr, kFormRelative | kFormNoTypes, name);
+}
+
+bool IsPlainName(const std::string& name) { return name == RelativeValue(name); }

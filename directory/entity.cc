@@ -225,6 +225,8 @@ bool ResolveEntity(RunContext* run) {
   DirectoryContext* dir = run->directory;
   OutputContext* out = run->output;
   std::string& name = run->entity;
+  // /x asks for the subtree search from the start; resolution may also set it, for good.
+  if (run->options.subtree) run->subtree_flag = true;
 
   if (name == ".") {
     name = dir->account_dn;

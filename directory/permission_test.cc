@@ -2,87 +2,12 @@
 
 #include <gtest/gtest.h>
 
-#include "directory/sid.h"
+#include "directory/ads_fake.h"
+#include "directory/test_descriptors.h"
 
 namespace {
 
-// The User-Change-Password right {AB721A53-1E2F-11D0-9819-00AA0040529B} in its packed layout.
-const std::string kChangePassword("\x53\x1A\x72\xAB\x2F\x1E\xD0\x11\x98\x19\x00\xAA\x00\x40\x52\x9B", 16);
-// Another right: User-Force-Change-Password {00299570-246D-11D0-A768-00AA006E0529}.
-const std::string kResetPassword("\x70\x95\x29\x00\x6D\x24\xD0\x11\xA7\x68\x00\xAA\x00\x6E\x05\x29", 16);
-const std::string kUserClass(16, '\x42');
-
-void Put16(std::string* bytes, size_t value) {
-  bytes->push_back(static_cast<char>(value & 0xFF));
-  bytes->push_back(static_cast<char>((value >> 8) & 0xFF));
-}
-
-void Put32(std::string* bytes, uint32_t value) {
-  Put16(bytes, value & 0xFFFF);
-  Put16(bytes, value >> 16);
-}
-
-std::string Sid(const char* text) {
-  std::string sid;
-  EXPECT_TRUE(TextToSid(text, &sid));
-  return sid;
-}
-
-// An object entry: type, object flags, the GUIDs those flags announce, and the trustee.
-std::string ObjectAce(int type, uint32_t object_flags, const std::string& object_type, const char* trustee,
-                      const std::string& inherited_type = kUserClass) {
-  std::string body;
-  Put32(&body, 0x100);  // control access
-  Put32(&body, object_flags);
-  if (object_flags & 1) body += object_type;
-  if (object_flags & 2) body += inherited_type;
-  body += Sid(trustee);
-  std::string ace;
-  ace.push_back(static_cast<char>(type));
-  ace.push_back(0);
-  Put16(&ace, body.size() + 4);
-  return ace + body;
-}
-
-std::string DenyChange(const char* trustee) { return ObjectAce(6, 1, kChangePassword, trustee); }
-
-// A plain entry (allowed or denied) with a mask and a trustee.
-std::string PlainAce(int type, const char* trustee) {
-  std::string body;
-  Put32(&body, 0x100);
-  body += Sid(trustee);
-  std::string ace;
-  ace.push_back(static_cast<char>(type));
-  ace.push_back(0);
-  Put16(&ace, body.size() + 4);
-  return ace + body;
-}
-
-std::string Acl(const std::vector<std::string>& aces) {
-  std::string body;
-  for (const std::string& ace : aces) body += ace;
-  std::string acl;
-  acl.push_back(4);
-  acl.push_back(0);
-  Put16(&acl, body.size() + 8);
-  Put16(&acl, aces.size());
-  Put16(&acl, 0);
-  return acl + body;
-}
-
-// A self-relative descriptor with an owner SID, then the DACL.
-std::string Descriptor(const std::string& acl, uint16_t control = 0x8004) {
-  std::string owner = Sid("S-1-5-32-544");
-  std::string sd;
-  sd.push_back(1);
-  sd.push_back(0);
-  Put16(&sd, control);
-  Put32(&sd, 20);
-  Put32(&sd, 0);
-  Put32(&sd, 0);
-  Put32(&sd, acl.empty() ? 0 : static_cast<uint32_t>(20 + owner.size()));
-  return sd + owner + acl;
-}
+using namespace test_descriptors;
 
 struct DaclCase {
   const char* label;
@@ -219,6 +144,68 @@ TEST(ChangePasswordDacl, ArbitraryBytesNeverReadOutOfBounds) {
   }
   EXPECT_EQ(WalkChangePasswordDacl(good, &denied), kDaclAnswered);
   EXPECT_TRUE(denied);
+}
+
+class ChangePasswordCheck : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    FakeReset();
+    FakeSetRootDse("DC=sales,DC=corp", "CN=Schema,CN=Configuration,DC=sales,DC=corp",
+                   "CN=DC1,CN=Servers,CN=Site,CN=Sites,CN=Configuration,DC=sales,DC=corp");
+    FakeAddObject("CN=Ann,DC=sales,DC=corp", {"top", "user"},
+                  {FakeSecurityDescriptor(CannotChangeDescriptor())});
+    FakeAddObject("CN=Bob,DC=sales,DC=corp", {"top", "user"},
+                  {FakeSecurityDescriptor(Descriptor(Acl({DenyChange("S-1-5-10")})))});
+    FakeAddObject("CN=Cid,DC=sales,DC=corp", {"top", "user"});
+    std::string bad_acl = CannotChangeDescriptor();
+    bad_acl[38] = 2;  // AclSize below the ACL header
+    bad_acl[39] = 0;
+    FakeAddObject("CN=Dee,DC=sales,DC=corp", {"top", "user"}, {FakeSecurityDescriptor(bad_acl)});
+  }
+
+  AdsResult Check(const std::string& dn, std::string* message, int* denied) {
+    AdsCredentials credentials;
+    *message = "stale";
+    *denied = 7;
+    return CheckChangePasswordDenied(&credentials, "LDAP://" + dn, "NAME", message, denied);
+  }
+};
+
+TEST_F(ChangePasswordCheck, AnswersFromTheObjectsDescriptor) {
+  std::string message;
+  int denied = 0;
+  EXPECT_EQ(Check("CN=Ann,DC=sales,DC=corp", &message, &denied), kAdsOk);
+  EXPECT_EQ(denied, 1);
+  EXPECT_EQ(message, "");
+  EXPECT_EQ(FakeCalls().back(), "read CN=Ann,DC=sales,DC=corp ntSecurityDescriptor");
+
+  EXPECT_EQ(Check("CN=Bob,DC=sales,DC=corp", &message, &denied), kAdsOk);
+  EXPECT_EQ(denied, 0);
+  EXPECT_EQ(message, "");
+}
+
+TEST_F(ChangePasswordCheck, FailuresLeaveAMessageAndNoAnswer) {
+  FakeFailBind("CN=Eve,DC=sales,DC=corp", kAdsAccessDenied);
+  FakeFailRead("CN=Ann,DC=sales,DC=corp", kAdsServerDown);
+  struct {
+    const char* dn;
+    AdsResult code;
+    const char* message;
+  } cases[] = {
+      {"CN=Eve,DC=sales,DC=corp", kAdsAccessDenied, "Cannot connect to NAME"},
+      {"CN=Nobody,DC=sales,DC=corp", kAdsNoSuchObject, "Cannot connect to NAME"},
+      {"CN=Ann,DC=sales,DC=corp", kAdsServerDown,
+       "Cannot read the \"ntSecurityDescriptor\" attribute for NAME"},
+      {"CN=Cid,DC=sales,DC=corp", kInvalidSecurityDescriptor, "Failed to read the DACL for NAME"},
+      {"CN=Dee,DC=sales,DC=corp", kInvalidAcl, "Failed to read the DACL information for NAME"},
+  };
+  for (const auto& c : cases) {
+    std::string message;
+    int denied = 0;
+    EXPECT_EQ(Check(c.dn, &message, &denied), c.code) << c.dn;
+    EXPECT_EQ(message, c.message) << c.dn;
+    EXPECT_EQ(denied, 0) << c.dn;
+  }
 }
 
 }  // namespace

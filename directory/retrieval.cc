@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <new>
 
 #include "directory/ascii_text.h"
 #include "directory/dir_time.h"
@@ -225,7 +226,9 @@ int RetrieveRestrictions(RunContext* run, const std::string& dn) {
   // One instant for every comparison of this object.
   uint32_t now = RunNow(run);
   ++run->examined;
-  auto* record = new RestrictionRecord;
+  // A record that cannot be allocated ends the run as a full result list does: out of memory.
+  auto* record = new (std::nothrow) RestrictionRecord;
+  if (!record) return kWorkNoMemory;
   std::string display_name = FormatName(run->directory, run->options.name_form, dn);
   std::string error;
   AdsResult result = FillRestrictionRecord(run, dn, display_name, now, record, &error);

@@ -1,0 +1,19 @@
+// The usage text in the output window.
+#include "app/line_store.h"
+#include "app/window_win32.h"
+#include "query/usage.h"
+#include "util/output.h"
+
+void ShowUsage() {
+  const int count = UsageLineCount();
+  for (int i = 0; i < count; ++i) {
+    if (!LineStoreAppend(&g_line_store, kUsageLines[i])) {
+      ShowMessageBox("Insufficient memory", "Lorvex", kMessageBoxError);
+      break;
+    }
+  }
+  if (g_app.main_window == nullptr) return;
+  SendSizeNotification(g_app.main_window);
+  InvalidateRect(g_app.main_window, nullptr, TRUE);
+  UpdateWindow(g_app.main_window);
+}

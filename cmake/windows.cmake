@@ -1,0 +1,22 @@
+# The Windows program lorvex.exe: a GUI-subsystem program with its own output window,
+# over wldap32, linked statically so that it runs without any runtime DLL beside it.
+enable_language(RC)
+
+file(GLOB windows_directory_sources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/directory/ads_win32*.cc)
+add_library(lorvex_wldap STATIC ${windows_directory_sources})
+target_include_directories(lorvex_wldap PUBLIC ${CMAKE_SOURCE_DIR})
+
+set(windows_system_libraries wldap32 comdlg32 comctl32 gdi32 user32 advapi32 netapi32 ws2_32 secur32)
+
+# The wide entry point and explicit W functions; -municode selects wWinMain at link time.
+add_compile_definitions(UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601)
+
+list(FILTER app_platform_sources EXCLUDE REGEX "/main_win32\\.cc$")
+add_library(lorvex_window STATIC ${app_platform_sources})
+target_include_directories(lorvex_window PUBLIC ${CMAKE_SOURCE_DIR})
+
+add_executable(lorvex WIN32 ${CMAKE_SOURCE_DIR}/app/main_win32.cc ${CMAKE_SOURCE_DIR}/app/lorvex.rc)
+target_link_options(lorvex PRIVATE -municode -static -static-libgcc -static-libstdc++)
+target_link_libraries(lorvex PRIVATE lorvex_window lorvex_app lorvex_core lorvex_wldap lorvex_core
+                      ${windows_system_libraries})
+install(TARGETS lorvex RUNTIME DESTINATION .)

@@ -12,7 +12,9 @@ set(windows_system_libraries wldap32 comdlg32 comctl32 gdi32 user32 advapi32 net
 add_compile_definitions(UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601)
 
 list(FILTER app_platform_sources EXCLUDE REGEX "/main_win32\\.cc$")
-add_library(lorvex_window STATIC ${app_platform_sources})
+# Object files rather than an archive: the driver in lorvex_core calls back into the window
+# (ShowUsage), so these must be linked whether or not an earlier object asked for them.
+add_library(lorvex_window OBJECT ${app_platform_sources})
 target_include_directories(lorvex_window PUBLIC ${CMAKE_SOURCE_DIR})
 
 add_executable(lorvex WIN32 ${CMAKE_SOURCE_DIR}/app/main_win32.cc ${CMAKE_SOURCE_DIR}/app/lorvex.rc)

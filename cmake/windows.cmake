@@ -22,3 +22,10 @@ target_link_options(lorvex PRIVATE -municode -static -static-libgcc -static-libs
 target_link_libraries(lorvex PRIVATE lorvex_window lorvex_app lorvex_core lorvex_wldap lorvex_core
                       ${windows_system_libraries})
 install(TARGETS lorvex RUNTIME DESTINATION .)
+
+# The test driver that runs inside Wine beside lorvex.exe and works its window like a person.
+if(LORVEX_TESTS)
+  add_executable(lorvex_wine_driver ${CMAKE_SOURCE_DIR}/tests/windows/wine_driver_win32.cc)
+  target_link_options(lorvex_wine_driver PRIVATE -municode -static -static-libgcc -static-libstdc++)
+  target_link_libraries(lorvex_wine_driver PRIVATE lorvex_core user32 gdi32)
+endif()

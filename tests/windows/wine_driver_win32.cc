@@ -1,0 +1,491 @@
+// Drives lorvex.exe the way a person would: starts it, sends real keys, fills and presses the
+// buttons of its dialogs, and checks the results through the clipboard, saved files, message
+// boxes, the screen and the exit code. One scenario per run; prints "PASS" or the failures.
+#include <windows.h>
+
+#include <algorithm>
+#include <cstdarg>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "query/usage.h"
+
+namespace {
+
+std::wstring g_program;    // path of lorvex.exe
+std::wstring g_work;       // a directory for files
+int g_failures = 0;
+
+void Fail(const char* format, ...) __attribute__((format(printf, 1, 2)));
+void Fail(const char* format, ...) {
+  va_list args;
+  va_start(args, format);
+  printf("FAIL: ");
+  vprintf(format, args);
+  printf("\n");
+  va_end(args);
+  fflush(stdout);
+  ++g_failures;
+}
+
+std::string Narrow(const std::wstring& text) {
+  std::string out;
+  for (wchar_t c : text) out.push_back(c < 128 ? static_cast<char>(c) : '?');
+  return out;
+}
+
+struct Program {
+  PROCESS_INFORMATION process = {};
+  bool started = false;
+};
+
+Program Start(const std::wstring& arguments) {
+  Program program;
+  std::wstring line = L"\"" + g_program + L"\" " + arguments;
+  STARTUPINFOW startup = {};
+  startup.cb = sizeof startup;
+  program.started = CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, g_work.c_str(),
+                                   &startup, &program.process) != 0;
+  if (!program.started) Fail("cannot start %s", Narrow(line).c_str());
+  return program;
+}
+
+// Exit code of the program once it has ended within milliseconds, -1 when it has not.
+int WaitExit(Program& program, DWORD milliseconds) {
+  if (!program.started) return -1;
+  if (WaitForSingleObject(program.process.hProcess, milliseconds) != WAIT_OBJECT_0) return -1;
+  DWORD code = 0;
+  GetExitCodeProcess(program.process.hProcess, &code);
+  return static_cast<int>(code);
+}
+
+void Kill(Program& program) {
+  if (!program.started) return;
+  if (WaitForSingleObject(program.process.hProcess, 0) != WAIT_OBJECT_0) TerminateProcess(program.process.hProcess, 99);
+  CloseHandle(program.process.hProcess);
+  CloseHandle(program.process.hThread);
+  program.started = false;
+}
+
+struct Search {
+  DWORD process;
+  const wchar_t* class_name;
+  const wchar_t* title;
+  HWND found;
+};
+
+BOOL CALLBACK MatchWindow(HWND window, LPARAM parameter) {
+  Search* search = reinterpret_cast<Search*>(parameter);
+  DWORD process = 0;
+  GetWindowThreadProcessId(window, &process);
+  if (process != search->process || !IsWindowVisible(window)) return TRUE;
+  wchar_t text[256] = L"";
+  GetWindowTextW(window, text, 256);
+  wchar_t class_name[256] = L"";
+  GetClassNameW(window, class_name, 256);
+  if (wcscmp(class_name, search->class_name) != 0) return TRUE;
+  if (search->title != nullptr && wcscmp(text, search->title) != 0) return TRUE;
+  search->found = window;
+  return FALSE;
+}
+
+// A visible top-level window of the program, waited for up to milliseconds.
+HWND WaitWindow(const Program& program, const wchar_t* class_name, const wchar_t* title, DWORD milliseconds) {
+  const DWORD start = GetTickCount();
+  do {
+    Search search = {program.process.dwProcessId, class_name, title, nullptr};
+    EnumWindows(MatchWindow, reinterpret_cast<LPARAM>(&search));
+    if (search.found != nullptr) {
+      Sleep(300);  // let it finish painting and take the focus
+      return search.found;
+    }
+    Sleep(50);
+  } while (GetTickCount() - start < milliseconds);
+  return nullptr;
+}
+
+HWND WaitMain(const Program& program) {
+  HWND window = WaitWindow(program, L"Lorvex", L"Lorvex", 20000);
+  if (window == nullptr) Fail("the Lorvex window did not appear");
+  return window;
+}
+
+HWND WaitDialog(const Program& program, const wchar_t* title) {
+  HWND dialog = WaitWindow(program, L"#32770", title, 15000);
+  if (dialog == nullptr) Fail("the dialog \"%s\" did not appear", Narrow(title).c_str());
+  return dialog;
+}
+
+void Focus(HWND window) {
+  SetForegroundWindow(window);
+  SetFocus(window);
+  Sleep(150);
+}
+
+void Key(WORD key, DWORD flags) {
+  INPUT input = {};
+  input.type = INPUT_KEYBOARD;
+  input.ki.wVk = key;
+  input.ki.dwFlags = flags;
+  SendInput(1, &input, sizeof input);
+}
+
+// Presses a key with the given modifiers (VK_CONTROL, VK_MENU, VK_SHIFT) held.
+void Press(std::initializer_list<WORD> modifiers, WORD key) {
+  for (WORD m : modifiers) Key(m, 0);
+  Key(key, 0);
+  Key(key, KEYEVENTF_KEYUP);
+  for (WORD m : modifiers) Key(m, KEYEVENTF_KEYUP);
+  Sleep(250);
+}
+
+std::string ReadClipboard() {
+  std::string text;
+  for (int attempt = 0; attempt < 20 && !OpenClipboard(nullptr); ++attempt) Sleep(50);
+  HANDLE data = GetClipboardData(CF_TEXT);
+  if (data != nullptr) {
+    const char* locked = static_cast<const char*>(GlobalLock(data));
+    if (locked != nullptr) text = locked;
+    GlobalUnlock(data);
+  }
+  CloseClipboard();
+  return text;
+}
+
+void ClearClipboard() {
+  if (!OpenClipboard(nullptr)) return;
+  EmptyClipboard();
+  CloseClipboard();
+}
+
+std::string ReadFile(const std::wstring& path) {
+  std::string text;
+  FILE* file = _wfopen(path.c_str(), L"rb");
+  if (file == nullptr) return "<missing>";
+  char buffer[4096];
+  size_t got;
+  while ((got = fread(buffer, 1, sizeof buffer, file)) > 0) text.append(buffer, got);
+  fclose(file);
+  return text;
+}
+
+std::string UsageText() {
+  std::string text;
+  for (int i = 0; i < UsageLineCount(); ++i) text += std::string(kUsageLines[i]) + "\r\n";
+  return text;
+}
+
+void ExpectText(const char* what, const std::string& got, const std::string& expected) {
+  if (got == expected) return;
+  size_t at = 0;
+  while (at < got.size() && at < expected.size() && got[at] == expected[at]) ++at;
+  Fail("%s differs at byte %d of %d (expected %d): got \"%.60s\" expected \"%.60s\"", what, static_cast<int>(at),
+       static_cast<int>(got.size()), static_cast<int>(expected.size()), got.c_str() + at, expected.c_str() + at);
+}
+
+// The text of a message box of the program with the given caption, and presses its button.
+std::string AnswerMessageBox(const Program& program, const wchar_t* caption, int button) {
+  HWND box = WaitDialog(program, caption);
+  if (box == nullptr) return "<none>";
+  wchar_t text[512] = L"";
+  GetDlgItemTextW(box, 0xFFFF, text, 512);
+  SendMessageW(GetDlgItem(box, button), BM_CLICK, 0, 0);
+  Sleep(300);
+  return Narrow(text);
+}
+
+void ExpectExit(Program& program, int expected) {
+  const int code = WaitExit(program, 15000);
+  if (code != expected) Fail("exit code %d, expected %d", code, expected);
+}
+
+void EndWithEscape(Program& program, HWND window, int expected_exit) {
+  Focus(window);
+  Press({}, VK_ESCAPE);
+  ExpectExit(program, expected_exit);
+}
+
+// Shares of black and of white pixels of a screen rectangle.
+void ScreenShares(RECT rect, double* black, double* white) {
+  const int width = rect.right - rect.left;
+  const int height = rect.bottom - rect.top;
+  *black = *white = 0;
+  if (width <= 0 || height <= 0) return;
+  HDC screen = GetDC(nullptr);
+  int blacks = 0, whites = 0;
+  for (int y = rect.top; y < rect.bottom; ++y) {
+    for (int x = rect.left; x < rect.right; ++x) {
+      COLORREF c = GetPixel(screen, x, y);
+      if (c == RGB(0, 0, 0)) ++blacks;
+      if (c == RGB(255, 255, 255)) ++whites;
+    }
+  }
+  ReleaseDC(nullptr, screen);
+  *black = static_cast<double>(blacks) / (width * height);
+  *white = static_cast<double>(whites) / (width * height);
+}
+
+void FontCell(HWND window, int* char_width, int* line_height) {
+  HDC dc = GetDC(window);
+  HGDIOBJ old = SelectObject(dc, GetStockObject(SYSTEM_FIXED_FONT));
+  TEXTMETRICW metrics;
+  GetTextMetricsW(dc, &metrics);
+  SelectObject(dc, old);
+  ReleaseDC(window, dc);
+  *char_width = metrics.tmAveCharWidth;
+  *line_height = metrics.tmHeight + metrics.tmExternalLeading;
+}
+
+// Scenarios.
+
+void UsageAndCopy() {
+  Program program = Start(L"?");
+  HWND window = WaitMain(program);
+  if (window == nullptr) return Kill(program);
+  ClearClipboard();
+  Focus(window);
+  Press({VK_CONTROL}, 'C');
+  ExpectText("clipboard after Ctrl+C", ReadClipboard(), UsageText());
+  EndWithEscape(program, window, 0);
+  Kill(program);
+}
+
+void SaveAs() {
+  Program program = Start(L"?");
+  HWND window = WaitMain(program);
+  if (window == nullptr) return Kill(program);
+  const std::wstring path = g_work + L"\\saved.txt";
+  DeleteFileW(path.c_str());
+  Focus(window);
+  Press({VK_CONTROL}, 'S');
+  HWND dialog = WaitDialog(program, L"Save As");
+  if (dialog != nullptr) {
+    SetDlgItemTextW(dialog, 0x47c, path.c_str());  // the file name box of the save dialog
+    SetDlgItemTextW(dialog, 0x480, path.c_str());
+    SendMessageW(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
+    for (int i = 0; i < 100 && GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES; ++i) Sleep(50);
+    Sleep(300);
+    ExpectText("saved file", ReadFile(path), UsageText());
+  }
+  EndWithEscape(program, window, 0);
+  Kill(program);
+}
+
+void SaveAsFailure() {
+  Program program = Start(L"?");
+  HWND window = WaitMain(program);
+  if (window == nullptr) return Kill(program);
+  // A directory of that name cannot be opened as a file.
+  const std::wstring path = g_work + L"\\folder.txt";
+  CreateDirectoryW(path.c_str(), nullptr);
+  Focus(window);
+  Press({VK_CONTROL}, 'S');
+  HWND dialog = WaitDialog(program, L"Save As");
+  if (dialog != nullptr) {
+    SetDlgItemTextW(dialog, 0x47c, path.c_str());
+    SetDlgItemTextW(dialog, 0x480, path.c_str());
+    SendMessageW(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
+    const std::string text = AnswerMessageBox(program, L"Lorvex", IDOK);
+    ExpectText("save failure message", text, "Could not write file " + Narrow(path));
+  }
+  EndWithEscape(program, window, 0);
+  Kill(program);
+}
+
+// Index of the first line holding word (any case) and the column, or -1.
+int FirstLineWith(const char* word, int from_line, int* column) {
+  std::string upper_word = word;
+  for (int i = from_line; i < UsageLineCount(); ++i) {
+    std::string line = kUsageLines[i];
+    for (char& c : line) c = static_cast<char>(toupper(static_cast<unsigned char>(c)));
+    size_t at = line.find(upper_word);
+    if (at != std::string::npos) {
+      *column = static_cast<int>(at);
+      return i;
+    }
+  }
+  return -1;
+}
+
+void FindText() {
+  Program program = Start(L"?");
+  HWND window = WaitMain(program);
+  if (window == nullptr) return Kill(program);
+  Focus(window);
+  Press({VK_CONTROL}, 'F');
+  HWND dialog = WaitDialog(program, L"Find");
+  if (dialog == nullptr) return Kill(program);
+  // Upper-case text finds the lower-case word; the line is scrolled to the top and highlighted.
+  const char* word = "WILDCARD";
+  SetDlgItemTextW(dialog, 0x480, L"WILDCARD");
+  SendMessageW(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
+  Sleep(700);
+  int column = 0;
+  const int line = FirstLineWith(word, 0, &column);
+  int char_width = 0, line_height = 0;
+  FontCell(window, &char_width, &line_height);
+  RECT client;
+  GetClientRect(window, &client);
+  const int rows = (client.bottom + GetSystemMetrics(SM_CYHSCROLL)) / line_height;
+  const int top = std::min(line, UsageLineCount() + 2 - rows);
+  POINT corner = {(1 + column) * char_width, (1 - top + line) * line_height};
+  ClientToScreen(window, &corner);
+  RECT highlight = {corner.x, corner.y, corner.x + 8 * char_width, corner.y + line_height};
+  double black = 0, white = 0;
+  ScreenShares(highlight, &black, &white);
+  printf("found line %d column %d, highlight black %.2f white %.2f\n", line, column, black, white);
+  if (black < 0.5 || white <= 0.0) Fail("no white-on-black highlight at line %d column %d", line, column);
+  // The line after it is drawn normally.
+  RECT below = {highlight.left, highlight.bottom, highlight.right, highlight.bottom + line_height};
+  ScreenShares(below, &black, &white);
+  if (white > 0.0 || black > 0.5) Fail("the line below the match is highlighted too");
+
+  // A text that is nowhere: "Text not found!".
+  SetDlgItemTextW(dialog, 0x480, L"no such text anywhere");
+  SendMessageW(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
+  ExpectText("not found message", AnswerMessageBox(program, L"Lorvex", IDOK), "Text not found!");
+  SendMessageW(GetDlgItem(dialog, IDCANCEL), BM_CLICK, 0, 0);
+  Sleep(500);
+  // F3 repeats the last search: still nowhere.
+  Focus(window);
+  Press({}, VK_F3);
+  ExpectText("F3 message", AnswerMessageBox(program, L"Lorvex", IDOK), "Text not found!");
+  EndWithEscape(program, window, 0);
+  Kill(program);
+}
+
+void About() {
+  Program program = Start(L"?");
+  HWND window = WaitMain(program);
+  if (window == nullptr) return Kill(program);
+  Focus(window);
+  Press({VK_MENU}, 'A');
+  Press({}, VK_RETURN);
+  HWND dialog = WaitDialog(program, L"About Lorvex");
+  if (dialog != nullptr) {
+    SendMessageW(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
+    Sleep(500);
+    if (IsWindowVisible(dialog)) Fail("OK did not close the About box");
+  }
+  EndWithEscape(program, window, 0);
+  Kill(program);
+}
+
+void MenuExit() {
+  Program program = Start(L"?");
+  HWND window = WaitMain(program);
+  if (window == nullptr) return Kill(program);
+  Focus(window);
+  Press({VK_MENU}, 'F');
+  Press({}, 'X');
+  ExpectExit(program, 0);
+  Kill(program);
+}
+
+void Silent() {
+  // /0 runs without a window and ends with the driver's result.
+  Program program = Start(L"? /0");
+  const int code = WaitExit(program, 20000);
+  if (code != 0) Fail("silent run exit code %d, expected 0", code);
+  Kill(program);
+  // -0 followed by another character is no silent switch.
+  program = Start(L"? -0x");
+  HWND window = WaitMain(program);
+  if (window != nullptr) EndWithEscape(program, window, 0);
+  Kill(program);
+}
+
+void Print(const wchar_t* copies, bool collate, bool range) {
+  Program program = Start(L"?");
+  HWND window = WaitMain(program);
+  if (window == nullptr) return Kill(program);
+  Focus(window);
+  Press({VK_CONTROL}, 'P');
+  HWND dialog = WaitDialog(program, L"Print");
+  if (dialog != nullptr) {
+    SetDlgItemTextW(dialog, 0x482, copies);  // copies
+    CheckDlgButton(dialog, 0x411, collate ? BST_CHECKED : BST_UNCHECKED);
+    if (range) {
+      SendMessageW(GetDlgItem(dialog, 0x422), BM_CLICK, 0, 0);  // pages from .. to
+      SetDlgItemTextW(dialog, 0x480, L"2");
+      SetDlgItemTextW(dialog, 0x481, L"2");
+    }
+    SendMessageW(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
+    // The abort dialog comes and goes while the pages are spooled.
+    Sleep(2000);
+  }
+  EndWithEscape(program, window, 0);
+  Kill(program);
+}
+
+void PrintScreen() {
+  Program program = Start(L"?");
+  HWND window = WaitMain(program);
+  if (window == nullptr) return Kill(program);
+  Focus(window);
+  Press({VK_MENU}, 'F');
+  Press({}, 'C');
+  Sleep(2000);
+  EndWithEscape(program, window, 0);
+  Kill(program);
+}
+
+void DirectoryError() {
+  // Without a domain the run cannot open the directory: the reason is shown in the window.
+  Program program = Start(L"");
+  HWND window = WaitMain(program);
+  if (window == nullptr) return Kill(program);
+  ClearClipboard();
+  const int code = WaitExit(program, 0);
+  if (code != -1) Fail("the window did not stay open (exit %d)", code);
+  Focus(window);
+  Press({VK_CONTROL}, 'C');
+  const std::string text = ReadClipboard();
+  printf("%s", text.c_str());
+  if (text.rfind("LORVEX: ", 0) != 0) Fail("the window does not begin with the program name");
+  if (text.find("\r\nReason(s): ") == std::string::npos) Fail("no reason line in the window");
+  EndWithEscape(program, window, 1);
+  Kill(program);
+}
+
+struct Scenario {
+  const char* name;
+  void (*run)();
+};
+
+const Scenario kScenarios[] = {
+    {"usage-copy", UsageAndCopy},
+    {"save-as", SaveAs},
+    {"save-as-failure", SaveAsFailure},
+    {"find", FindText},
+    {"about", About},
+    {"menu-exit", MenuExit},
+    {"silent", Silent},
+    {"print-uncollated", [] { Print(L"2", false, false); }},
+    {"print-collated", [] { Print(L"2", true, false); }},
+    {"print-range", [] { Print(L"1", false, true); }},
+    {"print-screen", PrintScreen},
+    {"directory-error", DirectoryError},
+};
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+  if (argc != 4) {
+    printf("usage: lorvex_wine_driver SCENARIO LORVEX.EXE WORKDIR\n");
+    return 2;
+  }
+  g_program = argv[2];
+  g_work = argv[3];
+  const std::string name = Narrow(argv[1]);
+  for (const Scenario& scenario : kScenarios) {
+    if (name != scenario.name) continue;
+    scenario.run();
+    printf(g_failures == 0 ? "PASS %s\n" : "FAILED %s\n", scenario.name);
+    return g_failures == 0 ? 0 : 1;
+  }
+  printf("unknown scenario %s\n", name.c_str());
+  return 2;
+}

@@ -75,6 +75,7 @@ struct RunContext {
 
   // Entity resolution.
   std::string entity;  ///< rewritten in place into its resolved form
+  bool entity_given = false;  ///< the entity came from the command line, not the running account
   bool search_flag = false;
   bool subtree_flag = false;
 };

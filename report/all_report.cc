@@ -1,4 +1,151 @@
-// Placeholder: replaced by the real implementation.
+// The all-restrictions report and the logon-hours grid.
 #include "report/all_report.h"
-void WriteAllReport(RunContext*, const RestrictionRecord&, const std::string&) {}
-void WriteLogonHoursGrid(RunContext*, const uint8_t*) {}
+
+#include <cstdarg>
+#include <cstdio>
+
+#include "report/print_line.h"
+#include "report/text_width.h"
+#include "report/value_line.h"
+#include "util/output.h"
+
+namespace {
+
+constexpr uint32_t kSecondsPerDay = 86400;
+constexpr int kDateTimeWidth = 20;
+constexpr int kHoursPerWeek = 168;
+
+const char* YesNo(bool value) { return value ? "Yes" : " No"; }
+
+std::string Printf(const char* format, ...) __attribute__((format(printf, 1, 2)));
+std::string Printf(const char* format, ...) {
+  char text[128];
+  va_list args;
+  va_start(args, format);
+  vsnprintf(text, sizeof text, format, args);
+  va_end(args);
+  return text;
+}
+
+std::string DateTimeOf(uint32_t seconds) { return FormatDateTime(SplitTime(seconds), kDateTimeWidth); }
+
+std::string DateTimeWithServer(uint32_t seconds, const std::string& server) {
+  std::string text = DateTimeOf(seconds);
+  if (seconds != 0 && !server.empty()) text += " (" + server + ")";
+  return text;
+}
+
+std::string DurationOr(uint32_t seconds, const char* zero_text) {
+  return seconds == 0 ? std::string(zero_text) : FormatDuration(seconds);
+}
+
+// A count right-aligned in 21 columns, zero reading "None".
+std::string CountOrNone21(uint32_t count) {
+  return count == 0 ? PadLeft("None", 21) : Printf("%21d", static_cast<int>(count));
+}
+
+std::string AccountExpirationLine(const RestrictionRecord& r) {
+  const uint32_t t = r.account_expires;
+  std::string line;
+  if (t != 0 && t % kSecondsPerDay == 0) {
+    // Expiry at midnight: the last day on which the account is still valid.
+    line = "Account expiration date                   " + FormatDate(SplitTime(t - kSecondsPerDay), 0);
+  } else {
+    line = "Account expiration date          " + DateTimeOf(t);
+  }
+  if (r.flags & kFlagExpired) line += " (expired)";
+  return line;
+}
+
+std::string WorkstationsText(const RestrictionRecord& r) {
+  if (!r.has_workstations) return PadLeft("All", 32);
+  return PadLeft(r.workstations, 32);  // a longer list is kept whole
+}
+
+}  // namespace
+
+std::vector<std::string> BuildAllReport(const RunContext* run, const RestrictionRecord& r,
+                                        const std::string& name) {
+  const uint32_t flags = r.flags;
+  std::vector<std::string> lines;
+  lines.push_back("");
+  std::string title = "Account Restrictions for " + name;
+  if (!r.display_name.empty()) title += " (" + r.display_name + ")";
+  lines.push_back(title);
+  lines.push_back("");
+  lines.push_back("Creation date                    " + DateTimeOf(r.created));
+  lines.push_back("Modification date                " + DateTimeWithServer(r.modified, r.modification_server));
+  lines.push_back(std::string("Account disabled                                  ") + YesNo(flags & kFlagDisabled));
+  lines.push_back(AccountExpirationLine(r));
+  std::string password_expiration = "Password expiration date         ";
+  password_expiration += (flags & kFlagNeverExpires) ? PadLeft("Never", 20) : DateTimeOf(r.password_expires);
+  if (flags & kFlagPasswordExpired) password_expiration += " (expired)";
+  lines.push_back(password_expiration);
+  lines.push_back("Password last change             " + DateTimeOf(r.password_last_set));
+  if (!r.pso.empty()) {
+    lines.push_back("Password policy object           " + PadLeft(ShortObjectName(run, r.pso), 20));
+  }
+  lines.push_back("Password minimum age " + PadLeft(DurationOr(r.min_password_age, "None"), 32));
+  lines.push_back("Password maximum age " + PadLeft(DurationOr(r.max_password_age, "None"), 32));
+  lines.push_back(std::string("Password required                                 ") +
+                  YesNo(flags & kFlagPasswordRequired));
+  lines.push_back("Password minimum length         " + CountOrNone21(r.min_password_length));
+  lines.push_back(std::string("Password user can change                          ") +
+                  YesNo(flags & kFlagUserCanChange));
+  lines.push_back(std::string("Password stored using reversible encryption       ") +
+                  YesNo(flags & kFlagReversible));
+  lines.push_back(std::string("Password complexity required                      ") +
+                  YesNo(flags & kFlagComplexity));
+  lines.push_back("Password history length         " + CountOrNone21(r.password_history_length));
+  lines.push_back("Last logon date                  " + DateTimeWithServer(r.last_logon, r.last_logon_server));
+  lines.push_back("Allowed workstations " + WorkstationsText(r));
+  if (!(flags & kFlagLockoutPolicy)) return lines;
+  lines.push_back(Printf("Intruder lockout threshold                       %4d", static_cast<int>(r.lockout_threshold)));
+  lines.push_back("Intruder lockout period " + PadLeft(DurationOr(r.lockout_duration, "Indefinite"), 29));
+  lines.push_back("Intruder reset period " + PadLeft(FormatDuration(r.lockout_reset_period), 31));
+  const bool locked = (flags & kFlagLocked) != 0;
+  lines.push_back(std::string("Account locked                                    ") + YesNo(locked));
+  if (locked) {
+    lines.push_back("Lockout date/time                " + DateTimeOf(r.lockout_time));
+  } else {
+    lines.push_back(Printf("Bad logon count                 %21d", static_cast<int>(r.bad_logon_count)));
+    lines.push_back("Last unsuccessful logon          " + DateTimeOf(r.last_bad_logon));
+  }
+  return lines;
+}
+
+std::vector<std::string> BuildLogonHoursGrid(const uint8_t* logon_hours, int local_offset_half_hours) {
+  static const char* const kDays[7] = {"Mon", "Tue", "Wed", "Thu", "Fri", "Sat", "Sun"};
+  std::vector<std::string> lines;
+  lines.push_back("                        1 1 1 1 1 1 1 1 1 1 2 2 2 2");
+  lines.push_back("    0 1 2 3 4 5 6 7 8 9 0 1 2 3 4 5 6 7 8 9 0 1 2 3");
+  // Bit 0 is Sunday 00:00 UTC, so local Monday 00:00 is bit 24 less the whole hours of the offset
+  // (a half hour is dropped, truncating toward zero).
+  int shift = local_offset_half_hours / 2;
+  int index = ((24 - shift) % kHoursPerWeek + kHoursPerWeek) % kHoursPerWeek;
+  for (const char* day : kDays) {
+    std::string row = std::string(day) + " ";
+    for (int hour = 0; hour < 24; ++hour) {
+      bool allowed = (logon_hours[index / 8] >> (index % 8)) & 1;
+      row += allowed ? "* " : "  ";
+      index = (index + 1) % kHoursPerWeek;
+    }
+    lines.push_back(row);
+  }
+  return lines;
+}
+
+void WriteAllReport(RunContext* run, const RestrictionRecord& record, const std::string& name) {
+  for (const std::string& line : BuildAllReport(run, record, name)) PrintText(run->output, 0, line);
+}
+
+void WriteLogonHoursGrid(RunContext* run, const uint8_t* logon_hours) {
+  OutputContext* out = run->output;
+  if (!out) return;
+  // A blank line first, leaving the name column in the buffer for the line after it.
+  std::string name_column = out->message;
+  PrintText(out, 0, "");
+  PrintText(out, 0, name_column);
+  for (const std::string& line : BuildLogonHoursGrid(logon_hours, run->local_offset)) PrintText(out, 0, line);
+  SetMessageText(out, "");
+}

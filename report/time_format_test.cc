@@ -1,0 +1,102 @@
+#include "report/time_format.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+TimeParts Parts(int year, int month, int day, int hour, int minute, int second) {
+  return TimeParts{static_cast<uint8_t>(year - 1900), static_cast<uint8_t>(month), static_cast<uint8_t>(day),
+                   static_cast<uint8_t>(hour),        static_cast<uint8_t>(minute), static_cast<uint8_t>(second)};
+}
+
+}  // namespace
+
+TEST(TimeFormat, LeapYearsFollowTheGregorianRules) {
+  EXPECT_EQ(DaysInYear(2011), 365);
+  EXPECT_EQ(DaysInYear(2012), 366);
+  EXPECT_EQ(DaysInYear(1900), 365);
+  EXPECT_EQ(DaysInYear(2100), 365);
+  EXPECT_EQ(DaysInYear(2000), 366);
+}
+
+TEST(TimeFormat, SplitTimeBreaksSecondsIntoCalendarParts) {
+  struct Case {
+    uint32_t seconds;
+    int year, month, day, hour, minute, second;
+  } cases[] = {
+      {1, 1970, 1, 1, 0, 0, 1},
+      {1294232645, 2011, 1, 5, 13, 4, 5},
+      {951868799, 2000, 2, 29, 23, 59, 59},  // last second of a leap day
+      {951868800, 2000, 3, 1, 0, 0, 0},
+      {4107542400u, 2100, 3, 1, 0, 0, 0},    // 2100 has no 29 February
+      {1356955200, 2012, 12, 31, 12, 0, 0},  // the 366th day of a leap year
+      {4294967295u, 2106, 2, 7, 6, 28, 15},
+  };
+  for (const Case& c : cases) {
+    TimeParts p = SplitTime(c.seconds);
+    EXPECT_EQ(p.year + 1900, c.year) << c.seconds;
+    EXPECT_EQ(p.month, c.month) << c.seconds;
+    EXPECT_EQ(p.day, c.day) << c.seconds;
+    EXPECT_EQ(p.hour, c.hour) << c.seconds;
+    EXPECT_EQ(p.minute, c.minute) << c.seconds;
+    EXPECT_EQ(p.second, c.second) << c.seconds;
+  }
+}
+
+TEST(TimeFormat, SplitTimeOfZeroIsAllZero) {
+  TimeParts p = SplitTime(0);
+  EXPECT_EQ(p.year + p.month + p.day + p.hour + p.minute + p.second, 0);
+}
+
+TEST(TimeFormat, DatesAndDateTimes) {
+  struct Case {
+    TimeParts parts;
+    int width;
+    std::string date;
+    const char* date_time;
+  } cases[] = {
+      {Parts(2011, 1, 5, 13, 4, 5), 20, "05-Jan-2011", "05-Jan-2011 13:04:05"},
+      {Parts(2011, 12, 31, 0, 0, 0), 0, "31-Dec-2011", "31-Dec-2011 00:00:00"},
+      {Parts(2011, 13, 1, 0, 0, 0), 20, "01-XXX-2011", "01-XXX-2011 00:00:00"},
+      {Parts(2011, 0, 1, 0, 0, 0), 20, "01-XXX-2011", "01-XXX-2011 00:00:00"},
+      {TimeParts{}, 20, "                None", "                None"},
+      {TimeParts{}, 0, "None", "None"},
+      {TimeParts{}, 4, "None", "None"},
+      {TimeParts{}, 11, "       None", "       None"},
+      {TimeParts{}, 254, std::string(46, ' ') + "None", nullptr},
+      {TimeParts{}, 255, "No expiry date", nullptr},
+      {TimeParts{}, 300, "No expiry date", nullptr},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(FormatDate(c.parts, c.width), c.date) << c.width;
+    if (c.date_time) {
+      EXPECT_EQ(FormatDateTime(c.parts, c.width), c.date_time) << c.width;
+    }
+  }
+}
+
+TEST(TimeFormat, DateTimeNoneIsCappedAtFiftyCharacters) {
+  EXPECT_EQ(FormatDateTime(TimeParts{}, 255), std::string(46, ' ') + "None");
+  EXPECT_EQ(FormatDateTime(TimeParts{}, -3), "None");
+}
+
+TEST(TimeFormat, TimeOfDayAloneStillFormatsAsDateTime) {
+  // Only a missing date with a time of day: the date-time formatter shows it, the date one says None.
+  TimeParts p{0, 0, 0, 1, 0, 0};
+  EXPECT_EQ(FormatDateTime(p, 20), "00-XXX-1900 01:00:00");
+  EXPECT_EQ(FormatDate(p, 20), "                None");
+}
+
+TEST(TimeFormat, Durations) {
+  struct Case {
+    uint32_t seconds;
+    const char* text;
+  } cases[] = {
+      {0, "0:00:00:00"},
+      {1800, "0:00:30:00"},
+      {42u * 86400, "42:00:00:00"},
+      {86400 + 3600 * 2 + 60 * 3 + 4, "1:02:03:04"},
+      {86399, "0:23:59:59"},
+  };
+  for (const Case& c : cases) EXPECT_EQ(FormatDuration(c.seconds), c.text) << c.seconds;
+}

@@ -1,11 +1,11 @@
 // Headings, the totals line and the exit level.
 #include "report/heading.h"
 
-#include <strings.h>
-
 #include <algorithm>
+#include <cctype>
 #include <cstdio>
 
+#include "directory/directory_context.h"
 #include "directory/name_forms.h"
 #include "report/print_line.h"
 #include "report/value_line.h"
@@ -15,7 +15,21 @@ namespace {
 
 constexpr int kMaxExitLevel = 255;
 
-bool IsGroupClass(const std::string& object_class) { return strcasecmp(object_class.c_str(), "group") == 0; }
+bool IsGroupClass(const std::string& object_class) {
+  static const char kGroup[] = "group";
+  if (object_class.size() != sizeof kGroup - 1) return false;
+  for (size_t i = 0; i < object_class.size(); ++i) {
+    if (tolower(static_cast<unsigned char>(object_class[i])) != kGroup[i]) return false;
+  }
+  return true;
+}
+
+// Whether the entity came from the command line. Without a word on the command line the driver
+// uses the running account's name as it stands, so any other name was given by the user.
+bool EntityGiven(const RunContext* run, const std::string& entity) {
+  if (run->entity_given) return true;
+  return run->directory == nullptr || entity != run->directory->account_dn;
+}
 
 int32_t ErrorCount(const RunContext* run) { return run->output ? run->output->error_count : 0; }
 
@@ -23,7 +37,7 @@ int32_t ErrorCount(const RunContext* run) { return run->output ? run->output->er
 std::string MomentText(const RunContext* run) {
   TimeParts now = SplitTime(RunNow(run));
   char text[64];
-  snprintf(text, sizeof text, " at %d-%s-%d %d:%02d", now.day, MonthAbbreviation(now.month), now.year + 1900,
+  snprintf(text, sizeof text, " at %d-%s-%d %d:%02d", now.day, ShortMonthName(now.month), now.year + 1900,
            now.hour, now.minute);
   return text;
 }
@@ -43,7 +57,7 @@ std::string BuildHeadingLine(const RunContext* run, const std::string& entity, c
   std::string line;
   if (!input_file.empty()) {
     line = label + comparison + " for objects in file " + input_file;
-  } else if (run->entity_given) {
+  } else if (EntityGiven(run, entity)) {
     line = "Values of \"" + label + "\"" + comparison;
     if (IsGroupClass(options.object_class)) {
       line += " for members of group " + entity_text;

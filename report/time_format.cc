@@ -22,7 +22,7 @@ std::string NoneText(int width) {
 
 }  // namespace
 
-const char* MonthAbbreviation(int month) {
+const char* ShortMonthName(int month) {
   if (month < 1 || month > 12) return "XXX";
   return kMonths[month - 1];
 }
@@ -64,7 +64,7 @@ std::string FormatDate(const TimeParts& parts, int width) {
     return NoneText(width);
   }
   char text[64];
-  snprintf(text, sizeof text, "%02d-%s-%d", parts.day, MonthAbbreviation(parts.month), parts.year + 1900);
+  snprintf(text, sizeof text, "%02d-%s-%d", parts.day, ShortMonthName(parts.month), parts.year + 1900);
   return text;
 }
 
@@ -74,7 +74,7 @@ std::string FormatDateTime(const TimeParts& parts, int width) {
     return NoneText(width);
   }
   char text[64];
-  snprintf(text, sizeof text, "%02d-%s-%d %02d:%02d:%02d", parts.day, MonthAbbreviation(parts.month),
+  snprintf(text, sizeof text, "%02d-%s-%d %02d:%02d:%02d", parts.day, ShortMonthName(parts.month),
            parts.year + 1900, parts.hour, parts.minute, parts.second);
   return text;
 }

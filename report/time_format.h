@@ -18,7 +18,7 @@ std::string FormatDate(const TimeParts& parts, int width);
 std::string FormatDateTime(const TimeParts& parts, int width);
 /// "days:hh:mm:ss", e.g. "42:00:00:00".
 std::string FormatDuration(uint32_t seconds);
-/// The three-letter English month name of 1 to 12, "XXX" for any other value.
-const char* MonthAbbreviation(int month);
+/// The three-letter English month name of 1 to 12 ("Jan"), "XXX" for any other value.
+const char* ShortMonthName(int month);
 
 #endif  // LORVEX_REPORT_TIME_FORMAT_H_

@@ -5,17 +5,14 @@
 #include <functional>
 
 #include "directory/directory_context.h"
-#include "directory/name_forms.h"
 #include "report/text_width.h"
+#include "util/output.h"
 
 namespace {
 
 constexpr uint32_t k05Jan2011At130405 = 1294232645;
 constexpr uint32_t k13Jan2011Midnight = 1294876800;
 constexpr uint32_t k13Jan2011At1000 = 1294912800;
-
-// Relative names without types need the name-forms layer; until it is in, those cases skip.
-bool NameFormsReady() { return FormatName(nullptr, kFormRelative | kFormNoTypes, "CN=a,DC=b") == "a"; }
 
 std::string Repeat(const std::string& piece, int count) {
   std::string text;
@@ -194,7 +191,6 @@ TEST(ValueText, EveryRestrictionRendersItsValue) {
 }
 
 TEST(ValueText, PasswordSettingsObjectShowsItsRelativeName) {
-  if (!NameFormsReady()) GTEST_SKIP() << "name forms not available";
   RunContext run;
   run.restriction = kPso;
   RestrictionRecord record = Blank();
@@ -297,7 +293,6 @@ TEST(ObjectLine, EmptyValueOnlyLinePrintsNothing) {
 }
 
 TEST(ObjectLine, DomainColumnShowsTheDomainShortName) {
-  if (!NameFormsReady()) GTEST_SKIP() << "name forms not available";
   DirectoryContext directory;
   directory.default_naming_context = "DC=sales,DC=corp";
   RunContext run;
@@ -309,4 +304,32 @@ TEST(ObjectLine, DomainColumnShowsTheDomainShortName) {
   EXPECT_EQ(BuildObjectLine(&run, "Ann", record, &print), "sales           Ann         No");
   run.options.comma_delimited = true;
   EXPECT_EQ(BuildObjectLine(&run, "Ann", record, &print), "\"sales\",\"Ann\",\"No\"");
+}
+
+TEST(ObjectLine, WriteLeavesTheLineInTheMessageBuffer) {
+  OutputContext out{};
+  RunContext run;
+  run.output = &out;
+  run.restriction = kAd;
+  RestrictionRecord record = Blank();
+  record.display_name = "Ann Smith";
+  WriteObjectLine(&run, "Ann", record);
+  EXPECT_STREQ(out.message, ("Ann (Ann Smith)" + std::string(30, ' ') + " No").c_str());
+
+  run.options.names_only = true;
+  run.restriction = kAll;
+  WriteObjectLine(&run, "Ann", record);
+  EXPECT_STREQ(out.message, "Ann");
+}
+
+TEST(ObjectLine, ReportAndGridLeaveTheMessageBufferEmpty) {
+  for (RestrictionCode code : {kAll, kLh}) {
+    OutputContext out{};
+    snprintf(out.message, sizeof out.message, "left over");
+    RunContext run;
+    run.output = &out;
+    run.restriction = code;
+    WriteObjectLine(&run, "Ann", Blank());
+    EXPECT_STREQ(out.message, "") << code;
+  }
 }

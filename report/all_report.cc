@@ -1,9 +1,6 @@
 // The all-restrictions report and the logon-hours grid.
 #include "report/all_report.h"
 
-#include <cstdarg>
-#include <cstdio>
-
 #include "report/print_line.h"
 #include "report/text_width.h"
 #include "report/value_line.h"
@@ -12,27 +9,11 @@
 namespace {
 
 constexpr uint32_t kSecondsPerDay = 86400;
-constexpr int kDateTimeWidth = 20;
 constexpr int kHoursPerWeek = 168;
 
-const char* YesNo(bool value) { return value ? "Yes" : " No"; }
-
-std::string Printf(const char* format, ...) __attribute__((format(printf, 1, 2)));
-std::string Printf(const char* format, ...) {
-  char text[128];
-  va_list args;
-  va_start(args, format);
-  vsnprintf(text, sizeof text, format, args);
-  va_end(args);
-  return text;
-}
-
-std::string DateTimeOf(uint32_t seconds) { return FormatDateTime(SplitTime(seconds), kDateTimeWidth); }
-
-std::string DateTimeWithServer(uint32_t seconds, const std::string& server) {
-  std::string text = DateTimeOf(seconds);
-  if (seconds != 0 && !server.empty()) text += " (" + server + ")";
-  return text;
+// A number right-aligned in width columns (like "%*d").
+std::string Number(uint32_t value, size_t width) {
+  return PadLeft(std::to_string(static_cast<int>(value)), width);
 }
 
 std::string DurationOr(uint32_t seconds, const char* zero_text) {
@@ -40,9 +21,7 @@ std::string DurationOr(uint32_t seconds, const char* zero_text) {
 }
 
 // A count right-aligned in 21 columns, zero reading "None".
-std::string CountOrNone21(uint32_t count) {
-  return count == 0 ? PadLeft("None", 21) : Printf("%21d", static_cast<int>(count));
-}
+std::string CountOrNone21(uint32_t count) { return count == 0 ? PadLeft("None", 21) : Number(count, 21); }
 
 std::string AccountExpirationLine(const RestrictionRecord& r) {
   const uint32_t t = r.account_expires;
@@ -51,7 +30,7 @@ std::string AccountExpirationLine(const RestrictionRecord& r) {
     // Expiry at midnight: the last day on which the account is still valid.
     line = "Account expiration date                   " + FormatDate(SplitTime(t - kSecondsPerDay), 0);
   } else {
-    line = "Account expiration date          " + DateTimeOf(t);
+    line = "Account expiration date          " + DateTimeText(t);
   }
   if (r.flags & kFlagExpired) line += " (expired)";
   return line;
@@ -73,43 +52,47 @@ std::vector<std::string> BuildAllReport(const RunContext* run, const Restriction
   if (!r.display_name.empty()) title += " (" + r.display_name + ")";
   lines.push_back(title);
   lines.push_back("");
-  lines.push_back("Creation date                    " + DateTimeOf(r.created));
-  lines.push_back("Modification date                " + DateTimeWithServer(r.modified, r.modification_server));
-  lines.push_back(std::string("Account disabled                                  ") + YesNo(flags & kFlagDisabled));
+  lines.push_back("Creation date                    " + DateTimeText(r.created));
+  lines.push_back("Modification date                " +
+                  DateTimeWithServer(r.modified, r.modification_server));
+  lines.push_back(std::string("Account disabled                                  ") +
+                  YesNoText(flags & kFlagDisabled));
   lines.push_back(AccountExpirationLine(r));
   std::string password_expiration = "Password expiration date         ";
-  password_expiration += (flags & kFlagNeverExpires) ? PadLeft("Never", 20) : DateTimeOf(r.password_expires);
+  password_expiration +=
+      (flags & kFlagNeverExpires) ? PadLeft("Never", 20) : DateTimeText(r.password_expires);
   if (flags & kFlagPasswordExpired) password_expiration += " (expired)";
   lines.push_back(password_expiration);
-  lines.push_back("Password last change             " + DateTimeOf(r.password_last_set));
+  lines.push_back("Password last change             " + DateTimeText(r.password_last_set));
   if (!r.pso.empty()) {
     lines.push_back("Password policy object           " + PadLeft(ShortObjectName(run, r.pso), 20));
   }
   lines.push_back("Password minimum age " + PadLeft(DurationOr(r.min_password_age, "None"), 32));
   lines.push_back("Password maximum age " + PadLeft(DurationOr(r.max_password_age, "None"), 32));
   lines.push_back(std::string("Password required                                 ") +
-                  YesNo(flags & kFlagPasswordRequired));
+                  YesNoText(flags & kFlagPasswordRequired));
   lines.push_back("Password minimum length         " + CountOrNone21(r.min_password_length));
   lines.push_back(std::string("Password user can change                          ") +
-                  YesNo(flags & kFlagUserCanChange));
+                  YesNoText(flags & kFlagUserCanChange));
   lines.push_back(std::string("Password stored using reversible encryption       ") +
-                  YesNo(flags & kFlagReversible));
+                  YesNoText(flags & kFlagReversible));
   lines.push_back(std::string("Password complexity required                      ") +
-                  YesNo(flags & kFlagComplexity));
+                  YesNoText(flags & kFlagComplexity));
   lines.push_back("Password history length         " + CountOrNone21(r.password_history_length));
-  lines.push_back("Last logon date                  " + DateTimeWithServer(r.last_logon, r.last_logon_server));
+  lines.push_back("Last logon date                  " +
+                  DateTimeWithServer(r.last_logon, r.last_logon_server));
   lines.push_back("Allowed workstations " + WorkstationsText(r));
   if (!(flags & kFlagLockoutPolicy)) return lines;
-  lines.push_back(Printf("Intruder lockout threshold                       %4d", static_cast<int>(r.lockout_threshold)));
+  lines.push_back("Intruder lockout threshold                       " + Number(r.lockout_threshold, 4));
   lines.push_back("Intruder lockout period " + PadLeft(DurationOr(r.lockout_duration, "Indefinite"), 29));
   lines.push_back("Intruder reset period " + PadLeft(FormatDuration(r.lockout_reset_period), 31));
   const bool locked = (flags & kFlagLocked) != 0;
-  lines.push_back(std::string("Account locked                                    ") + YesNo(locked));
+  lines.push_back(std::string("Account locked                                    ") + YesNoText(locked));
   if (locked) {
-    lines.push_back("Lockout date/time                " + DateTimeOf(r.lockout_time));
+    lines.push_back("Lockout date/time                " + DateTimeText(r.lockout_time));
   } else {
-    lines.push_back(Printf("Bad logon count                 %21d", static_cast<int>(r.bad_logon_count)));
-    lines.push_back("Last unsuccessful logon          " + DateTimeOf(r.last_bad_logon));
+    lines.push_back("Bad logon count                 " + Number(r.bad_logon_count, 21));
+    lines.push_back("Last unsuccessful logon          " + DateTimeText(r.last_bad_logon));
   }
   return lines;
 }

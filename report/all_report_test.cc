@@ -4,7 +4,6 @@
 
 #include <set>
 
-
 namespace {
 
 constexpr uint32_t k05Jan2011At130405 = 1294232645;
@@ -270,9 +269,9 @@ TEST(LogonHoursGrid, HoursAroundTheWeekBoundaryWrap) {
     std::set<int> sunday;
   } cases[] = {
       {0, {23}, {0}},
-      {2, {}, {0, 1}},         // UTC+1: both fall on local Sunday
-      {-10, {18, 19}, {}},     // UTC-5: both fall on local Saturday
-      {28, {}, {13, 14}},      // UTC+14
+      {2, {}, {0, 1}},      // UTC+1: both fall on local Sunday
+      {-10, {18, 19}, {}},  // UTC-5: both fall on local Saturday
+      {28, {}, {13, 14}},   // UTC+14
   };
   for (const Case& c : cases) {
     std::vector<std::string> grid = BuildLogonHoursGrid(bits.data(), c.half_hours);

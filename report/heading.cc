@@ -63,7 +63,8 @@ std::string BuildHeadingLine(const RunContext* run, const std::string& entity, c
       line += " for members of group " + entity_text;
     } else {
       // Resolution always sets the class; should it be missing, objects are users, as everywhere.
-      const std::string object_class = options.object_class.empty() ? std::string("user") : options.object_class;
+      const std::string object_class =
+          options.object_class.empty() ? std::string("user") : options.object_class;
       line += " for " + object_class + " " + entity_text;
     }
   } else {

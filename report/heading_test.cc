@@ -31,36 +31,61 @@ TEST(Heading, EveryForm) {
        "Bad logon count (gt 3) for objects in file users.txt at 5-Jan-2011 9:04"},
       {"input file without operator", [](RunContext*) {}, "", "Account disabled", "", "", "users.txt",
        "Account disabled for objects in file users.txt at 5-Jan-2011 9:04"},
-      {"group entity", [](RunContext* r) { r->entity_given = true; r->options.object_class = "group"; },
+      {"group entity",
+       [](RunContext* r) {
+         r->entity_given = true;
+         r->options.object_class = "group";
+       },
        "CN=Staff,OU=Groups", "Bad logon count", "", "", "",
        "Values of \"Bad logon count\" for members of group CN=Staff,OU=Groups at 5-Jan-2011 9:04"},
       {"group class in any case",
-       [](RunContext* r) { r->entity_given = true; r->options.object_class = "GROUP"; },
+       [](RunContext* r) {
+         r->entity_given = true;
+         r->options.object_class = "GROUP";
+       },
        "CN=Staff,OU=Groups", "Bad logon count", "ge", "2", "",
        "Values of \"Bad logon count\" (ge 2) for members of group CN=Staff,OU=Groups at 5-Jan-2011 9:04"},
-      {"user entity with operator", [](RunContext* r) { r->entity_given = true; r->options.object_class = "user"; },
+      {"user entity with operator",
+       [](RunContext* r) {
+         r->entity_given = true;
+         r->options.object_class = "user";
+       },
        "CN=Ann,OU=Staff", "Account disabled", "eq", "yes", "",
        "Values of \"Account disabled\" (eq yes) for user CN=Ann,OU=Staff at 5-Jan-2011 9:04"},
-      {"searched class", [](RunContext* r) { r->entity_given = true; r->options.object_class = "User"; },
+      {"searched class",
+       [](RunContext* r) {
+         r->entity_given = true;
+         r->options.object_class = "User";
+       },
        "CN=a*", "Last logon date", "lt", "tod-90", "",
        "Values of \"Last logon date\" (lt tod-90) for User CN=a* at 5-Jan-2011 9:04"},
-      {"computer entity", [](RunContext* r) { r->entity_given = true; r->options.object_class = "computer"; },
+      {"computer entity",
+       [](RunContext* r) {
+         r->entity_given = true;
+         r->options.object_class = "computer";
+       },
        "CN=PC01,OU=Desks", "Password last change date", "", "", "",
        "Values of \"Password last change date\" for computer CN=PC01,OU=Desks at 5-Jan-2011 9:04"},
       {"missing class counts as user", [](RunContext* r) { r->entity_given = true; }, "CN=Ann,OU=Staff",
-       "Account locked", "", "", "", "Values of \"Account locked\" for user CN=Ann,OU=Staff at 5-Jan-2011 9:04"},
+       "Account locked", "", "", "",
+       "Values of \"Account locked\" for user CN=Ann,OU=Staff at 5-Jan-2011 9:04"},
       {"running account", [](RunContext* r) { r->options.object_class = "user"; }, "CN=Me,OU=Staff",
        "Account locked", "", "", "", "Values of \"Account locked\" for CN=Me,OU=Staff at 5-Jan-2011 9:04"},
-      {"running account ignores the operator", [](RunContext*) {}, "CN=Me,OU=Staff", "Account locked", "eq", "no",
-       "", "Values of \"Account locked\" for CN=Me,OU=Staff at 5-Jan-2011 9:04"},
-      {"two-digit hour, padded minute", [](RunContext* r) { r->fixed_now = k01Dec2011At2305; }, "CN=Me,OU=Staff",
-       "Account locked", "", "", "", "Values of \"Account locked\" for CN=Me,OU=Staff at 1-Dec-2011 23:05"},
+      {"running account ignores the operator", [](RunContext*) {}, "CN=Me,OU=Staff", "Account locked", "eq",
+       "no", "", "Values of \"Account locked\" for CN=Me,OU=Staff at 5-Jan-2011 9:04"},
+      {"two-digit hour, padded minute", [](RunContext* r) { r->fixed_now = k01Dec2011At2305; },
+       "CN=Me,OU=Staff", "Account locked", "", "", "",
+       "Values of \"Account locked\" for CN=Me,OU=Staff at 1-Dec-2011 23:05"},
       {"another account is a given entity", [](RunContext* r) { r->options.object_class = "user"; },
        "CN=Ann,OU=Staff", "Account locked", "", "", "",
        "Values of \"Account locked\" for user CN=Ann,OU=Staff at 5-Jan-2011 9:04"},
       {"the running account named on the command line",
-       [](RunContext* r) { r->entity_given = true; r->options.object_class = "user"; }, "CN=Me,OU=Staff",
-       "Account locked", "", "", "", "Values of \"Account locked\" for user CN=Me,OU=Staff at 5-Jan-2011 9:04"},
+       [](RunContext* r) {
+         r->entity_given = true;
+         r->options.object_class = "user";
+       },
+       "CN=Me,OU=Staff", "Account locked", "", "", "",
+       "Values of \"Account locked\" for user CN=Me,OU=Staff at 5-Jan-2011 9:04"},
   };
   DirectoryContext directory;
   directory.account_dn = "CN=Me,OU=Staff";
@@ -138,7 +163,7 @@ TEST(ExitLevel, SelectedCountWithSlashHElseErrors) {
     int32_t errors;
     int expected;
   } cases[] = {
-      {true, 300, 0, 255}, {true, 255, 0, 255}, {true, 7, 0, 7},   {true, 0, 0, 0},
+      {true, 300, 0, 255}, {true, 255, 0, 255}, {true, 7, 0, 7},  {true, 0, 0, 0},
       {true, 7, 3, 7},     {false, 300, 0, 0},  {false, 7, 1, 1}, {false, 0, 12, 1},
   };
   for (const Case& c : cases) {

@@ -5,8 +5,9 @@
 namespace {
 
 TimeParts Parts(int year, int month, int day, int hour, int minute, int second) {
-  return TimeParts{static_cast<uint8_t>(year - 1900), static_cast<uint8_t>(month), static_cast<uint8_t>(day),
-                   static_cast<uint8_t>(hour),        static_cast<uint8_t>(minute), static_cast<uint8_t>(second)};
+  return TimeParts{static_cast<uint8_t>(year - 1900), static_cast<uint8_t>(month),
+                   static_cast<uint8_t>(day),         static_cast<uint8_t>(hour),
+                   static_cast<uint8_t>(minute),      static_cast<uint8_t>(second)};
 }
 
 }  // namespace

@@ -28,8 +28,6 @@ struct ColumnField {
 };
 constexpr ColumnField kColumnFields[] = {{'d', 15}, {'f', 20}, {'u', 20}, {'v', 20}};
 
-const char* YesNo(bool value) { return value ? "Yes" : " No"; }
-
 std::string Printf(const char* format, ...) __attribute__((format(printf, 1, 2)));
 std::string Printf(const char* format, ...) {
   char text[128];
@@ -37,15 +35,6 @@ std::string Printf(const char* format, ...) {
   va_start(args, format);
   vsnprintf(text, sizeof text, format, args);
   va_end(args);
-  return text;
-}
-
-std::string DateTimeOf(uint32_t seconds) { return FormatDateTime(SplitTime(seconds), kDateTimeWidth); }
-
-// A date-time followed by the controller that supplied it, when there is one.
-std::string DateTimeWithServer(uint32_t seconds, const std::string& server) {
-  std::string text = DateTimeOf(seconds);
-  if (seconds != 0 && !server.empty()) text += " (" + server + ")";
   return text;
 }
 
@@ -62,8 +51,9 @@ std::string DurationOrNone(uint32_t seconds) {
 // The account expiration time as the last day the account is valid when it falls on a midnight,
 // else as the moment itself.
 std::string AccountExpiration(uint32_t expires) {
-  if (expires != 0 && expires % kSecondsPerDay == 0) return FormatDate(SplitTime(expires - kSecondsPerDay), 0);
-  return DateTimeOf(expires);
+  if (expires != 0 && expires % kSecondsPerDay == 0)
+    return FormatDate(SplitTime(expires - kSecondsPerDay), 0);
+  return DateTimeText(expires);
 }
 
 int DefaultColumnWidth(int letter) {
@@ -74,6 +64,16 @@ int DefaultColumnWidth(int letter) {
 }
 
 }  // namespace
+
+const char* YesNoText(bool value) { return value ? "Yes" : " No"; }
+
+std::string DateTimeText(uint32_t seconds) { return FormatDateTime(SplitTime(seconds), kDateTimeWidth); }
+
+std::string DateTimeWithServer(uint32_t seconds, const std::string& server) {
+  std::string text = DateTimeText(seconds);
+  if (seconds != 0 && !server.empty()) text += " (" + server + ")";
+  return text;
+}
 
 std::string ShortObjectName(const RunContext* run, const std::string& distinguished_name) {
   return FormatName(run ? run->directory : nullptr, kFormRelative | kFormNoTypes, distinguished_name);
@@ -138,24 +138,25 @@ std::string BuildValueText(const RunContext* run, const RestrictionRecord& r) {
   const bool lockout_policy = (flags & kFlagLockoutPolicy) != 0;
   switch (run->restriction) {
     case kAd:
-      return YesNo(flags & kFlagDisabled);
+      return YesNoText(flags & kFlagDisabled);
     case kAe:
       return std::string((flags & kFlagExpired) ? "Yes" : "No ") + " (" +
              FormatDate(SplitTime(r.account_expires), kWordyNone) + ")";
     case kAed:
       return AccountExpiration(r.account_expires) + ((flags & kFlagExpired) ? " (Expired)" : "");
     case kAl:
-      return YesNo(flags & kFlagLocked);
+      return YesNoText(flags & kFlagLocked);
     case kBlc:
       if (r.bad_logon_count == kLockedCount) return PadLeft("Locked", 12);
       return Printf("%12d", static_cast<int>(r.bad_logon_count));
     case kCd:
-      return DateTimeOf(r.created);
+      return DateTimeText(r.created);
     case kIld:
-      return DateTimeOf(r.lockout_time);
+      return DateTimeText(r.lockout_time);
     case kIlp:
       if (!lockout_policy) return PadLeft("None", 12);
-      return PadLeft(r.lockout_duration == 0 ? std::string("Indefinite") : FormatDuration(r.lockout_duration), 12);
+      return PadLeft(r.lockout_duration == 0 ? std::string("Indefinite") : FormatDuration(r.lockout_duration),
+                     12);
     case kIlr:
       return PadLeft(lockout_policy ? FormatDuration(r.lockout_reset_period) : std::string("None"), 12);
     case kIlt:
@@ -163,43 +164,43 @@ std::string BuildValueText(const RunContext* run, const RestrictionRecord& r) {
     case kLld:
       return DateTimeWithServer(r.last_logon, r.last_logon_server);
     case kLud:
-      return DateTimeOf(r.last_bad_logon);
+      return DateTimeText(r.last_bad_logon);
     case kMd:
       return DateTimeWithServer(r.modified, r.modification_server);
     case kPcr:
-      return YesNo(flags & kFlagComplexity);
+      return YesNoText(flags & kFlagComplexity);
     case kPcl:
-      return YesNo(flags & kFlagChangeNextLogon);
+      return YesNoText(flags & kFlagChangeNextLogon);
     case kPe:
       return std::string((flags & kFlagPasswordExpired) ? "Yes" : "No ") + " (" +
              FormatDate(SplitTime(r.password_expires), kWordyNone) + ")";
     case kPed:
       if (flags & kFlagNeverExpires) return "Never";
       if (r.password_expires == 0) return "Change next logon";
-      return DateTimeOf(r.password_expires) + ((flags & kFlagPasswordExpired) ? " (Expired)" : "");
+      return DateTimeText(r.password_expires) + ((flags & kFlagPasswordExpired) ? " (Expired)" : "");
     case kPhl:
       return CountOrNone(r.password_history_length);
     case kPmx:
       return DurationOrNone(r.max_password_age);
     case kPlc:
-      return DateTimeOf(r.password_last_set);
+      return DateTimeText(r.password_last_set);
     case kPml:
       return Printf("%12d%s", static_cast<int>(r.min_password_length),
                     r.min_password_length == 0 ? " (Not required)" : "");
     case kPmn:
       return DurationOrNone(r.min_password_age);
     case kPne:
-      return YesNo(flags & kFlagNeverExpires);
+      return YesNoText(flags & kFlagNeverExpires);
     case kPr:
-      return YesNo(flags & kFlagPasswordRequired);
+      return YesNoText(flags & kFlagPasswordRequired);
     case kPre:
-      return YesNo(flags & kFlagReversible);
+      return YesNoText(flags & kFlagReversible);
     case kPso:
       return r.pso.empty() ? std::string("[None]") : ShortObjectName(run, r.pso);
     case kPuc:
-      return YesNo(flags & kFlagUserCanChange);
+      return YesNoText(flags & kFlagUserCanChange);
     case kPur:
-      return YesNo(flags & kFlagUniqueRequired);
+      return YesNoText(flags & kFlagUniqueRequired);
     case kWr:
       return r.has_workstations ? r.workstations : std::string("All");
     default:

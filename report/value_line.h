@@ -27,6 +27,12 @@ std::string FormatColumns(const RunContext* run, const std::string& value, const
                           const std::string& display_name);
 /// The value text of the run's restriction for one object ("" for lh and all).
 std::string BuildValueText(const RunContext* run, const RestrictionRecord& record);
+/// "Yes" or " No", three characters either way.
+const char* YesNoText(bool value);
+/// A stored time as a date-time in 20 columns ("None" when there is none).
+std::string DateTimeText(uint32_t seconds);
+/// DateTimeText followed by " (controller)" when the time is set and a controller supplied it.
+std::string DateTimeWithServer(uint32_t seconds, const std::string& server);
 /// A password settings object or domain name shown as its relative name without attribute type.
 std::string ShortObjectName(const RunContext* run, const std::string& distinguished_name);
 

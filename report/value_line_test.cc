@@ -63,8 +63,8 @@ TEST(NameColumn, Layouts) {
 }
 
 TEST(NameColumn, CountsUtf8CharactersSoColumnsLineUp) {
-  const std::string muller = "M\xC3\xBCller";           // Müller, 6 characters
-  const std::string hans = "Hans M\xC3\xBCller";        // 11 characters
+  const std::string muller = "M\xC3\xBCller";     // Müller, 6 characters
+  const std::string hans = "Hans M\xC3\xBCller";  // 11 characters
   std::string column = FormatNameColumn(false, false, muller, hans);
   EXPECT_EQ(column, muller + " (" + hans + ")" + std::string(25, ' '));
   EXPECT_EQ(CharCount(column), 45u);
@@ -110,15 +110,27 @@ TEST(ValueText, EveryRestrictionRendersItsValue) {
   const ValueCase cases[] = {
       {kAd, [](RestrictionRecord* r) { r->flags = kFlagDisabled; }, "Yes"},
       {kAd, [](RestrictionRecord*) {}, " No"},
-      {kAe, [](RestrictionRecord* r) { r->flags = kFlagExpired; r->account_expires = k13Jan2011Midnight; },
+      {kAe,
+       [](RestrictionRecord* r) {
+         r->flags = kFlagExpired;
+         r->account_expires = k13Jan2011Midnight;
+       },
        "Yes (13-Jan-2011)"},
       {kAe, [](RestrictionRecord*) {}, "No  (No expiry date)"},
       {kAed, [](RestrictionRecord* r) { r->account_expires = k13Jan2011Midnight; }, "12-Jan-2011"},
       {kAed, [](RestrictionRecord* r) { r->account_expires = k13Jan2011At1000; }, "13-Jan-2011 10:00:00"},
       {kAed, [](RestrictionRecord*) {}, "                None"},
-      {kAed, [](RestrictionRecord* r) { r->account_expires = k13Jan2011Midnight; r->flags = kFlagExpired; },
+      {kAed,
+       [](RestrictionRecord* r) {
+         r->account_expires = k13Jan2011Midnight;
+         r->flags = kFlagExpired;
+       },
        "12-Jan-2011 (Expired)"},
-      {kAed, [](RestrictionRecord* r) { r->account_expires = k13Jan2011At1000; r->flags = kFlagExpired; },
+      {kAed,
+       [](RestrictionRecord* r) {
+         r->account_expires = k13Jan2011At1000;
+         r->flags = kFlagExpired;
+       },
        "13-Jan-2011 10:00:00 (Expired)"},
       {kAl, [](RestrictionRecord* r) { r->flags = kFlagLocked; }, "Yes"},
       {kAl, [](RestrictionRecord*) {}, " No"},
@@ -130,33 +142,60 @@ TEST(ValueText, EveryRestrictionRendersItsValue) {
       {kIld, [](RestrictionRecord* r) { r->lockout_time = k13Jan2011At1000; }, "13-Jan-2011 10:00:00"},
       {kIlp, [](RestrictionRecord* r) { r->lockout_duration = 1800; }, "        None"},
       {kIlp, [](RestrictionRecord* r) { r->flags = kFlagLockoutPolicy; }, "  Indefinite"},
-      {kIlp, [](RestrictionRecord* r) { r->flags = kFlagLockoutPolicy; r->lockout_duration = 1800; },
+      {kIlp,
+       [](RestrictionRecord* r) {
+         r->flags = kFlagLockoutPolicy;
+         r->lockout_duration = 1800;
+       },
        "  0:00:30:00"},
-      {kIlr, [](RestrictionRecord* r) { r->flags = kFlagLockoutPolicy; r->lockout_reset_period = 1800; },
+      {kIlr,
+       [](RestrictionRecord* r) {
+         r->flags = kFlagLockoutPolicy;
+         r->lockout_reset_period = 1800;
+       },
        "  0:00:30:00"},
       {kIlr, [](RestrictionRecord* r) { r->lockout_reset_period = 1800; }, "        None"},
       {kIlt, [](RestrictionRecord* r) { r->lockout_threshold = 5; }, "           5"},
       {kIlt, [](RestrictionRecord*) {}, "        None"},
-      {kLld, [](RestrictionRecord* r) { r->last_logon = k05Jan2011At130405; r->last_logon_server = "DC2"; },
+      {kLld,
+       [](RestrictionRecord* r) {
+         r->last_logon = k05Jan2011At130405;
+         r->last_logon_server = "DC2";
+       },
        "05-Jan-2011 13:04:05 (DC2)"},
       {kLld, [](RestrictionRecord* r) { r->last_logon = k05Jan2011At130405; }, "05-Jan-2011 13:04:05"},
       {kLld, [](RestrictionRecord* r) { r->last_logon_server = "DC2"; }, "                None"},
       {kLud, [](RestrictionRecord* r) { r->last_bad_logon = k13Jan2011At1000; }, "13-Jan-2011 10:00:00"},
-      {kMd, [](RestrictionRecord* r) { r->modified = k13Jan2011At1000; r->modification_server = "DC1"; },
+      {kMd,
+       [](RestrictionRecord* r) {
+         r->modified = k13Jan2011At1000;
+         r->modification_server = "DC1";
+       },
        "13-Jan-2011 10:00:00 (DC1)"},
       {kMd, [](RestrictionRecord* r) { r->modification_server = "DC1"; }, "                None"},
       {kPcr, [](RestrictionRecord* r) { r->flags = kFlagComplexity; }, "Yes"},
       {kPcl, [](RestrictionRecord* r) { r->flags = kFlagChangeNextLogon; }, "Yes"},
       {kPcl, [](RestrictionRecord* r) { r->flags = kFlagComplexity; }, " No"},
-      {kPe, [](RestrictionRecord* r) { r->flags = kFlagPasswordExpired; r->password_expires = k13Jan2011At1000; },
+      {kPe,
+       [](RestrictionRecord* r) {
+         r->flags = kFlagPasswordExpired;
+         r->password_expires = k13Jan2011At1000;
+       },
        "Yes (13-Jan-2011)"},
       {kPe, [](RestrictionRecord*) {}, "No  (No expiry date)"},
       {kPed, [](RestrictionRecord* r) { r->flags = kFlagNeverExpires; }, "Never"},
-      {kPed, [](RestrictionRecord* r) { r->flags = kFlagNeverExpires; r->password_expires = k13Jan2011At1000; },
+      {kPed,
+       [](RestrictionRecord* r) {
+         r->flags = kFlagNeverExpires;
+         r->password_expires = k13Jan2011At1000;
+       },
        "Never"},
       {kPed, [](RestrictionRecord* r) { r->password_expires = k13Jan2011At1000; }, "13-Jan-2011 10:00:00"},
       {kPed,
-       [](RestrictionRecord* r) { r->password_expires = k13Jan2011At1000; r->flags = kFlagPasswordExpired; },
+       [](RestrictionRecord* r) {
+         r->password_expires = k13Jan2011At1000;
+         r->flags = kFlagPasswordExpired;
+       },
        "13-Jan-2011 10:00:00 (Expired)"},
       {kPed, [](RestrictionRecord*) {}, "Change next logon"},
       {kPhl, [](RestrictionRecord* r) { r->password_history_length = 24; }, "          24"},
@@ -177,7 +216,12 @@ TEST(ValueText, EveryRestrictionRendersItsValue) {
       {kPur, [](RestrictionRecord* r) { r->flags = kFlagUniqueRequired; }, "Yes"},
       {kPur, [](RestrictionRecord*) {}, " No"},
       {kWr, [](RestrictionRecord*) {}, "All"},
-      {kWr, [](RestrictionRecord* r) { r->has_workstations = true; r->workstations = "PC01,PC02"; }, "PC01,PC02"},
+      {kWr,
+       [](RestrictionRecord* r) {
+         r->has_workstations = true;
+         r->workstations = "PC01,PC02";
+       },
+       "PC01,PC02"},
       {kLh, [](RestrictionRecord*) {}, ""},
       {kAll, [](RestrictionRecord*) {}, ""},
   };
@@ -227,33 +271,67 @@ TEST(ObjectLine, Layouts) {
   const LineCase cases[] = {
       {"default ad", kAd, [](ProgramOptions*) {}, ann_column + "Yes", true},
       {"default blc lines up at column 46", kBlc, [](ProgramOptions*) {}, ann_column + "           3", true},
-      {"csv ad", kAd, [](ProgramOptions* o) { o->comma_delimited = true; }, "\"Ann\",\"Ann Smith\",\"Yes\"", true},
+      {"csv ad", kAd, [](ProgramOptions* o) { o->comma_delimited = true; }, "\"Ann\",\"Ann Smith\",\"Yes\"",
+       true},
       {"csv blc drops the count's padding", kBlc, [](ProgramOptions* o) { o->comma_delimited = true; },
        "\"Ann\",\"Ann Smith\",\"3\"", true},
       {"names only", kAd, [](ProgramOptions* o) { o->names_only = true; }, "Ann", true},
-      {"names only csv", kAd, [](ProgramOptions* o) { o->names_only = true; o->comma_delimited = true; },
+      {"names only csv", kAd,
+       [](ProgramOptions* o) {
+         o->names_only = true;
+         o->comma_delimited = true;
+       },
        "\"Ann\",\"Ann Smith\"", true},
       {"names only for all", kAll, [](ProgramOptions* o) { o->names_only = true; }, "Ann", true},
       {"values only", kAl, [](ProgramOptions* o) { o->values_only = true; }, " No", true},
-      {"values only csv", kAl, [](ProgramOptions* o) { o->values_only = true; o->comma_delimited = true; },
+      {"values only csv", kAl,
+       [](ProgramOptions* o) {
+         o->values_only = true;
+         o->comma_delimited = true;
+       },
        ",\"No\"", true},
       {"totals only prints an empty line", kAd,
-       [](ProgramOptions* o) { o->values_only = true; o->names_only = true; }, "", true},
-      {"columns u30,v", kIlt, [](ProgramOptions* o) { SetColumns(o, {{'u', 30}, {'v', 20}}); },
+       [](ProgramOptions* o) {
+         o->values_only = true;
+         o->names_only = true;
+       },
+       "", true},
+      {"columns u30,v", kIlt,
+       [](ProgramOptions* o) {
+         SetColumns(o, {{'u', 30}, {'v', 20}});
+       },
        "Ann" + std::string(27, ' ') + " " + "           5" + std::string(8, ' '), true},
       {"columns csv", kIlt,
-       [](ProgramOptions* o) { SetColumns(o, {{'u', 20}, {'v', 20}}); o->comma_delimited = true; },
+       [](ProgramOptions* o) {
+         SetColumns(o, {{'u', 20}, {'v', 20}});
+         o->comma_delimited = true;
+       },
        "\"Ann\",\"5\"", true},
-      {"columns f,u,v", kAd, [](ProgramOptions* o) { SetColumns(o, {{'f', 10}, {'u', 5}, {'v', 3}}); },
+      {"columns f,u,v", kAd,
+       [](ProgramOptions* o) {
+         SetColumns(o, {{'f', 10}, {'u', 5}, {'v', 3}});
+       },
        "Ann Smith  Ann   Yes", true},
-      {"wide text pushes the next column", kAd, [](ProgramOptions* o) { SetColumns(o, {{'f', 4}, {'v', 3}}); },
+      {"wide text pushes the next column", kAd,
+       [](ProgramOptions* o) {
+         SetColumns(o, {{'f', 4}, {'v', 3}});
+       },
        "Ann Smith Yes", true},
-      {"negative width counts as its size", kAd, [](ProgramOptions* o) { SetColumns(o, {{'u', -6}, {'v', 3}}); },
+      {"negative width counts as its size", kAd,
+       [](ProgramOptions* o) {
+         SetColumns(o, {{'u', -6}, {'v', 3}});
+       },
        "Ann    Yes", true},
-      {"width 0 takes the default", kAd, [](ProgramOptions* o) { SetColumns(o, {{'v', 0}, {'u', 0}}); },
+      {"width 0 takes the default", kAd,
+       [](ProgramOptions* o) {
+         SetColumns(o, {{'v', 0}, {'u', 0}});
+       },
        "Yes" + std::string(17, ' ') + " Ann" + std::string(17, ' '), true},
       {"csv columns with display name", kAd,
-       [](ProgramOptions* o) { SetColumns(o, {{'v', 3}, {'f', 20}, {'u', 20}}); o->comma_delimited = true; },
+       [](ProgramOptions* o) {
+         SetColumns(o, {{'v', 3}, {'f', 20}, {'u', 20}});
+         o->comma_delimited = true;
+       },
        "\"Yes\",\"Ann Smith\",\"Ann\"", true},
   };
   for (const LineCase& c : cases) {

@@ -46,8 +46,20 @@ BOOL CALLBACK AbortProc(HDC, int) {
   return !g_abort;
 }
 
+// A printer's own default font may be so wide that the output window's 80-column lines do not fit
+// on the page; a 10-point fixed-pitch font keeps the columns lined up and whole lines on paper.
+HFONT CreatePrinterFont(HDC dc) {
+  LOGFONTW font = {};
+  font.lfHeight = -MulDiv(10, GetDeviceCaps(dc, LOGPIXELSY), 72);
+  font.lfWeight = FW_NORMAL;
+  font.lfCharSet = ANSI_CHARSET;
+  font.lfPitchAndFamily = FIXED_PITCH | FF_MODERN;
+  wcscpy(font.lfFaceName, L"Courier New");
+  return CreateFontIndirectW(&font);
+}
+
 // Prints every page of the sequence; false at the first failing page or a cancel.
-bool PrintPages(HDC dc, const std::vector<int>& sequence, int lines_per_page) {
+bool PrintPages(HDC dc, HFONT font, const std::vector<int>& sequence, int lines_per_page) {
   TEXTMETRICW metrics;
   GetTextMetricsW(dc, &metrics);
   const int w = metrics.tmAveCharWidth;
@@ -55,6 +67,7 @@ bool PrintPages(HDC dc, const std::vector<int>& sequence, int lines_per_page) {
   for (int page : sequence) {
     if (g_abort) return false;
     if (StartPage(dc) <= 0) return false;
+    SelectObject(dc, font);  // some drivers reset the device context at each page
     TextOutA(dc, 2 * w, h, " ", 1);
     TextOutA(dc, 2 * w, 2 * h, " ", 1);
     int first = 0;
@@ -87,6 +100,8 @@ bool PrintStoreLines(HWND window) {
     DeleteDC(dc);
     return true;
   }
+  HFONT font = CreatePrinterFont(dc);
+  HGDIOBJ old_font = SelectObject(dc, font);
   TEXTMETRICW metrics;
   GetTextMetricsW(dc, &metrics);
   const int lines_per_page = LinesPerPage(GetDeviceCaps(dc, VERTRES), metrics.tmHeight + metrics.tmExternalLeading);
@@ -109,7 +124,7 @@ bool PrintStoreLines(HWND window) {
   document.cbSize = sizeof document;
   document.lpszDocName = title;
   bool ok = StartDocW(dc, &document) > 0;
-  if (ok) ok = PrintPages(dc, sequence, lines_per_page);
+  if (ok) ok = PrintPages(dc, font, sequence, lines_per_page);
   if (ok) {
     EndDoc(dc);
   } else {
@@ -120,6 +135,8 @@ bool PrintStoreLines(HWND window) {
     DestroyWindow(g_abort_dialog);
     g_abort_dialog = nullptr;
   }
+  SelectObject(dc, old_font);
+  DeleteObject(font);
   DeleteDC(dc);
   return ok;
 }

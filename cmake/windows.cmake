@@ -6,7 +6,7 @@ file(GLOB windows_directory_sources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/direct
 add_library(lorvex_wldap STATIC ${windows_directory_sources})
 target_include_directories(lorvex_wldap PUBLIC ${CMAKE_SOURCE_DIR})
 
-set(windows_system_libraries wldap32 comdlg32 comctl32 gdi32 user32 advapi32 netapi32 ws2_32 secur32)
+set(windows_system_libraries wldap32 ntdsapi comdlg32 comctl32 gdi32 user32 advapi32 netapi32 ws2_32 secur32 rpcrt4)
 
 # The wide entry point and explicit W functions; -municode selects wWinMain at link time.
 add_compile_definitions(UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601)

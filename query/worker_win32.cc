@@ -12,13 +12,14 @@ namespace {
 HANDLE g_worker = nullptr;
 
 struct WorkerStart {
+  WorkerFunction body;
   RunContext* run;
   const std::string* name;
 };
 
 DWORD WINAPI WorkerThread(void* argument) {
   WorkerStart* start = static_cast<WorkerStart*>(argument);
-  return static_cast<DWORD>(WorkerBody(start->run, *start->name));
+  return static_cast<DWORD>(start->body(start->run, *start->name));
 }
 
 // Suspends the worker while the user decides; Yes asks it to stop at its next object.
@@ -57,8 +58,10 @@ void StopWorker(int steps, unsigned step_ms) {
   }
 }
 
-int RunWorkerAndWait(RunContext* run, const std::string& name) {
-  WorkerStart start = {run, &name};
+int RunWorkerAndWait(RunContext* run, const std::string& name) { return RunOnWorkerThread(WorkerBody, run, name); }
+
+int RunOnWorkerThread(WorkerFunction body, RunContext* run, const std::string& name) {
+  WorkerStart start = {body, run, &name};
   g_worker = CreateThread(nullptr, 0, WorkerThread, &start, 0, nullptr);
   if (g_worker == nullptr) {
     // Without a thread nothing was examined; the run ends like one that ran out of memory:

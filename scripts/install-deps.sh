@@ -14,6 +14,11 @@ packages=(
   # test domain
   samba-ad-dc samba-dsdb-modules samba-vfs-modules winbind krb5-user
   ldap-utils ldb-tools iproute2
+  # Windows build (mingw-w64) and its tests under Wine: display, keys, printing to a file, images
+  g++-mingw-w64-x86-64 wine wine64 fonts-wine xvfb xauth
+  cups cups-bsd printer-driver-cups-pdf libcups2 ghostscript poppler-utils imagemagick
+  # packages
+  dpkg-dev file zip
 )
 
 missing=()

@@ -79,5 +79,5 @@ echo ":$n" >"$work/display"
 # A wineserver that stays between the tests' programs saves each of them the start of Wine.
 wineserver -k 2>/dev/null || true
 wineserver -w 2>/dev/null || true
-wineserver -p
+wineserver -p </dev/null >/dev/null 2>&1
 wine cmd /c exit >/dev/null 2>&1 || true

@@ -9,6 +9,8 @@ packages=(
   # build
   build-essential cmake pkg-config git
   libgtest-dev libgmock-dev googletest
+  # fuzzing (libFuzzer and the sanitizer runtimes of clang)
+  clang libclang-rt-14-dev
   # directory layer
   libldap2-dev libsasl2-dev libkrb5-dev libsasl2-modules-gssapi-mit
   # test domain

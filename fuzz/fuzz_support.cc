@@ -1,0 +1,63 @@
+// Shared set-up of the fuzz targets.
+#include "fuzz/fuzz_support.h"
+
+#include <sanitizer/common_interface_defs.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "directory/ads_fake.h"
+
+namespace {
+
+FuzzRun g_fuzz_run;
+
+}  // namespace
+
+FuzzRun* ResetFuzzRun() {
+  FuzzRun* f = &g_fuzz_run;
+  f->run = RunContext();
+  f->dir = DirectoryContext();
+  memset(&f->out, 0, sizeof f->out);
+  // Channel words without CON, LOG or ERR: PrintMessage chooses no channel, so messages of the
+  // code under test go nowhere while it still formats them.
+  f->out.normal_flags = kChannelWrap;
+  f->out.error_flags = kChannelWrap;
+  snprintf(f->out.program_name, sizeof f->out.program_name, "LORVEX");
+  f->dir.path_prefix = "LDAP://";
+  f->run.output = &f->out;
+  f->run.directory = &f->dir;
+  f->run.fixed_now = kFuzzNow;
+  g_run = &f->run;
+  FakeReset();
+  return f;
+}
+
+std::string InputText(const uint8_t* data, size_t size) {
+  return std::string(reinterpret_cast<const char*>(data), size);
+}
+
+std::string InputCString(const uint8_t* data, size_t size) {
+  const char* text = reinterpret_cast<const char*>(data);
+  return std::string(text, strnlen(text, size));
+}
+
+void SplitAt(const std::string& text, char separator, std::string* first, std::string* rest) {
+  size_t at = text.find(separator);
+  if (at == std::string::npos) {
+    *first = text;
+    rest->clear();
+  } else {
+    *first = text.substr(0, at);
+    *rest = text.substr(at + 1);
+  }
+}
+
+void FuzzCheckFailed(const char* condition, const char* file, int line) {
+  // The sanitizer's report channel stays open when libFuzzer closes the target's stderr.
+  char summary[512];
+  snprintf(summary, sizeof summary, "invariant failed at %s:%d: %s", file, line, condition);
+  __sanitizer_report_error_summary(summary);
+  abort();
+}

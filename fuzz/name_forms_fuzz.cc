@@ -1,0 +1,71 @@
+// Fuzzes the display forms of names (/y): every form code, with and without types, on any name.
+//
+// Input: the name (cut at its first NUL). The in-memory directory holds an object of that name, so
+// the forms read from the directory find their values when the name can address it.
+#include <cstdint>
+#include <string>
+
+#include "directory/ads_fake.h"
+#include "directory/name_forms.h"
+#include "fuzz/fuzz_support.h"
+#include "query/codes.h"
+
+namespace {
+
+const uint32_t kComputedForms[] = {kFormCanonical, kFormRelative, kFormWithDomain, kFormUntypedCn};
+const uint32_t kDirectoryForms[] = {kFormNt, kFormDisplay, kFormPrincipal, kFormGuid};
+const char kGuidBytes[] = "\x01\x02\x03\x04\x05\x06\x07\x08\x09\x0a\x0b\x0c\x0d\x0e\x0f\x10";
+
+size_t CountCommas(const std::string& text) {
+  size_t count = 0;
+  for (char c : text) count += c == ',';
+  return count;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  std::string name = InputCString(data, size);
+  FuzzRun* f = ResetFuzzRun();
+  f->dir.default_naming_context = "DC=corp,DC=example";
+  f->dir.netbios_domain_name = "CORP";
+  FakeSetDomainNames("CORP", "corp.example");
+  if (!name.empty()) {
+    FakeAddObject(
+        name, {"top", "person", "user"},
+        {FakeString("displayName", "Shown Name"), FakeString("userPrincipalName", "someone@corp.example"),
+         FakeString("sAMAccountName", "someone"), FakeOctets("objectGUID", std::string(kGuidBytes, 16))});
+  }
+
+  FUZZ_CHECK(FormatName(&f->dir, kFormCanonical, "").empty());
+  const std::string canonical = FormatName(&f->dir, kFormCanonical, name);
+  for (uint32_t form : kComputedForms) {
+    for (uint32_t types : {0u, static_cast<uint32_t>(kFormNoTypes)}) {
+      std::string shown = FormatName(&f->dir, form | types, name);
+      // A form computed from the name is cut out of it: never longer.
+      FUZZ_CHECK(shown.size() <= name.size());
+      // Without the directory the computed forms come out the same.
+      FUZZ_CHECK(FormatName(nullptr, form | types, name) == shown);
+    }
+  }
+  for (uint32_t form : kDirectoryForms) {
+    std::string shown = FormatName(&f->dir, form, name);
+    // A form the directory cannot give falls back to the canonical one.
+    FUZZ_CHECK(FormatName(nullptr, form, name) == canonical);
+    if (form == kFormDisplay) FUZZ_CHECK(shown == "Shown Name" || shown == canonical);
+    if (form == kFormPrincipal) FUZZ_CHECK(shown == "someone@corp.example" || shown == canonical);
+    if (form == kFormGuid) {
+      FUZZ_CHECK(shown == "{04030201-0605-0807-090A-0B0C0D0E0F10}" || shown == canonical);
+    }
+  }
+
+  std::string untyped = RemoveTypes(name);
+  FUZZ_CHECK(untyped.size() <= name.size());
+  FUZZ_CHECK(CountCommas(untyped) == CountCommas(name));
+  size_t domain = DomainPartPosition(name);
+  FUZZ_CHECK(domain == std::string::npos || domain + 3 <= name.size());
+
+  std::string guid = GuidToText(InputText(data, size));
+  FUZZ_CHECK(size < 16 ? guid.empty() : guid.size() == 38);
+  return 0;
+}

@@ -1,0 +1,29 @@
+#!/usr/bin/env bash
+# Builds the whole project a second time with AddressSanitizer (LeakSanitizer included) and
+# UndefinedBehaviorSanitizer, and runs the unit and integration tests in that tree. Any report
+# fails the test that caused it: undefined behaviour is not recovered from.
+#
+#   scripts/sanitize.sh [ctest arguments...]
+#
+# The build tree is $LORVEX_SANITIZE_BUILD (default build-sanitize).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+source_dir=$(pwd)
+build=${LORVEX_SANITIZE_BUILD:-$source_dir/build-sanitize}
+jobs=${LORVEX_JOBS:-2}
+
+started=$SECONDS
+mkdir -p "$build"
+cmake -S "$source_dir" -B "$build" -DLORVEX_SANITIZE=ON -DLORVEX_RELIABILITY_STAGES=OFF \
+  -DCMAKE_BUILD_TYPE=RelWithDebInfo >"$build/configure.log" 2>&1 || { cat "$build/configure.log" >&2; exit 1; }
+cmake --build "$build" -j"$jobs" >"$build/build.log" 2>&1 || { cat "$build/build.log" >&2; exit 1; }
+echo "sanitize: built in $((SECONDS - started)) s"
+
+export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=1:strict_string_checks=1:detect_stack_use_after_return=1}
+export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
+# Only the tests of the project itself: the fuzz and sanitizer stages are not registered in this
+# tree, and the labels keep it that way should that change.
+status=0
+ctest --test-dir "$build" --output-on-failure -j"$jobs" -L 'unit|integration' "$@" || status=$?
+echo "sanitize: finished in $((SECONDS - started)) s"
+exit "$status"

@@ -143,6 +143,7 @@ int MainRun(const RunSettings& settings) {
   // The entity: a file of objects, an object on the command line, or the running account.
   std::string input_file_name;
   if (argc > 0) {
+    run->entity_given = true;
     std::string entity = args[0].substr(0, kMaxEntityLength);
     if (entity[0] == '@' && entity.find('/') == std::string::npos) {
       run->options.file_mode = true;

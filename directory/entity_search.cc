@@ -42,7 +42,7 @@ int SearchEntitiesWith(RunContext* run, ObjectProcessor process) {
   OutputContext* out = run->output;
   const std::string item = FilterItem(run);
   const std::string filter =
-      "(&" + ClassFilterElement(run->options.object_class) + "(" + EscapeFilterValue(item) + "))";
+      "(&" + ClassFilterElement(run->options.object_class) + "(" + EscapeNameForFilter(item) + "))";
 
   const std::string container = ContainerPart(run->entity);
   std::string base, display_name;
@@ -66,8 +66,9 @@ int SearchEntitiesWith(RunContext* run, ObjectProcessor process) {
   std::string last_dn;
   {
     ScopedSearch search;
-    code = AdsExecuteSearch(searcher.get(), run->subtree_flag ? kAdsScopeSubtree : kAdsScopeOneLevel, 20,
-                            filter, {"distinguishedName"}, search.out());
+    code = AdsExecuteSearch(searcher.get(),
+                            run->subtree_flag || run->options.subtree ? kAdsScopeSubtree : kAdsScopeOneLevel,
+                            20, filter, {"distinguishedName"}, search.out());
     std::vector<AdsAttribute> row;
     while (code >= 0 && (code = AdsGetNextRow(search.get(), &row)) >= 0 && code != kAdsNoMoreRows) {
       std::string dn;

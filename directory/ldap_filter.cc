@@ -15,7 +15,7 @@ void AppendHex(std::string* out, unsigned char c) {
 
 }  // namespace
 
-std::string EscapeFilterValue(const std::string& text) {
+std::string EscapeNameForFilter(const std::string& text) {
   std::string out;
   out.reserve(text.size() + 8);
   for (size_t i = 0; i < text.size(); ++i) {

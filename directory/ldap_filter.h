@@ -5,7 +5,7 @@
 #include <string>
 
 /// Escapes a name for an LDAP filter value; an unescaped '*' stays a wildcard, "\x" becomes "\XX".
-std::string EscapeFilterValue(const std::string& text);
+std::string EscapeNameForFilter(const std::string& text);
 /// Escapes a text for an LDAP filter value as a literal: '*', '(', ')', '\\' and NUL all escaped.
 std::string EscapeFilterLiteral(const std::string& text);
 /// The filter element that selects objects of a class; empty for no class.

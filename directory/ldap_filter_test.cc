@@ -19,7 +19,7 @@ TEST(FilterEscaping, EscapedCharactersBecomeHexAndWildcardsStay) {
       {std::string("a\0b", 3), "a\\00b"},   // NUL
       {"Müller", "Müller"},                 // UTF-8 passes as it is
   };
-  for (const auto& c : cases) EXPECT_EQ(EscapeFilterValue(c.in), c.out) << c.in;
+  for (const auto& c : cases) EXPECT_EQ(EscapeNameForFilter(c.in), c.out) << c.in;
 }
 
 TEST(FilterEscaping, LiteralEscapesStarsToo) {

@@ -29,7 +29,7 @@ bool GatherOptions(const char* program_name, const std::string& option_text, con
 /// Reads an options file; a missing file is an error unless missing_ok.
 bool ReadOptionsFile(const char* program_name, const std::string& file_name, const char* allowed_plain,
                      const char* allowed_valued, GatheredOptions* found, bool missing_ok);
-/// The directory (upper-cased, may be empty) and file name (upper-cased, at most 30) of the module.
+/// The directory (in its own case, may be empty) and file name (upper-cased, at most 30) of the module.
 void ProgramNameAndDirectory(std::string* directory, std::string* file_name);
 /// The program name of messages: the module's file name, upper-cased, cut at its first '.'.
 std::string ProgramName();

@@ -52,9 +52,13 @@ struct OutputContext {
   char message[kMessageBufferSize];
   bool last_blank[kChannelCount];  ///< whether the last line written to each channel was blank
   bool written[kChannelCount];     ///< whether anything was written to each channel yet
+  FILE* console_out;               ///< ordinary console lines; null means standard output
+  FILE* console_err;               ///< error console lines; null means standard error
+  uint32_t fixed_now;              ///< local time of the date/time prefixes and % codes; 0 reads the clock
 };
 
 /// Prints the message buffer: code 0 ordinary, -1 error, -2 both, else an error with that code's reason.
+/// Returns 1 when some channel took the message, else 0.
 int PrintMessage(OutputContext* out, int32_t code, int increment);
 
 /// Formats into the message buffer and prints it with PrintMessage.

@@ -1,0 +1,71 @@
+// File names on POSIX systems.
+#include <unistd.h>
+
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+#include "util/file_path.h"
+
+bool FullPathName(const std::string& name, std::string* full_path) {
+  if (name.empty()) return false;
+  std::string path;
+  if (name[0] == '/') {
+    path = name;
+  } else {
+    char cwd[PATH_MAX];
+    if (getcwd(cwd, sizeof cwd) == nullptr) return false;
+    path = cwd;
+    path += '/';
+    path += name;
+  }
+  // Fold "." and ".." lexically, as a full-path function does without touching the disk.
+  std::vector<std::string> parts;
+  size_t start = 1;
+  while (start <= path.size()) {
+    size_t slash = path.find('/', start);
+    if (slash == std::string::npos) slash = path.size();
+    std::string part = path.substr(start, slash - start);
+    if (part == "..") {
+      if (!parts.empty()) parts.pop_back();
+    } else if (!part.empty() && part != ".") {
+      parts.push_back(part);
+    }
+    start = slash + 1;
+  }
+  full_path->clear();
+  for (const std::string& part : parts) *full_path += "/" + part;
+  if (full_path->empty()) *full_path = "/";
+  return true;
+}
+
+void DeleteFileIfPresent(const std::string& path) { unlink(path.c_str()); }
+
+bool FindOnSearchPath(const std::string& name, std::string* found) {
+  const char* search = getenv("PATH");
+  if (search == nullptr) return false;
+  std::string list = search;
+  size_t start = 0;
+  while (start <= list.size()) {
+    size_t colon = list.find(':', start);
+    if (colon == std::string::npos) colon = list.size();
+    std::string directory = list.substr(start, colon - start);
+    if (!directory.empty()) {
+      std::string candidate = directory + "/" + name;
+      if (access(candidate.c_str(), R_OK) == 0) {
+        *found = candidate;
+        return true;
+      }
+    }
+    start = colon + 1;
+  }
+  return false;
+}
+
+bool LastFileErrorText(std::string* text) {
+  if (errno == 0) return false;
+  *text = strerror(errno);
+  return !text->empty();
+}

@@ -139,7 +139,7 @@ std::string ExpandFileNameCodes(const std::string& name, uint32_t fixed_now) {
       case 's': snprintf(buffer, sizeof buffer, "%02d", now.second); break;
       case 'm': snprintf(buffer, sizeof buffer, "%02d", now.month); break;
       case 'y': snprintf(buffer, sizeof buffer, "%02d", now.year % 100); break;
-      case 'n': snprintf(buffer, sizeof buffer, "%s", MonthAbbreviation(now.month)); break;
+      case 'n': snprintf(buffer, sizeof buffer, "%s", UpperMonthName(now.month)); break;
       case 'z': snprintf(buffer, sizeof buffer, "%04d", now.year); break;
       case '%': snprintf(buffer, sizeof buffer, "%%"); break;
       default:

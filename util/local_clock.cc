@@ -25,7 +25,7 @@ LocalClockParts LocalClockNow(uint32_t fixed_now) {
   return BreakLocalSeconds(fixed_now != 0 ? fixed_now : LocalClockSeconds());
 }
 
-const char* MonthAbbreviation(int month) {
+const char* UpperMonthName(int month) {
   static const char* const kMonths[12] = {"JAN", "FEB", "MAR", "APR", "MAY", "JUN",
                                           "JUL", "AUG", "SEP", "OCT", "NOV", "DEC"};
   if (month < 1 || month > 12) return "???";

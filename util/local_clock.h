@@ -24,6 +24,6 @@ LocalClockParts BreakLocalSeconds(uint32_t seconds);
 uint32_t LocalClockSeconds();
 
 /// Upper-case three-letter English month name, "JAN" to "DEC", for month 1 to 12.
-const char* MonthAbbreviation(int month);
+const char* UpperMonthName(int month);
 
 #endif  // LORVEX_UTIL_LOCAL_CLOCK_H_

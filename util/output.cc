@@ -28,7 +28,7 @@ std::string MakePrefix(const OutputContext* out, uint32_t word) {
   LocalClockParts now = LocalClockNow(out->fixed_now);
   char buffer[64];
   if (word & kChannelDate) {
-    snprintf(buffer, sizeof buffer, "%02d%s%d ", now.day, MonthAbbreviation(now.month), now.year);
+    snprintf(buffer, sizeof buffer, "%02d%s%d ", now.day, UpperMonthName(now.month), now.year);
     prefix += buffer;
   }
   if (word & kChannelTime) {

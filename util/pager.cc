@@ -12,7 +12,12 @@ FILE* ConsoleStream(const OutputContext* out) { return out->console_out ? out->c
 
 }  // namespace
 
-void PageCheck(OutputContext* out, int rows) { PageCheckWithKeys(out, rows, ConsoleReadKey); }
+void PageCheck(OutputContext* out, int rows) {
+  // Output that goes to a file or a pipe is not paged: nobody reads it page by page, and the
+  // prompt would end up in the file.
+  if (!ConsoleOutputIsTerminal()) return;
+  PageCheckWithKeys(out, rows, ConsoleReadKey);
+}
 
 void PageCheckWithKeys(OutputContext* out, int rows, PagerKeyReader read_key) {
   if (!(out->control_flags & kControlPaging)) return;

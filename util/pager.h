@@ -11,6 +11,7 @@ using PagerKeyReader = int (*)();
 inline constexpr const char kPagerPrompt[] = "\nPress any key to continue, 'C' for continuous, <ESC> to exit: ";
 
 /// Called before a console line of rows rows: keeps lines off page breaks and prompts at each page end.
+/// Standard output that is not a terminal is not paged.
 void PageCheck(OutputContext* out, int rows);
 /// PageCheck with the keys taken from read_key instead of the terminal.
 void PageCheckWithKeys(OutputContext* out, int rows, PagerKeyReader read_key);

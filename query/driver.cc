@@ -23,6 +23,7 @@
 #include "util/cmdline.h"
 #include "util/error_text.h"
 #include "util/output.h"
+#include "util/pager.h"
 
 namespace {
 
@@ -61,6 +62,7 @@ int Initialise(const RunSettings& settings, std::string* option_text, std::vecto
   snprintf(out->program_name, sizeof out->program_name, "%s", program_name.c_str());
   run->options.name_form = kFormCanonical;
   run->fixed_now = settings.fixed_now;
+  out->fixed_now = settings.fixed_now;
   run->local_offset = settings.fixed_offset ? settings.local_offset : ReadLocalTimeOffset();
   out->normal_flags = kChannelCon;
   out->error_flags = kChannelCon;
@@ -81,7 +83,7 @@ void CleanUp(RunContext* run, std::vector<std::string>* args) {
   if (run == nullptr) return;
   OutputContext* out = run->output;
   if (out != nullptr) {
-    // PAGEBREAK
+    if (out->control_flags & kControlPageBreakAtExit) PageBreakAtExit(out);
     CloseChannelFiles(out);
   }
   if (run->input_file != nullptr) fclose(run->input_file);

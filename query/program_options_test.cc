@@ -165,4 +165,77 @@ TEST_F(OptionValuesTest, NameFormErrors) {
   }
 }
 
+// Options as the driver applies them, read from an option text alone.
+struct OptionEffectsTest : OptionValuesTest {
+  void TearDown() override { g_silent = false; }
+  int Process(const std::string& option_text, int positional_count = 1) {
+    return ProcessProgramOptions(&run, option_text, positional_count);
+  }
+};
+
+TEST_F(OptionEffectsTest, PlainLettersSetTheirFlags) {
+  ASSERT_EQ(Process(" /$ /c /f /g /h /j /n /u /v /x"), 0);
+  const ProgramOptions& o = run.options;
+  EXPECT_TRUE(o.single_controller && o.comma_delimited && o.file_mode && o.nested_groups && o.exit_level &&
+              o.no_headings && o.no_display_name && o.names_only && o.values_only && o.subtree);
+  EXPECT_FALSE(o.totals_only);
+  EXPECT_EQ(o.sort_mode, 0u);
+  EXPECT_EQ(o.name_form, kFormCanonical);
+}
+
+TEST_F(OptionEffectsTest, TotalsOnlyCancelsLayoutAndSorting) {
+  ASSERT_EQ(Process(" /t /a=d,u /s=v"), 0);
+  EXPECT_TRUE(run.options.totals_only);
+  EXPECT_TRUE(run.options.names_only);
+  EXPECT_TRUE(run.options.values_only);
+  EXPECT_EQ(run.options.columns.count, 0);
+  EXPECT_EQ(run.options.sort_mode, 0u);
+}
+
+TEST_F(OptionEffectsTest, LayoutClearsNamesValuesAndDisplayNames) {
+  ASSERT_EQ(Process(" /u /v /n /a=v"), 0);
+  EXPECT_FALSE(run.options.names_only);
+  EXPECT_FALSE(run.options.values_only);
+  EXPECT_FALSE(run.options.no_display_name);
+  EXPECT_EQ(run.options.columns.count, 1);
+}
+
+TEST_F(OptionEffectsTest, SortAloneAndWithValues) {
+  ASSERT_EQ(Process(" /s"), 0);
+  EXPECT_EQ(run.options.sort_mode, 0x10000000u);
+  run.options.sort_mode = 0;
+  ASSERT_EQ(Process(" /s=u"), 0);
+  EXPECT_EQ(run.options.sort_mode, 0x10000000u);
+  ASSERT_EQ(Process(" /s=vr /o=inet /y=cu"), 0);
+  EXPECT_EQ(run.options.sort_mode, 0xA0000000u);
+  EXPECT_EQ(run.options.object_class, "inetOrgPerson");
+  EXPECT_EQ(run.options.name_form, 0x81u);
+}
+
+TEST_F(OptionEffectsTest, PagingUnlessSilent) {
+  ASSERT_EQ(Process(" /p"), 0);
+  EXPECT_EQ(out.control_flags & (kControlPaging | kControlPageBreakAtExit), kControlPaging);
+  out.control_flags = 0;
+  ASSERT_EQ(Process(" /p=x"), 0);
+  EXPECT_EQ(out.control_flags & (kControlPaging | kControlPageBreakAtExit),
+            kControlPaging | kControlPageBreakAtExit);
+  out.control_flags = 0;
+  g_silent = true;
+  ASSERT_EQ(Process(" /0 /p=x"), 0);
+  EXPECT_EQ(out.control_flags & (kControlPaging | kControlPageBreakAtExit), 0u);
+}
+
+TEST_F(OptionEffectsTest, FailedStepsAreCounted) {
+  EXPECT_EQ(Process(" /f", 0), 1);
+  EXPECT_EQ(Message(), "LORVEX: No file has been specified when /f is used");
+  // After a failure /a, /o and /s are not looked at, /y still is.
+  run = RunContext();
+  run.output = &out;
+  EXPECT_EQ(Process(" /f /o=x /y=cn", 0), 2);
+  EXPECT_EQ(Message(), "LORVEX: Value 'cn' for /y is invalid");
+  EXPECT_EQ(run.options.object_class, "");
+  EXPECT_EQ(Process(" /a=dx /o=x"), 1);
+  EXPECT_EQ(Message(), "LORVEX: Invalid field 'x' in format string 'dx'");
+}
+
 }  // namespace

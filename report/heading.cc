@@ -5,7 +5,6 @@
 #include <cctype>
 #include <cstdio>
 
-#include "directory/directory_context.h"
 #include "directory/name_forms.h"
 #include "report/print_line.h"
 #include "report/value_line.h"
@@ -22,13 +21,6 @@ bool IsGroupClass(const std::string& object_class) {
     if (tolower(static_cast<unsigned char>(object_class[i])) != kGroup[i]) return false;
   }
   return true;
-}
-
-// Whether the entity came from the command line. Without a word on the command line the driver
-// uses the running account's name as it stands, so any other name was given by the user.
-bool EntityGiven(const RunContext* run, const std::string& entity) {
-  if (run->entity_given) return true;
-  return run->directory == nullptr || entity != run->directory->account_dn;
 }
 
 int32_t ErrorCount(const RunContext* run) { return run->output ? run->output->error_count : 0; }
@@ -57,7 +49,7 @@ std::string BuildHeadingLine(const RunContext* run, const std::string& entity, c
   std::string line;
   if (!input_file.empty()) {
     line = label + comparison + " for objects in file " + input_file;
-  } else if (EntityGiven(run, entity)) {
+  } else if (run->entity_given) {
     line = "Values of \"" + label + "\"" + comparison;
     if (IsGroupClass(options.object_class)) {
       line += " for members of group " + entity_text;

@@ -4,7 +4,6 @@
 
 #include <functional>
 
-#include "directory/directory_context.h"
 #include "util/output.h"
 
 namespace {
@@ -76,9 +75,6 @@ TEST(Heading, EveryForm) {
       {"two-digit hour, padded minute", [](RunContext* r) { r->fixed_now = k01Dec2011At2305; },
        "CN=Me,OU=Staff", "Account locked", "", "", "",
        "Values of \"Account locked\" for CN=Me,OU=Staff at 1-Dec-2011 23:05"},
-      {"another account is a given entity", [](RunContext* r) { r->options.object_class = "user"; },
-       "CN=Ann,OU=Staff", "Account locked", "", "", "",
-       "Values of \"Account locked\" for user CN=Ann,OU=Staff at 5-Jan-2011 9:04"},
       {"the running account named on the command line",
        [](RunContext* r) {
          r->entity_given = true;
@@ -87,11 +83,8 @@ TEST(Heading, EveryForm) {
        "CN=Me,OU=Staff", "Account locked", "", "", "",
        "Values of \"Account locked\" for user CN=Me,OU=Staff at 5-Jan-2011 9:04"},
   };
-  DirectoryContext directory;
-  directory.account_dn = "CN=Me,OU=Staff";
   for (const HeadingCase& c : cases) {
     RunContext run;
-    run.directory = &directory;
     run.restriction = kBlc;
     run.fixed_now = k05Jan2011At0904;
     c.set(&run);

@@ -21,7 +21,7 @@ done
 
 started=$SECONDS
 mkdir -p "$build"
-CC=clang CXX=clang++ cmake -S "$source_dir" -B "$build" -DLORVEX_FUZZ=ON -DLORVEX_RELIABILITY_STAGES=OFF \
+CC=clang CXX=clang++ cmake -S "$source_dir" -B "$build" -DLORVEX_FUZZ=ON -DLORVEX_RELIABILITY_STAGES=OFF -DLORVEX_WINDOWS=OFF \
   -DCMAKE_BUILD_TYPE=RelWithDebInfo >"$build/configure.log" 2>&1 || { cat "$build/configure.log" >&2; exit 1; }
 cmake --build "$build" --target fuzzers -j"$jobs" >"$build/build.log" 2>&1 || { cat "$build/build.log" >&2; exit 1; }
 echo "fuzz: built in $((SECONDS - started)) s"

@@ -24,6 +24,7 @@ FuzzRun* ResetFuzzRun() {
   // code under test go nowhere while it still formats them.
   f->out.normal_flags = kChannelWrap;
   f->out.error_flags = kChannelWrap;
+  f->out.fixed_now = kFuzzNow;
   snprintf(f->out.program_name, sizeof f->out.program_name, "LORVEX");
   f->dir.path_prefix = "LDAP://";
   f->run.output = &f->out;
@@ -52,6 +53,33 @@ void SplitAt(const std::string& text, char separator, std::string* first, std::s
     *first = text.substr(0, at);
     *rest = text.substr(at + 1);
   }
+}
+
+namespace {
+
+int HexValue(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
+}  // namespace
+
+bool UnescapeHexPairs(const std::string& escaped, std::string* text) {
+  text->clear();
+  for (size_t i = 0; i < escaped.size(); ++i) {
+    if (escaped[i] != '\\') {
+      text->push_back(escaped[i]);
+      continue;
+    }
+    if (i + 2 >= escaped.size()) return false;
+    int high = HexValue(escaped[i + 1]), low = HexValue(escaped[i + 2]);
+    if (high < 0 || low < 0) return false;
+    text->push_back(static_cast<char>(high * 16 + low));
+    i += 2;
+  }
+  return true;
 }
 
 void FuzzCheckFailed(const char* condition, const char* file, int line) {

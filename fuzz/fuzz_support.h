@@ -31,6 +31,10 @@ std::string InputCString(const uint8_t* data, size_t size);
 /// Splits text at the first occurrence of separator; rest is empty when there is none.
 void SplitAt(const std::string& text, char separator, std::string* first, std::string* rest);
 
+/// Reverses the "\\xx" escapes of an LDAP filter value; false when a backslash is not followed by
+/// two hexadecimal digits.
+bool UnescapeHexPairs(const std::string& escaped, std::string* text);
+
 /// Stops the process with a message on stderr when an invariant does not hold, so libFuzzer
 /// records the input as a crash.
 #define FUZZ_CHECK(condition)                                          \

@@ -1,11 +1,14 @@
-// Fuzzes the display forms of names (/y): every form code, with and without types, on any name.
+// Fuzzes the display forms of names (/y), every form code with and without types, and the escaping
+// of names and texts for LDAP filters.
 //
-// Input: the name (cut at its first NUL). The in-memory directory holds an object of that name, so
-// the forms read from the directory find their values when the name can address it.
+// Input: the name (cut at its first NUL for the forms; whole for the escapes). The in-memory
+// directory holds an object of that name, so the forms read from the directory find their values
+// when the name can address it.
 #include <cstdint>
 #include <string>
 
 #include "directory/ads_fake.h"
+#include "directory/ldap_filter.h"
 #include "directory/name_forms.h"
 #include "fuzz/fuzz_support.h"
 #include "query/codes.h"
@@ -20,6 +23,39 @@ size_t CountCommas(const std::string& text) {
   size_t count = 0;
   for (char c : text) count += c == ',';
   return count;
+}
+
+// The name as the directory reads it: "\\c" stands for c, a backslash at the very end for itself.
+std::string WithoutNameEscapes(const std::string& name, size_t* wildcards) {
+  std::string result;
+  *wildcards = 0;
+  for (size_t i = 0; i < name.size(); ++i) {
+    if (name[i] == '\\' && i + 1 < name.size()) {
+      result += name[++i];
+    } else {
+      if (name[i] == '*') ++*wildcards;
+      result += name[i];
+    }
+  }
+  return result;
+}
+
+void CheckFilterEscapes(const std::string& text) {
+  // As a literal, nothing the filter syntax reads survives unescaped, and unescaping gives the text.
+  const std::string literal = EscapeFilterLiteral(text);
+  FUZZ_CHECK(literal.find_first_of(std::string("*()\0", 4)) == std::string::npos);
+  std::string back;
+  FUZZ_CHECK(UnescapeHexPairs(literal, &back) && back == text);
+
+  // As a name, the unescaped stars stay wildcards and everything else is the name's own text.
+  const std::string escaped = EscapeNameForFilter(text);
+  FUZZ_CHECK(escaped.find_first_of(std::string("()\0", 3)) == std::string::npos);
+  size_t wildcards = 0;
+  const std::string expected = WithoutNameEscapes(text, &wildcards);
+  size_t stars = 0;
+  for (char c : escaped) stars += c == '*';
+  FUZZ_CHECK(stars == wildcards);
+  FUZZ_CHECK(UnescapeHexPairs(escaped, &back) && back == expected);
 }
 
 }  // namespace
@@ -65,6 +101,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   size_t domain = DomainPartPosition(name);
   FUZZ_CHECK(domain == std::string::npos || domain + 3 <= name.size());
 
+  CheckFilterEscapes(InputText(data, size));
   std::string guid = GuidToText(InputText(data, size));
   FUZZ_CHECK(size < 16 ? guid.empty() : guid.size() == 38);
   return 0;

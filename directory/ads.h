@@ -145,6 +145,12 @@ std::string AdsHostToAddress(const std::string& host);
 /// The logon name of the account running the program.
 std::string AdsUserName();
 
+/// The server's own message about this thread's last failed directory operation (AD's
+/// "80090308: LdapErr: ... data 52e ..."), for the reason text; empty when it gave none.
+std::string AdsLastDiagnostic();
+/// Records the diagnostic of a failure; the layer clears it (empty text) when an operation starts.
+void AdsSetLastDiagnostic(const std::string& text);
+
 /// Number of LDAP requests sent so far, for benchmarks.
 uint64_t AdsRoundTrips();
 /// Closes every cached connection (the end of the component library).

@@ -34,6 +34,10 @@ void CloseDirectoryContext(DirectoryContext* dir);
 /// For an NT-format entity, switches to a controller of its domain when needed and rewrites the
 /// entity. Returns 1, or a negative code with the message in error.
 AdsResult SwitchDomain(DirectoryContext* dir, OutputContext* out, std::string* entity, std::string* error);
+/// Finds an account's DN by its sAMAccountName below the default naming context. Returns 0 with
+/// the DN (or the plain name when none was found), or a negative code with the message in error.
+AdsResult LocateAccount(const DirectoryContext* dir, const std::string& account, std::string* dn,
+                        std::string* error);
 /// Binds to a path with the process credentials and the given flags.
 AdsResult BindObject(const std::string& path, uint32_t flags, AdsObject** object);
 /// Writes a backslash before every '/'.

@@ -2,11 +2,12 @@
 // console prompt when the running logon is refused, domain switches, and path conventions.
 #include "directory/directory_context.h"
 
+#include <strings.h>
+
 #include <cctype>
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
-#include <strings.h>
 #include <vector>
 
 #include "directory/name_forms.h"
@@ -25,6 +26,9 @@ constexpr size_t kMaxPassword = 127;
 constexpr uint32_t kFormRelativeValue = 0x82;
 
 using Row = std::vector<AdsAttribute>;
+
+const PromptConsole kTerminal = {ConsoleOutputIsTerminal, ConsoleWrite, ConsoleReadKey, ConsoleReadLine};
+const PromptConsole* g_prompt_console = &kTerminal;
 
 std::string Format(const char* format, ...) __attribute__((format(printf, 1, 2)));
 std::string Format(const char* format, ...) {
@@ -54,7 +58,9 @@ bool FirstText(const Row& row, const char* name, std::string* text) {
   return false;
 }
 
-bool IsGuidForm(const std::string& name) { return name.size() >= 2 && name.front() == '{' && name.back() == '}'; }
+bool IsGuidForm(const std::string& name) {
+  return name.size() >= 2 && name.front() == '{' && name.back() == '}';
+}
 
 bool IsTypedName(const std::string& name) {
   return strncasecmp(name.c_str(), "cn=", 3) == 0 || strncasecmp(name.c_str(), "ou=", 3) == 0 ||
@@ -93,19 +99,26 @@ AdsResult RunSearch(const std::string& base_path, int scope, int page_size, cons
 // Asks for a user name and password on the console. The password is read key by key without
 // echo; Backspace takes back the last character or rings the bell when there is none.
 void PromptForCredentials(const DirectoryContext* dir, OutputContext* out, AdsCredentials* typed) {
-  ConsoleWrite(Format("\nAuthentication is required for domain %s\n", dir->domain_short_name.c_str()).c_str());
-  ConsoleWrite("Username: ");
+  const PromptConsole& console = *g_prompt_console;
+  console.write(
+      Format("\nAuthentication is required for domain %s\n", dir->domain_short_name.c_str()).c_str());
+  console.write("Username: ");
   std::string user;
-  if (!ConsoleReadLine(&user, kMaxUserName)) user.clear();
-  ConsoleWrite(Format("Password for %s: ", user.c_str()).c_str());
+  if (!console.read_line(&user, kMaxUserName)) user.clear();
+  console.write(Format("Password for %s: ", user.c_str()).c_str());
   char password[kMaxPassword + 1] = {};
   size_t length = 0;
   for (;;) {
-    int key = ConsoleReadKey();
+    int key = console.read_key();
     if (key < 0 || key == '\r' || key == '\n') break;
+    if (key == 0) {
+      // An arrow or function key: its second code is not part of the password.
+      console.read_key();
+      continue;
+    }
     if (key == 8 || key == 127) {
       if (length == 0) {
-        ConsoleWrite("\a");
+        console.write("\a");
       } else {
         password[--length] = '\0';
       }
@@ -113,12 +126,12 @@ void PromptForCredentials(const DirectoryContext* dir, OutputContext* out, AdsCr
     }
     // Beyond the longest password the bell says that the key was not taken.
     if (length == kMaxPassword) {
-      ConsoleWrite("\a");
+      console.write("\a");
       continue;
     }
     password[length++] = static_cast<char>(key);
   }
-  ConsoleWrite("\n");
+  console.write("\n");
   typed->user = user;
   typed->password.assign(password, length);
   typed->set = true;
@@ -137,8 +150,9 @@ AdsResult Authenticate(const DirectoryContext* dir, OutputContext* out, std::str
     return 1;
   }
   if ((code & 0xFFFF) == 0x052E) {
-    if (!ConsoleOutputIsTerminal()) {
-      *error = Format("Cannot authenticate to domain %s when output is redirected", dir->domain_short_name.c_str());
+    if (!g_prompt_console->output_is_terminal()) {
+      *error = Format("Cannot authenticate to domain %s when output is redirected",
+                      dir->domain_short_name.c_str());
       return -1;
     }
     AdsCredentials typed;
@@ -179,11 +193,12 @@ AdsResult LocateAccount(const DirectoryContext* dir, const std::string& account,
   std::string filter = Format("(&(sAMAccountName=%s))", account.c_str());
   long rows = 0;
   SearchStep step;
-  AdsResult code = RunSearch(base, kAdsScopeSubtree, 1, filter, {"distinguishedName"}, &step, [&](const Row& row) {
-    std::string found;
-    if (rows++ == 0 && FirstText(row, "distinguishedName", &found)) *dn = found;
-    return true;
-  });
+  AdsResult code =
+      RunSearch(base, kAdsScopeSubtree, 1, filter, {"distinguishedName"}, &step, [&](const Row& row) {
+        std::string found;
+        if (rows++ == 0 && FirstText(row, "distinguishedName", &found)) *dn = found;
+        return true;
+      });
   if (code >= 0) return 0;
   if (step == kSearchBind) {
     *error = Format("Cannot connect to %s to locate %s", base.c_str(), account.c_str());
@@ -322,6 +337,8 @@ std::string UnescapeSlashes(const std::string& text) {
   }
   return out;
 }
+
+void SetPromptConsole(const PromptConsole* console) { g_prompt_console = console ? console : &kTerminal; }
 
 bool IsNtFormat(const std::string& name) {
   size_t slash = name.find('\\');

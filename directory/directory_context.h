@@ -44,6 +44,16 @@ AdsResult BindObject(const std::string& path, uint32_t flags, AdsObject** object
 std::string EscapeSlashes(const std::string& text);
 /// Removes the backslash of every "\/" pair.
 std::string UnescapeSlashes(const std::string& text);
+/// The console operations of the credential prompt, replaceable so that tests can answer it.
+struct PromptConsole {
+  bool (*output_is_terminal)();
+  void (*write)(const char* text);
+  int (*read_key)();
+  bool (*read_line)(std::string* line, size_t max_length);
+};
+/// Puts a prompt console in place; null restores the terminal.
+void SetPromptConsole(const PromptConsole* console);
+
 /// Whether a name is in NT format: a backslash before any '=' followed by a letter, digit or '*'.
 bool IsNtFormat(const std::string& name);
 

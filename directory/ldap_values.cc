@@ -2,11 +2,12 @@
 // result codes turned into the codes the program reports.
 #include "directory/ldap_values.h"
 
+#include <strings.h>
+
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
 #include <cstring>
-#include <strings.h>
 
 namespace {
 
@@ -18,16 +19,14 @@ struct LdapCodeEntry {
 };
 
 const LdapCodeEntry kLdapCodes[] = {
-    {0, 0},       {1, 8224},    {2, 8225},    {3, 8226},    {4, 8227},    {5, 8229},
-    {6, 8230},    {7, 8231},    {8, 8232},    {10, 8235},   {11, 8228},   {12, 8236},
-    {13, 8237},   {14, 8341},   {16, 8202},   {17, 8204},   {18, 8238},   {19, 8239},
-    {20, 8205},   {21, 8203},   {32, 8240},   {33, 8241},   {34, 8242},   {35, 8243},
-    {36, 8244},   {48, 8233},   {49, 1326},   {50, 5},      {51, 8206},   {52, 8207},
-    {53, 8245},   {54, 8246},   {64, 8247},   {65, 8212},   {66, 8213},   {67, 8214},
-    {68, 5010},   {69, 8215},   {71, 8249},   {80, 31},     {81, 8250},   {82, 8251},
-    {83, 8252},   {84, 8253},   {85, 1460},   {86, 8234},   {87, 8254},   {88, 1223},
-    {89, 8255},   {90, 8},      {91, 1225},   {92, 8256},   {93, 8258},   {94, 8257},
-    {95, 8341},   {96, 8259},   {97, 8260},
+    {0, 0},     {1, 8224},  {2, 8225},  {3, 8226},  {4, 8227},  {5, 8229},  {6, 8230},  {7, 8231},
+    {8, 8232},  {10, 8235}, {11, 8228}, {12, 8236}, {13, 8237}, {14, 8341}, {16, 8202}, {17, 8204},
+    {18, 8238}, {19, 8239}, {20, 8205}, {21, 8203}, {32, 8240}, {33, 8241}, {34, 8242}, {35, 8243},
+    {36, 8244}, {48, 8233}, {49, 1326}, {50, 5},    {51, 8206}, {52, 8207}, {53, 8245}, {54, 8246},
+    {64, 8247}, {65, 8212}, {66, 8213}, {67, 8214}, {68, 5010}, {69, 8215}, {71, 8249}, {80, 31},
+    {81, 8250}, {82, 8251}, {83, 8252}, {84, 8253}, {85, 1460}, {86, 8234}, {87, 8254}, {88, 1223},
+    {89, 8255}, {90, 8},    {91, 1225}, {92, 8256}, {93, 8258}, {94, 8257}, {95, 8341}, {96, 8259},
+    {97, 8260},
 };
 
 constexpr uint32_t kWin32GenericDirectoryError = 8341;  // ERROR_DS_GENERIC_ERROR
@@ -294,7 +293,8 @@ bool GuidTextToBytes(const std::string& text, std::string* bytes) {
     hex.push_back(c);
   }
   unsigned char v[16];
-  for (int i = 0; i < 16; ++i) v[i] = static_cast<unsigned char>(HexDigit(hex[2 * i]) * 16 + HexDigit(hex[2 * i + 1]));
+  for (int i = 0; i < 16; ++i)
+    v[i] = static_cast<unsigned char>(HexDigit(hex[2 * i]) * 16 + HexDigit(hex[2 * i + 1]));
   // Data1, Data2 and Data3 are stored little-endian, Data4 as written.
   const int order[16] = {3, 2, 1, 0, 5, 4, 7, 6, 8, 9, 10, 11, 12, 13, 14, 15};
   bytes->assign(16, '\0');
@@ -344,10 +344,12 @@ bool SidTextToBytes(const std::string& text, std::string* bytes) {
   bytes->clear();
   bytes->push_back(1);
   bytes->push_back(static_cast<char>(count));
-  for (int shift = 40; shift >= 0; shift -= 8) bytes->push_back(static_cast<char>((numbers[0] >> shift) & 0xFF));
+  for (int shift = 40; shift >= 0; shift -= 8)
+    bytes->push_back(static_cast<char>((numbers[0] >> shift) & 0xFF));
   for (size_t i = 1; i < numbers.size(); ++i) {
     if (numbers[i] > 0xFFFFFFFFull) return false;
-    for (int shift = 0; shift < 32; shift += 8) bytes->push_back(static_cast<char>((numbers[i] >> shift) & 0xFF));
+    for (int shift = 0; shift < 32; shift += 8)
+      bytes->push_back(static_cast<char>((numbers[i] >> shift) & 0xFF));
   }
   return true;
 }

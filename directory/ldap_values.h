@@ -17,15 +17,15 @@ AdsResult LdapResultToHresult(int ldap_code);
 uint32_t DiagnosticDataCode(const std::string& diagnostic);
 
 /// Win32 errors the layer reports besides the LDAP ones.
-constexpr uint32_t kWin32NoneMapped = 1332;         ///< ERROR_NONE_MAPPED
-constexpr uint32_t kWin32NoSuchDomain = 1355;       ///< ERROR_NO_SUCH_DOMAIN
-constexpr uint32_t kWin32TimeSkew = 1398;           ///< ERROR_TIME_SKEW
-constexpr uint32_t kWin32DnsNameError = 9003;       ///< DNS_ERROR_RCODE_NAME_ERROR
-constexpr uint32_t kWin32LocalError = 8251;         ///< ERROR_DS_LOCAL_ERROR
-constexpr uint32_t kWin32NoLogonServers = 1311;     ///< ERROR_NO_LOGON_SERVERS
-constexpr uint32_t kWin32NameNotFound = 8470;       ///< ERROR_DS_NAME_ERROR_NOT_FOUND
-constexpr uint32_t kWin32LogonFailure = 1326;       ///< ERROR_LOGON_FAILURE
-constexpr uint32_t kWin32InvalidParameter = 87;     ///< ERROR_INVALID_PARAMETER
+constexpr uint32_t kWin32NoneMapped = 1332;      ///< ERROR_NONE_MAPPED
+constexpr uint32_t kWin32NoSuchDomain = 1355;    ///< ERROR_NO_SUCH_DOMAIN
+constexpr uint32_t kWin32TimeSkew = 1398;        ///< ERROR_TIME_SKEW
+constexpr uint32_t kWin32DnsNameError = 9003;    ///< DNS_ERROR_RCODE_NAME_ERROR
+constexpr uint32_t kWin32LocalError = 8251;      ///< ERROR_DS_LOCAL_ERROR
+constexpr uint32_t kWin32NoLogonServers = 1311;  ///< ERROR_NO_LOGON_SERVERS
+constexpr uint32_t kWin32NameNotFound = 8470;    ///< ERROR_DS_NAME_ERROR_NOT_FOUND
+constexpr uint32_t kWin32LogonFailure = 1326;    ///< ERROR_LOGON_FAILURE
+constexpr uint32_t kWin32InvalidParameter = 87;  ///< ERROR_INVALID_PARAMETER
 
 /// The value type the program reads an attribute as ("member;range=0-19" counts as "member").
 AdsType AttributeType(const std::string& name);

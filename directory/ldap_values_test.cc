@@ -14,10 +14,10 @@ TEST(LdapValues, ResultCodesMapToTheDirectoryInterfacesCodes) {
       {8, 0x80072028},   // stronger authentication required
       {1, 0x80072020},
       {53, 0x80072035},
-      {-1, 0x8007203A},  // OpenLDAP's server down
-      {81, 0x8007203A},  // the same as wldap32 numbers it
-      {-5, 0x800705B4},  // timeout
-      {-7, 0x8007203E},  // bad filter
+      {-1, 0x8007203A},   // OpenLDAP's server down
+      {81, 0x8007203A},   // the same as wldap32 numbers it
+      {-5, 0x800705B4},   // timeout
+      {-7, 0x8007203E},   // bad filter
       {-11, 0x800704C9},  // connect error
       {-18, 0x8007203A},
       {-2, 0x8007203B},
@@ -83,7 +83,8 @@ TEST(LdapValues, GeneralizedTimesAreDecoded) {
   ASSERT_TRUE(ParseGeneralizedTime("19991231235959Z", &t));
   EXPECT_EQ(t.year, 1999);
   EXPECT_EQ(t.second, 59);
-  const char* bad[] = {"", "2011", "20111305100000.0Z", "20110105100000.0", "20110105100000.0Zx", "2011a105100000Z"};
+  const char* bad[] = {
+      "", "2011", "20111305100000.0Z", "20110105100000.0", "20110105100000.0Zx", "2011a105100000Z"};
   for (const char* text : bad) EXPECT_FALSE(ParseGeneralizedTime(text, &t)) << text;
 }
 
@@ -136,7 +137,8 @@ TEST(LdapValues, GuidBytesAndTextRoundTrip) {
 
 TEST(LdapValues, SidBytesAndTextRoundTrip) {
   const std::string bytes(
-      "\x01\x05\x00\x00\x00\x00\x00\x05\x15\x00\x00\x00\x01\x00\x00\x00\x02\x00\x00\x00\x03\x00\x00\x00\x50\x04"
+      "\x01\x05\x00\x00\x00\x00\x00\x05\x15\x00\x00\x00\x01\x00\x00\x00\x02\x00\x00\x00\x03\x00\x00\x00\x50"
+      "\x04"
       "\x00\x00",
       28);
   EXPECT_EQ(SidBytesToText(bytes), "S-1-5-21-1-2-3-1104");
@@ -211,13 +213,87 @@ TEST(LdapValues, AccountTypesGiveTheAccountUse) {
 TEST(LdapValues, SrvRepliesAreDecodedAndOrdered) {
   // Reply for _ldap._tcp.dc._msdcs.x with two answers; the second target is compressed.
   const unsigned char reply[] = {
-      0x12, 0x34, 0x81, 0x80, 0, 1, 0, 2, 0, 0, 0, 0,
+      0x12,
+      0x34,
+      0x81,
+      0x80,
+      0,
+      1,
+      0,
+      2,
+      0,
+      0,
+      0,
+      0,
       // question: _ldap._tcp.x IN SRV
-      5, '_', 'l', 'd', 'a', 'p', 4, '_', 't', 'c', 'p', 1, 'x', 0, 0, 33, 0, 1,
+      5,
+      '_',
+      'l',
+      'd',
+      'a',
+      'p',
+      4,
+      '_',
+      't',
+      'c',
+      'p',
+      1,
+      'x',
+      0,
+      0,
+      33,
+      0,
+      1,
       // answer 1: pointer to the question name, SRV, priority 10 weight 5 port 389 target dc2.x
-      0xC0, 12, 0, 33, 0, 1, 0, 0, 0, 60, 0, 12, 0, 10, 0, 5, 0x01, 0x85, 3, 'd', 'c', '2', 0xC0, 23,
+      0xC0,
+      12,
+      0,
+      33,
+      0,
+      1,
+      0,
+      0,
+      0,
+      60,
+      0,
+      12,
+      0,
+      10,
+      0,
+      5,
+      0x01,
+      0x85,
+      3,
+      'd',
+      'c',
+      '2',
+      0xC0,
+      23,
       // answer 2: priority 0 weight 100 port 389 target dc1.x
-      0xC0, 12, 0, 33, 0, 1, 0, 0, 0, 60, 0, 12, 0, 0, 0, 100, 0x01, 0x85, 3, 'd', 'c', '1', 0xC0, 23,
+      0xC0,
+      12,
+      0,
+      33,
+      0,
+      1,
+      0,
+      0,
+      0,
+      60,
+      0,
+      12,
+      0,
+      0,
+      0,
+      100,
+      0x01,
+      0x85,
+      3,
+      'd',
+      'c',
+      '1',
+      0xC0,
+      23,
   };
   std::vector<SrvRecord> records;
   ASSERT_TRUE(ParseSrvReply(reply, sizeof reply, &records));

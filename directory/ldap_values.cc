@@ -354,20 +354,6 @@ bool SidTextToBytes(const std::string& text, std::string* bytes) {
   return true;
 }
 
-std::string EscapeFilterValue(const std::string& text) {
-  std::string out;
-  for (char c : text) {
-    if (c == '*' || c == '(' || c == ')' || c == '\\' || c == '\0') {
-      char hex[4];
-      snprintf(hex, sizeof hex, "\\%02x", static_cast<unsigned char>(c));
-      out += hex;
-    } else {
-      out.push_back(c);
-    }
-  }
-  return out;
-}
-
 std::string EscapeFilterBytes(const std::string& bytes) {
   std::string out;
   for (char c : bytes) {

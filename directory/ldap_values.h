@@ -46,8 +46,6 @@ std::string SidBytesToText(const std::string& bytes);
 /// The binary SID of an "S-1-..." text; false when the text is not one.
 bool SidTextToBytes(const std::string& text, std::string* bytes);
 
-/// Escapes a text for an LDAP filter value (RFC 4515: '*', '(', ')', '\' and NUL).
-std::string EscapeFilterValue(const std::string& text);
 /// Writes every byte as "\xx", for binary values in a filter.
 std::string EscapeFilterBytes(const std::string& bytes);
 

@@ -14,7 +14,7 @@ packages=(
   # directory layer
   libldap2-dev libsasl2-dev libkrb5-dev libsasl2-modules-gssapi-mit
   # test domain
-  samba-ad-dc samba-dsdb-modules samba-vfs-modules winbind krb5-user
+  samba-ad-dc samba-ad-provision samba-dsdb-modules samba-vfs-modules winbind krb5-user
   ldap-utils ldb-tools iproute2
   # Windows build (mingw-w64) and its tests under Wine: display, keys, printing to a file, images
   g++-mingw-w64-x86-64 wine wine64 fonts-wine xvfb xauth

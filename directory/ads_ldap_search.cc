@@ -1,0 +1,118 @@
+// Directory searches over LDAP: paged with the page size asked for, one page fetched at a time,
+// rows handed out one by one; continuation references are skipped.
+#include "directory/ads_ldap_internal.h"
+
+struct AdsSearch {
+  std::string server;
+  bool anonymous = false;
+  AdsCredentials credentials;
+  std::string base, filter;
+  int scope = 0;
+  int page_size = 0;
+  std::vector<std::string> attributes;
+  std::string cookie;  // the server's position; empty after the last page
+  bool more = false;
+  LDAP* ld = nullptr;
+  LDAPMessage* page = nullptr;
+  LDAPMessage* next = nullptr;
+};
+
+namespace {
+
+// Fetches the next page; the first one may reopen a dropped link, later ones continue the
+// server's position and cannot.
+AdsResult FetchPage(AdsSearch* search) {
+  const AdsCredentials* credentials = search->anonymous ? nullptr : &search->credentials;
+  auto fetch = [search](LdapConnection* c) {
+    struct berval cookie = {search->cookie.size(), const_cast<char*>(search->cookie.data())};
+    LDAPControl* paging = nullptr;
+    int rc = ldap_create_page_control(c->ld, search->page_size, &cookie, 0, &paging);
+    if (rc != LDAP_SUCCESS) return rc;
+    LDAPControl* controls[2] = {paging, nullptr};
+    LDAPMessage* res = nullptr;
+    rc = SearchNow(c, search->base, search->scope, search->filter, search->attributes, controls, 0, &res);
+    ldap_control_free(paging);
+    if (rc != LDAP_SUCCESS) {
+      ldap_msgfree(res);
+      return rc;
+    }
+    LDAPControl** returned = nullptr;
+    int result = LDAP_SUCCESS;
+    search->cookie.clear();
+    if (ldap_parse_result(c->ld, res, &result, nullptr, nullptr, nullptr, &returned, 0) == LDAP_SUCCESS) {
+      LDAPControl* response = ldap_control_find(LDAP_CONTROL_PAGEDRESULTS, returned, nullptr);
+      struct berval next_cookie = {0, nullptr};
+      ber_int_t estimate = 0;
+      if (response != nullptr &&
+          ldap_parse_pageresponse_control(c->ld, response, &estimate, &next_cookie) == LDAP_SUCCESS) {
+        if (next_cookie.bv_val != nullptr) search->cookie.assign(next_cookie.bv_val, next_cookie.bv_len);
+        ber_memfree(next_cookie.bv_val);
+      }
+      ldap_controls_free(returned);
+    }
+    search->more = !search->cookie.empty();
+    search->ld = c->ld;
+    search->page = res;
+    search->next = ldap_first_entry(c->ld, res);
+    return LDAP_SUCCESS;
+  };
+  if (search->cookie.empty()) return OnConnection(search->server, credentials, fetch);
+  LdapConnection* c = nullptr;
+  AdsResult result = AcquireConnection(search->server, credentials, &c);
+  if (result < 0) return result;
+  int rc = fetch(c);
+  return rc == LDAP_SUCCESS ? kAdsOk : LdapFailure(c->ld, rc);
+}
+
+void FreePage(AdsSearch* search) {
+  ldap_msgfree(search->page);
+  search->page = nullptr;
+  search->next = nullptr;
+}
+
+}  // namespace
+
+AdsResult AdsExecuteSearch(AdsObject* base, int scope, int page_size, const std::string& filter,
+                           const std::vector<std::string>& attributes, AdsSearch** search) {
+  AdsSetLastDiagnostic("");
+  *search = nullptr;
+  auto s = new AdsSearch;
+  AdsObjectSearchBase(base, &s->server, &s->anonymous, &s->credentials, &s->base);
+  s->scope = scope;
+  s->page_size = page_size > 0 ? page_size : 1000;
+  s->filter = filter.empty() ? "(objectClass=*)" : filter;
+  s->attributes = attributes;
+  AdsResult result = FetchPage(s);
+  if (result < 0) {
+    delete s;
+    return result;
+  }
+  *search = s;
+  return kAdsOk;
+}
+
+AdsResult AdsGetNextRow(AdsSearch* search, std::vector<AdsAttribute>* row) {
+  AdsSetLastDiagnostic("");
+  row->clear();
+  if (search == nullptr) return kAdsNoMoreRows;
+  for (;;) {
+    if (search->next != nullptr) {
+      DecodeEntry(search->ld, search->next, row);
+      search->next = ldap_next_entry(search->ld, search->next);
+      return kAdsOk;
+    }
+    if (!search->more) return kAdsNoMoreRows;
+    FreePage(search);
+    AdsResult result = FetchPage(search);
+    if (result < 0) {
+      search->more = false;
+      return result;
+    }
+  }
+}
+
+void AdsCloseSearch(AdsSearch* search) {
+  if (search == nullptr) return;
+  FreePage(search);
+  delete search;
+}

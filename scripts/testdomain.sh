@@ -1,0 +1,327 @@
+#!/usr/bin/env bash
+# A Samba Active Directory test domain (SALES.CORP.TEST) inside a network namespace that
+# holds nothing but its own loopback interface, so nothing it does can leave the machine.
+#
+#   testdomain.sh start [--with-dc2] [--fresh]   provision (or restore) and start the DCs
+#   testdomain.sh stop [--purge]                 stop the DCs; --purge also drops the cache
+#   testdomain.sh exec CMD [ARGS...]             run CMD inside the namespace, environment set
+#   testdomain.sh status                         exit 0 when DC1 answers LDAP
+#   testdomain.sh env                            print the environment as shell assignments
+#
+# Options for every command: --dir DIR (default /var/tmp/lorvex-testdomain, or
+# $LORVEX_TESTDOMAIN_DIR) and --ns NAME (default lorvex-test, or $LORVEX_TESTDOMAIN_NS).
+#
+# The first start provisions DC1 and populates it while it is stopped, then keeps the tree as
+# a cache; every later start copies the cache back (a fresh, known state) and starts in about
+# a second. Inside the namespace the DC is dc1.sales.corp.test at 127.0.0.11 (DC2 at
+# 127.0.0.12), its internal DNS answers the domain's SRV records, and /etc/krb5.conf names the
+# test realm. Users' password: Passw0rd!user; Administrator: Passw0rd!Admin.
+set -euo pipefail
+
+REALM=SALES.CORP.TEST
+DNSDOMAIN=sales.corp.test
+NETBIOS=SALES
+BASE="DC=sales,DC=corp,DC=test"
+ADMINPASS='Passw0rd!Admin'
+USERPASS='Passw0rd!user'
+DC1_IP=127.0.0.11
+DC2_IP=127.0.0.12
+# A cache older than this is provisioned again, since account states are relative to the clock.
+CACHE_MAX_DAYS=20
+
+DIR=${LORVEX_TESTDOMAIN_DIR:-/var/tmp/lorvex-testdomain}
+NS=${LORVEX_TESTDOMAIN_NS:-lorvex-test}
+WITH_DC2=0
+FRESH=0
+PURGE=0
+SCRIPT_DIR=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+SAMBA_PY=/usr/bin/python3 # Samba's modules load only with the system interpreter
+
+log() { printf 'testdomain: %s\n' "$*" >&2; }
+die() {
+  log "$*"
+  exit 1
+}
+
+command=${1:-}
+[ $# -gt 0 ] && shift
+exec_args=()
+while [ $# -gt 0 ]; do
+  case "$1" in
+    --dir) DIR=$2; shift 2 ;;
+    --ns) NS=$2; shift 2 ;;
+    --with-dc2) WITH_DC2=1; shift ;;
+    --fresh) FRESH=1; shift ;;
+    --purge) PURGE=1; shift ;;
+    --) shift; exec_args+=("$@"); break ;;
+    *)
+      if [ "$command" = exec ]; then
+        exec_args+=("$@")
+        break
+      fi
+      die "unknown option $1"
+      ;;
+  esac
+done
+
+KRB5CONF=$DIR/krb5.conf
+CACHE=$DIR/cache/dc1.tar
+STAMP=$DIR/cache/stamp
+
+# Everything a client inside the namespace needs: the realm's Kerberos configuration, the DC's
+# TLS authority, and no ccache or LDAP configuration of the host.
+client_env() {
+  echo "KRB5_CONFIG=$KRB5CONF"
+  echo "KRB5CCNAME=FILE:$DIR/ccache-default"
+  echo "LDAPTLS_CACERT=$DIR/dc1/private/tls/ca.pem"
+  echo "LDAPCONF=/dev/null"
+  echo "LDAPRC=/dev/null"
+  echo "LORVEX_TESTDOMAIN_DIR=$DIR"
+}
+
+in_ns() {
+  # shellcheck disable=SC2046
+  ip netns exec "$NS" env $(client_env) "$@"
+}
+
+dc_pid() {
+  local pidfile=$DIR/$1/run/samba.pid pid
+  [ -f "$pidfile" ] || return 1
+  pid=$(tr -dc '0-9' <"$pidfile")
+  [ -n "$pid" ] && [ "$(cat /proc/"$pid"/comm 2>/dev/null)" = samba ] || return 1
+  echo "$pid"
+}
+
+ldap_answers() {
+  in_ns ldapsearch -LLL -x -H "ldap://$1" -b "" -s base -o nettimeout=2 defaultNamingContext >/dev/null 2>&1
+}
+
+write_krb5_conf() {
+  mkdir -p "$DIR"
+  cat >"$KRB5CONF" <<EOF
+[libdefaults]
+	default_realm = $REALM
+	dns_lookup_realm = false
+	dns_lookup_kdc = false
+	rdns = false
+	dns_canonicalize_hostname = false
+[realms]
+	$REALM = {
+		kdc = $DC1_IP
+		kdc = $DC2_IP
+	}
+[domain_realm]
+	.$DNSDOMAIN = $REALM
+	$DNSDOMAIN = $REALM
+EOF
+}
+
+setup_namespace() {
+  if ! ip netns list | grep -qw "^$NS"; then
+    ip netns add "$NS"
+  fi
+  ip netns exec "$NS" ip link set lo up
+  mkdir -p "/etc/netns/$NS"
+  printf '127.0.0.1 localhost\n%s dc1.%s dc1\n%s dc2.%s dc2\n' "$DC1_IP" "$DNSDOMAIN" "$DC2_IP" "$DNSDOMAIN" \
+    >"/etc/netns/$NS/hosts"
+  printf 'search %s\nnameserver %s\noptions timeout:1 attempts:1\n' "$DNSDOMAIN" "$DC1_IP" >"/etc/netns/$NS/resolv.conf"
+  # 'ip netns exec' can only bind a file over one that exists on the host.
+  if [ -e /etc/krb5.conf ]; then cp "$KRB5CONF" "/etc/netns/$NS/krb5.conf"; fi
+}
+
+# Settings that keep each DC to its own directory and address, and quiet towards the outside.
+tune_conf() {
+  local conf=$1 name=$2 ip=$3 dir=$DIR/$2
+  mkdir -p "$dir/log" "$dir/run/ncalrpc" "$dir/run/winbindd" "$dir/run/ntp_signd"
+  $SAMBA_PY - "$conf" "$ip" "$dir" <<'EOF'
+import re, sys
+conf, ip, d = sys.argv[1:4]
+text = open(conf).read()
+drop = ("interfaces", "bind interfaces only", "log file", "pid directory", "ncalrpc dir",
+        "winbindd socket directory", "ntp signd socket directory", "server services",
+        "dns forwarder", "prefork children")
+lines = [l for l in text.splitlines() if l.strip().split("=")[0].strip().lower() not in drop]
+extra = f"""	interfaces = {ip}/8
+	bind interfaces only = yes
+	log file = {d}/log/log.%m
+	pid directory = {d}/run
+	ncalrpc dir = {d}/run/ncalrpc
+	winbindd socket directory = {d}/run/winbindd
+	ntp signd socket directory = {d}/run/ntp_signd
+	server services = ldap, cldap, kdc, rpc, dns, drepl, kcc
+	dns forwarder = 127.0.0.1
+	prefork children = 1"""
+out = []
+for l in lines:
+    out.append(l)
+    if l.strip().lower() == "[global]":
+        out.append(extra)
+open(conf, "w").write("\n".join(out) + "\n")
+EOF
+}
+
+# Provisioning is kept apart from populating, so that a change of the accounts does not pay
+# for a new provisioning.
+PROVISION_VERSION=1
+
+provision_dc1() {
+  rm -rf "$DIR/dc1"
+  if [ "$FRESH" -eq 0 ] && [ -f "$DIR/cache/provisioned.tar" ] &&
+    [ "$(cat "$DIR/cache/provisioned.stamp" 2>/dev/null)" = "$PROVISION_VERSION" ] &&
+    [ -z "$(find "$DIR/cache/provisioned.tar" -mtime +$CACHE_MAX_DAYS)" ]; then
+    tar -C "$DIR" -xf "$DIR/cache/provisioned.tar"
+  else
+    provision_fresh
+  fi
+  populate_dc1
+}
+
+provision_fresh() {
+  local dir=$DIR/dc1
+  log "provisioning DC1 (first run; later starts copy the cached tree)"
+  in_ns samba-tool domain provision --targetdir="$dir" --realm=$REALM --domain=$NETBIOS --server-role=dc \
+    --dns-backend=SAMBA_INTERNAL --adminpass="$ADMINPASS" --host-name=dc1 --host-ip=$DC1_IP --use-rfc2307 \
+    --option="netbios name=DC1" --option="interfaces=$DC1_IP/8" --option="bind interfaces only=yes" \
+    --option="dns forwarder=127.0.0.1" >"$DIR/provision.log" 2>&1 || {
+    tail -20 "$DIR/provision.log" >&2
+    die "provision failed"
+  }
+  tune_conf "$dir/etc/smb.conf" dc1 $DC1_IP
+  in_ns samba_spnupdate -s "$dir/etc/smb.conf" >>"$DIR/provision.log" 2>&1 || true
+  mkdir -p "$DIR/cache"
+  tar -C "$DIR" -cf "$DIR/cache/provisioned.tar" dc1
+  echo "$PROVISION_VERSION" >"$DIR/cache/provisioned.stamp"
+}
+
+populate_dc1() {
+  log "populating"
+  in_ns "$SAMBA_PY" "$SCRIPT_DIR/testdomain_populate.py" "$DIR/dc1/etc/smb.conf" >"$DIR/populate.log" 2>&1 || {
+    tail -30 "$DIR/populate.log" >&2
+    die "populating the domain failed"
+  }
+  mkdir -p "$DIR/cache"
+  tar -C "$DIR" -cf "$CACHE.tmp" dc1
+  mv "$CACHE.tmp" "$CACHE"
+  script_hash >"$STAMP"
+}
+
+script_hash() { cat "$0" "$SCRIPT_DIR/testdomain_populate.py" | sha256sum | cut -c1-16; }
+
+cache_usable() {
+  [ "$FRESH" -eq 0 ] && [ -f "$CACHE" ] && [ -f "$STAMP" ] && [ "$(cat "$STAMP")" = "$(script_hash)" ] &&
+    [ -z "$(find "$CACHE" -mtime +$CACHE_MAX_DAYS)" ]
+}
+
+start_dc() {
+  local name=$1 ip=$2
+  in_ns samba -s "$DIR/$name/etc/smb.conf" -D
+  for _ in $(seq 1 150); do
+    ldap_answers "$ip" && return 0
+    sleep 0.1
+  done
+  die "$name did not answer LDAP on $ip"
+}
+
+# States that are relative to the clock are made at each start: grace locked out by three
+# wrong passwords, and a Kerberos logon of alice that sets her lastLogon.
+make_live_states() {
+  for _ in 1 2 3; do
+    in_ns ldapwhoami -x -H "ldaps://dc1.$DNSDOMAIN" -D "grace@$DNSDOMAIN" -w wrong >/dev/null 2>&1 || true
+  done
+  echo "$USERPASS" | in_ns env KRB5CCNAME="FILE:$DIR/ccache-alice" kinit alice >/dev/null 2>&1 ||
+    log "kinit alice failed"
+  echo "$ADMINPASS" | in_ns env KRB5CCNAME="FILE:$DIR/ccache-administrator" kinit Administrator >/dev/null 2>&1 ||
+    log "kinit Administrator failed"
+  cp -f "$DIR/ccache-alice" "$DIR/ccache-default" 2>/dev/null || true
+}
+
+join_dc2() {
+  local dir=$DIR/dc2
+  rm -rf "$dir"
+  log "joining DC2"
+  in_ns samba-tool domain join $DNSDOMAIN DC -U "$NETBIOS\\Administrator" --password="$ADMINPASS" \
+    --server=dc1.$DNSDOMAIN --targetdir="$dir" --dns-backend=SAMBA_INTERNAL \
+    --option="workgroup=$NETBIOS" --option="realm=$REALM" --option="netbios name=DC2" \
+    --option="interfaces=$DC2_IP/8" --option="bind interfaces only=yes" --option="dns forwarder=127.0.0.1" \
+    --option="idmap_ldb:use rfc2307 = yes" >"$DIR/join.log" 2>&1 || {
+    tail -20 "$DIR/join.log" >&2
+    die "join failed"
+  }
+  tune_conf "$dir/etc/smb.conf" dc2 $DC2_IP
+  in_ns samba_spnupdate -s "$dir/etc/smb.conf" >>"$DIR/join.log" 2>&1 || true
+  local auth=(-U "$NETBIOS\\Administrator" --password="$ADMINPASS")
+  in_ns samba-tool dns add $DC1_IP $DNSDOMAIN dc2 A $DC2_IP "${auth[@]}" >>"$DIR/join.log" 2>&1 || true
+  local guid
+  guid=$(in_ns ldbsearch -H "$dir/private/sam.ldb" -b "CN=NTDS Settings,CN=DC2,CN=Servers,CN=Default-First-Site-Name,CN=Sites,CN=Configuration,$BASE" \
+    -s base objectGUID 2>/dev/null | sed -n 's/^objectGUID: //p')
+  [ -n "$guid" ] && in_ns samba-tool dns add $DC1_IP "_msdcs.$DNSDOMAIN" "$guid" CNAME "dc2.$DNSDOMAIN" "${auth[@]}" \
+    >>"$DIR/join.log" 2>&1 || true
+  start_dc dc2 $DC2_IP
+  for server in dc1 dc2; do
+    in_ns samba-tool drs kcc "$server.$DNSDOMAIN" "${auth[@]}" >>"$DIR/join.log" 2>&1 || true
+  done
+  for nc in "$BASE" "CN=Configuration,$BASE" "CN=Schema,CN=Configuration,$BASE"; do
+    in_ns samba-tool drs replicate dc1.$DNSDOMAIN dc2.$DNSDOMAIN "$nc" "${auth[@]}" >>"$DIR/join.log" 2>&1 || true
+    in_ns samba-tool drs replicate dc2.$DNSDOMAIN dc1.$DNSDOMAIN "$nc" "${auth[@]}" >>"$DIR/join.log" 2>&1 || true
+  done
+}
+
+cmd_start() {
+  [ "$(id -u)" -eq 0 ] || die "must run as root (network namespaces)"
+  command -v samba >/dev/null || die "samba is not installed (scripts/install-deps.sh)"
+  write_krb5_conf
+  setup_namespace
+  if ! dc_pid dc1 >/dev/null; then
+    if ! cache_usable; then provision_dc1; fi
+    rm -rf "$DIR/dc1"
+    tar -C "$DIR" -xf "$CACHE"
+    start_dc dc1 $DC1_IP
+    make_live_states
+  fi
+  if [ "$WITH_DC2" -eq 1 ] && ! dc_pid dc2 >/dev/null; then join_dc2; fi
+  write_env
+  log "DC1 ready at ldap://dc1.$DNSDOMAIN ($DC1_IP) in namespace $NS"
+}
+
+write_env() {
+  {
+    client_env | sed 's/^/export /'
+    echo "export LORVEX_TESTDOMAIN_NS=$NS"
+  } >"$DIR/env.sh"
+}
+
+stop_dc() {
+  local pid
+  pid=$(dc_pid "$1") || return 0
+  kill -TERM "$pid"
+  for _ in $(seq 1 50); do
+    kill -0 "$pid" 2>/dev/null || return 0
+    sleep 0.1
+  done
+  kill -KILL "$pid" 2>/dev/null || true
+}
+
+cmd_stop() {
+  stop_dc dc2
+  stop_dc dc1
+  if ip netns list | grep -qw "^$NS"; then ip netns delete "$NS"; fi
+  rm -rf "/etc/netns/$NS"
+  if [ "$PURGE" -eq 1 ]; then rm -rf "$DIR"; fi
+  log "stopped"
+}
+
+case "$command" in
+  start) cmd_start ;;
+  stop) cmd_stop ;;
+  exec)
+    [ ${#exec_args[@]} -gt 0 ] || die "exec needs a command"
+    dc_pid dc1 >/dev/null || die "the test domain is not running (testdomain.sh start)"
+    in_ns "${exec_args[@]}"
+    ;;
+  status) dc_pid dc1 >/dev/null && ldap_answers $DC1_IP ;;
+  env) client_env ;;
+  *)
+    sed -n '2,16p' "$0" | sed 's/^# \{0,1\}//'
+    exit 2
+    ;;
+esac

@@ -1,0 +1,372 @@
+// The directory layer against the test domain (scripts/testdomain.sh): run inside its network
+// namespace, with alice's Kerberos credential cache as the running logon.
+#include <gtest/gtest.h>
+#include <strings.h>
+
+#include <cstdlib>
+#include <fstream>
+
+#include "directory/ads.h"
+#include "directory/ldap_values.h"
+
+namespace {
+
+const std::string kBase = "DC=sales,DC=corp,DC=test";
+const std::string kAlice = "CN=alice,OU=People," + kBase;
+const AdsCredentials kLogon;
+
+std::string Dir() {
+  const char* dir = getenv("LORVEX_TESTDOMAIN_DIR");
+  return dir ? dir : "/var/tmp/lorvex-testdomain";
+}
+
+const AdsAttribute* Find(const std::vector<AdsAttribute>& attributes, const std::string& name) {
+  for (const AdsAttribute& attribute : attributes) {
+    if (strcasecmp(attribute.name.c_str(), name.c_str()) == 0) return &attribute;
+  }
+  return nullptr;
+}
+
+std::vector<AdsAttribute> Read(const std::string& dn, const std::vector<std::string>& names,
+                               const AdsCredentials* credentials = &kLogon) {
+  AdsObject* object = nullptr;
+  std::vector<AdsAttribute> attributes;
+  EXPECT_EQ(AdsOpenObject("LDAP://" + dn, credentials, kAdsSecureAuthentication, &object), kAdsOk) << dn;
+  if (object == nullptr) return attributes;
+  EXPECT_EQ(AdsGetObjectAttributes(object, names, &attributes), kAdsOk) << dn;
+  AdsRelease(object);
+  return attributes;
+}
+
+std::string Dn(const std::string& sam) {
+  AdsObject* base = nullptr;
+  std::string dn;
+  if (AdsOpenObject("LDAP://" + kBase, &kLogon, kAdsSecureAuthentication, &base) != kAdsOk) return dn;
+  AdsSearch* search = nullptr;
+  if (AdsExecuteSearch(base, kAdsScopeSubtree, 1, "(sAMAccountName=" + sam + ")", {"distinguishedName"}, &search) ==
+      kAdsOk) {
+    std::vector<AdsAttribute> row;
+    if (AdsGetNextRow(search, &row) == kAdsOk && !row.empty()) dn = row[0].values[0].text;
+  }
+  AdsCloseSearch(search);
+  AdsRelease(base);
+  return dn;
+}
+
+class LdapLayer : public testing::Test {
+ protected:
+  void SetUp() override {
+    setenv("KRB5CCNAME", ("FILE:" + Dir() + "/ccache-alice").c_str(), 1);
+    AdsShutdown();
+  }
+};
+
+TEST_F(LdapLayer, RootDseIsReadAnonymouslyFromTheLocatedController) {
+  AdsObject* root = nullptr;
+  ASSERT_EQ(AdsOpenObject("LDAP://rootDSE", nullptr, kAdsSecureAuthentication, &root), kAdsOk);
+  std::vector<AdsAttribute> values;
+  ASSERT_EQ(AdsGetObjectAttributes(root, {"defaultNamingContext", "schemaNamingContext", "serverName"}, &values),
+            kAdsOk);
+  AdsRelease(root);
+  ASSERT_NE(Find(values, "defaultNamingContext"), nullptr);
+  EXPECT_EQ(Find(values, "defaultNamingContext")->values[0].text, kBase);
+  EXPECT_EQ(Find(values, "defaultNamingContext")->type, kAdsTypeDn);
+  EXPECT_EQ(Find(values, "schemaNamingContext")->values[0].text, "CN=Schema,CN=Configuration," + kBase);
+  EXPECT_EQ(Find(values, "serverName")->values[0].text.compare(0, 8, "CN=DC1,C"), 0);
+}
+
+TEST_F(LdapLayer, TheRunningLogonBindsWithItsCredentialCacheAndReadsTheClass) {
+  AdsObject* object = nullptr;
+  ASSERT_EQ(AdsOpenObject("LDAP://" + kAlice, &kLogon, kAdsSecureAuthentication, &object), kAdsOk);
+  std::string path, class_name;
+  ASSERT_EQ(AdsGetObjectInformation(object, &path, &class_name), kAdsOk);
+  AdsRelease(object);
+  EXPECT_EQ(path, "LDAP://" + kAlice);
+  EXPECT_EQ(class_name, "user");
+  EXPECT_EQ(AdsUserName(), "alice");
+}
+
+TEST_F(LdapLayer, ObjectsWithSlashesCommasAndNonAsciiNamesAreBound) {
+  struct Case {
+    const char* path;
+    const char* dn;
+  } cases[] = {
+      {"LDAP://CN=Ann\\/Bo,OU=People,DC=sales,DC=corp,DC=test", "CN=Ann/Bo,OU=People,DC=sales,DC=corp,DC=test"},
+      {"LDAP://CN=Lee\\, Ann,OU=People,DC=sales,DC=corp,DC=test", "CN=Lee\\, Ann,OU=People,DC=sales,DC=corp,DC=test"},
+      {"LDAP://CN=Jürgen Müller,OU=People,DC=sales,DC=corp,DC=test", "CN=Jürgen Müller,OU=People,DC=sales,DC=corp,DC=test"},
+  };
+  for (const Case& c : cases) {
+    AdsObject* object = nullptr;
+    ASSERT_EQ(AdsOpenObject(c.path, &kLogon, kAdsSecureAuthentication, &object), kAdsOk) << c.path;
+    std::string path, class_name;
+    EXPECT_EQ(AdsGetObjectInformation(object, &path, &class_name), kAdsOk);
+    AdsRelease(object);
+    std::string escaped;
+    for (char ch : std::string(c.dn)) {
+      if (ch == '/') escaped += '\\';
+      escaped += ch;
+    }
+    EXPECT_EQ(path, "LDAP://" + escaped) << c.path;
+  }
+}
+
+TEST_F(LdapLayer, AMissingObjectIsNoSuchObjectWithTheServersWords) {
+  AdsObject* object = nullptr;
+  EXPECT_EQ(AdsOpenObject("LDAP://CN=nobody,OU=People," + kBase, &kLogon, kAdsSecureAuthentication, &object),
+            kAdsNoSuchObject);
+  EXPECT_EQ(object, nullptr);
+  EXPECT_NE(AdsLastDiagnostic(), "");
+  // A fast bind does not look; the read then finds nothing.
+  ASSERT_EQ(AdsOpenObject("LDAP://CN=nobody,OU=People," + kBase, &kLogon, kAdsSecureAuthentication | kAdsFastBind,
+                          &object),
+            kAdsOk);
+  std::vector<AdsAttribute> values;
+  EXPECT_EQ(AdsGetObjectAttributes(object, {"cn"}, &values), kAdsNoSuchObject);
+  AdsRelease(object);
+}
+
+TEST_F(LdapLayer, AStoppedServerIsNotOperational) {
+  AdsObject* object = nullptr;
+  EXPECT_EQ(AdsOpenObject("LDAP://127.0.0.13/rootDSE", nullptr, kAdsSecureAuthentication, &object), kAdsServerDown);
+  EXPECT_EQ(AdsOpenObject("LDAP://127.0.0.13/" + kAlice, &kLogon, kAdsSecureAuthentication, &object), kAdsServerDown);
+}
+
+TEST_F(LdapLayer, AttributeValuesComeInTheirTypes) {
+  std::vector<AdsAttribute> values =
+      Read(kAlice, {"userAccountControl", "whenCreated", "pwdLastSet", "objectGUID", "objectSid", "displayName",
+                    "lastLogon", "accountExpires", "sAMAccountName"});
+  ASSERT_NE(Find(values, "userAccountControl"), nullptr);
+  EXPECT_EQ(Find(values, "userAccountControl")->type, kAdsTypeInteger);
+  EXPECT_EQ(Find(values, "userAccountControl")->values[0].integer, 512);
+  EXPECT_EQ(Find(values, "whenCreated")->type, kAdsTypeUtcTime);
+  EXPECT_GE(Find(values, "whenCreated")->values[0].time.year, 2024);
+  EXPECT_EQ(Find(values, "pwdLastSet")->type, kAdsTypeLargeInteger);
+  EXPECT_GT(Find(values, "pwdLastSet")->values[0].integer, 130000000000000000);
+  EXPECT_EQ(Find(values, "accountExpires")->values[0].integer, INT64_MAX);
+  EXPECT_EQ(Find(values, "objectGUID")->values[0].bytes.size(), 16u);
+  EXPECT_EQ(SidBytesToText(Find(values, "objectSid")->values[0].bytes).compare(0, 9, "S-1-5-21-"), 0);
+  EXPECT_EQ(Find(values, "displayName")->type, kAdsTypeCaseIgnoreString);
+  EXPECT_EQ(Find(values, "displayName")->values[0].text, "Alice Archer");
+  EXPECT_EQ(Find(values, "sAMAccountName")->values[0].text, "alice");
+  ASSERT_NE(Find(values, "lastLogon"), nullptr);
+  EXPECT_GT(Find(values, "lastLogon")->values[0].integer, 0);
+
+  values = Read("CN=ivan,OU=People," + kBase, {"logonHours", "userWorkstations"});
+  ASSERT_NE(Find(values, "logonHours"), nullptr);
+  const std::string hours("\x00\x00\x00\x00\xff\x03\x00\xff\x03\x00\xff\x03\x00\xff\x03\x00\xff\x03\x00\x00\x00", 21);
+  EXPECT_EQ(Find(values, "logonHours")->values[0].bytes, hours);
+  EXPECT_EQ(Find(values, "userWorkstations")->values[0].text, "WS01,WS02");
+
+  values = Read("CN=StrictPSO,CN=Password Settings Container,CN=System," + kBase,
+                {"msDS-PasswordComplexityEnabled", "msDS-MaximumPasswordAge", "msDS-LockoutThreshold"});
+  ASSERT_NE(Find(values, "msDS-PasswordComplexityEnabled"), nullptr);
+  EXPECT_EQ(Find(values, "msDS-PasswordComplexityEnabled")->type, kAdsTypeBoolean);
+  EXPECT_EQ(Find(values, "msDS-PasswordComplexityEnabled")->values[0].integer, 1);
+  EXPECT_EQ(Find(values, "msDS-MaximumPasswordAge")->values[0].integer, -30 * 864000000000LL);
+  EXPECT_EQ(Find(values, "msDS-LockoutThreshold")->values[0].integer, 5);
+}
+
+TEST_F(LdapLayer, ConstructedAttributesNameTheResultantPasswordSettings) {
+  struct Case {
+    const char* user;
+    const char* pso;
+  } cases[] = {{"frank", "CN=StrictPSO,"}, {"dave", "CN=ManagersPSO,"}};
+  for (const Case& c : cases) {
+    std::vector<AdsAttribute> values =
+        Read("CN=" + std::string(c.user) + ",OU=People," + kBase, {"msDS-ResultantPSO"});
+    ASSERT_NE(Find(values, "msDS-ResultantPSO"), nullptr) << c.user;
+    EXPECT_EQ(Find(values, "msDS-ResultantPSO")->type, kAdsTypeDn);
+    EXPECT_EQ(Find(values, "msDS-ResultantPSO")->values[0].text,
+              std::string(c.pso) + "CN=Password Settings Container,CN=System," + kBase);
+  }
+  EXPECT_EQ(Find(Read(kAlice, {"msDS-ResultantPSO"}), "msDS-ResultantPSO"), nullptr);
+}
+
+TEST_F(LdapLayer, AnOrdinaryUserReadsTheSecurityDescriptorWithItsDeniedChangePassword) {
+  std::vector<AdsAttribute> values = Read("CN=heidi,OU=People," + kBase, {"nTSecurityDescriptor"});
+  ASSERT_NE(Find(values, "nTSecurityDescriptor"), nullptr);
+  const AdsAttribute& sd = *Find(values, "nTSecurityDescriptor");
+  EXPECT_EQ(sd.type, kAdsTypeSecurityDescriptor);
+  std::string change_password;
+  ASSERT_TRUE(GuidTextToBytes("{ab721a53-1e2f-11d0-9819-00aa0040529b}", &change_password));
+  EXPECT_NE(sd.values[0].bytes.find(change_password), std::string::npos);
+  EXPECT_EQ(sd.values[0].bytes[0], 1);  // self-relative descriptor, revision 1
+}
+
+TEST_F(LdapLayer, SearchesArePagedWithThePageSizeAsked) {
+  AdsObject* base = nullptr;
+  ASSERT_EQ(AdsOpenObject("LDAP://OU=Bulk," + kBase, &kLogon, kAdsSecureAuthentication, &base), kAdsOk);
+  uint64_t before = AdsRoundTrips();
+  AdsSearch* search = nullptr;
+  ASSERT_EQ(AdsExecuteSearch(base, kAdsScopeOneLevel, 20, "(objectClass=user)", {"distinguishedName"}, &search),
+            kAdsOk);
+  std::vector<AdsAttribute> row;
+  int rows = 0;
+  AdsResult code;
+  while ((code = AdsGetNextRow(search, &row)) == kAdsOk) {
+    ++rows;
+    EXPECT_EQ(row.size(), 1u);
+  }
+  EXPECT_EQ(code, kAdsNoMoreRows);
+  AdsCloseSearch(search);
+  AdsRelease(base);
+  EXPECT_EQ(rows, 45);
+  EXPECT_EQ(AdsRoundTrips() - before, 3u);  // pages of 20, 20 and 5
+}
+
+TEST_F(LdapLayer, MemberRangesComeBackAsTheServerNamesThem) {
+  AdsObject* group = nullptr;
+  ASSERT_EQ(AdsOpenObject("LDAP://CN=Big Group,OU=Groups," + kBase, &kLogon, kAdsSecureAuthentication, &group),
+            kAdsOk);
+  struct Case {
+    int low;
+    const char* name;
+    size_t count;
+  } cases[] = {{0, "member;range=0-19", 20}, {20, "member;range=20-39", 20}, {40, "member;range=40-*", 5}};
+  for (const Case& c : cases) {
+    std::vector<AdsAttribute> values;
+    std::string asked = "member;Range=" + std::to_string(c.low) + "-" + std::to_string(c.low + 19);
+    ASSERT_EQ(AdsGetObjectAttributes(group, {asked}, &values), kAdsOk);
+    ASSERT_EQ(values.size(), 1u) << asked;
+    EXPECT_EQ(values[0].name, c.name);
+    EXPECT_EQ(values[0].type, kAdsTypeDn);
+    EXPECT_EQ(values[0].values.size(), c.count);
+  }
+  AdsRelease(group);
+}
+
+TEST_F(LdapLayer, NamesTranslateFromEveryFormToADistinguishedName) {
+  std::vector<AdsAttribute> values = Read(kAlice, {"objectGUID"});
+  std::string guid = GuidBytesToText(Find(values, "objectGUID")->values[0].bytes);
+  AdsNameTranslator* translator = nullptr;
+  ASSERT_EQ(AdsNameTranslateInit(kAdsNameInitServer, "DC1", &kLogon, &translator), kAdsOk);
+  struct Case {
+    int type;
+    std::string name;
+    std::string dn;
+  } cases[] = {
+      {kAdsNameUnknown, "SALES\\alice", kAlice},
+      {kAdsNameUnknown, "alice@sales.corp.test", kAlice},
+      {kAdsNameUnknown, guid, kAlice},
+      {kAdsNameUnknown, "cn=alice,ou=people," + kBase, kAlice},
+      {kAdsNameNt4, "SALES\\annlee", "CN=Lee\\, Ann,OU=People," + kBase},
+      {kAdsNameUnknown, "SALES\\juergen", "CN=Jürgen Müller,OU=People," + kBase},
+      {kAdsName1779, "CN=Ann/Bo,OU=People," + kBase, "CN=Ann/Bo,OU=People," + kBase},
+  };
+  for (const Case& c : cases) {
+    ASSERT_EQ(AdsNameTranslateSet(translator, c.type, c.name), kAdsOk) << c.name;
+    std::string dn;
+    EXPECT_EQ(AdsNameTranslateGet(translator, kAdsName1779, &dn), kAdsOk);
+    EXPECT_EQ(dn, c.dn) << c.name;
+  }
+  ASSERT_EQ(AdsNameTranslateSet(translator, kAdsName1779, "CN=Lee\\, Ann,OU=People," + kBase), kAdsOk);
+  std::string nt4;
+  EXPECT_EQ(AdsNameTranslateGet(translator, kAdsNameNt4, &nt4), kAdsOk);
+  EXPECT_EQ(nt4, "SALES\\annlee");
+  const char* missing[] = {"CN=alice,DC=sales,DC=corp,DC=test", "SALES\\nobody", "alice", "OTHER\\alice"};
+  for (const char* name : missing) {
+    EXPECT_EQ(AdsNameTranslateSet(translator, kAdsNameUnknown, name), kAdsNameNotFound) << name;
+  }
+  AdsNameTranslateRelease(translator);
+  ASSERT_EQ(AdsNameTranslateInit(kAdsNameInitDomain, "SALES", &kLogon, &translator), kAdsOk);
+  AdsNameTranslateRelease(translator);
+}
+
+TEST_F(LdapLayer, SidsAreLookedUpInTheTableAndTheDomain) {
+  std::string alice_sid = Find(Read(kAlice, {"objectSid"}), "objectSid")->values[0].bytes;
+  std::string staff_sid = Find(Read("CN=Staff,OU=Groups," + kBase, {"objectSid"}), "objectSid")->values[0].bytes;
+  std::string text;
+  struct Case {
+    std::string sid;
+    const char* domain;
+    const char* name;
+    int use;
+  } cases[] = {
+      {"S-1-5-11", "NT AUTHORITY", "Authenticated Users", kSidTypeWellKnownGroup},
+      {"S-1-1-0", "", "Everyone", kSidTypeWellKnownGroup},
+      {"S-1-5-32-544", "BUILTIN", "Administrators", kSidTypeAlias},
+      {SidBytesToText(alice_sid), "SALES", "alice", kSidTypeUser},
+      {SidBytesToText(staff_sid), "SALES", "Staff", kSidTypeGroup},
+  };
+  for (const Case& c : cases) {
+    std::string bytes, domain, name;
+    int use = 0;
+    ASSERT_TRUE(SidTextToBytes(c.sid, &bytes)) << c.sid;
+    ASSERT_EQ(AdsLookupAccountSid("", bytes, &domain, &name, &use), kAdsOk) << c.sid;
+    EXPECT_EQ(domain, c.domain) << c.sid;
+    EXPECT_EQ(name, c.name) << c.sid;
+    EXPECT_EQ(use, c.use) << c.sid;
+  }
+  std::string foreign, domain, name;
+  int use = 0;
+  ASSERT_TRUE(SidTextToBytes("S-1-5-21-1111111111-2222222222-3333333333-1105", &foreign));
+  EXPECT_EQ(AdsLookupAccountSid("DC1", foreign, &domain, &name, &use), HresultFromWin32(1332));
+}
+
+TEST_F(LdapLayer, ControllersAreLocatedThroughDns) {
+  std::string name, address;
+  ASSERT_EQ(AdsGetDcName("sales.corp.test", &name, &address), kAdsOk);
+  EXPECT_EQ(strcasecmp(name.c_str(), "dc1.sales.corp.test"), 0) << name;
+  EXPECT_EQ(address, "127.0.0.11");
+  EXPECT_EQ(AdsGetDcName("otherdom", &name, &address), HresultFromWin32(1355));
+  EXPECT_EQ(AdsHostToAddress("dc2.sales.corp.test"), "127.0.0.12");
+  EXPECT_EQ(AdsHostToAddress("no-such-host.sales.corp.test"), "");
+}
+
+TEST_F(LdapLayer, TypedCredentialsGetATicketInMemory) {
+  AdsObject* object = nullptr;
+  std::ifstream before_file(Dir() + "/ccache-alice", std::ios::binary);
+  std::string before((std::istreambuf_iterator<char>(before_file)), std::istreambuf_iterator<char>());
+  AdsCredentials frank{"SALES\\frank", "Passw0rd!user", true};
+  ASSERT_EQ(AdsOpenObject("LDAP://" + kAlice, &frank, kAdsSecureAuthentication, &object), kAdsOk);
+  AdsRelease(object);
+  AdsCredentials upn{"kate@sales.corp.test", "Passw0rd!user", true};
+  ASSERT_EQ(AdsOpenObject("LDAP://" + kAlice, &upn, kAdsSecureAuthentication, &object), kAdsOk);
+  AdsRelease(object);
+  std::ifstream after_file(Dir() + "/ccache-alice", std::ios::binary);
+  std::string after((std::istreambuf_iterator<char>(after_file)), std::istreambuf_iterator<char>());
+  EXPECT_EQ(before, after);  // the user's own cache is untouched
+  struct Case {
+    const char* user;
+    const char* password;
+  } refused[] = {{"SALES\\frank", "wrong"}, {"SALES\\bob", "Passw0rd!user"}, {"SALES\\nobody", "x"}};
+  for (const Case& c : refused) {
+    AdsCredentials credentials{c.user, c.password, true};
+    EXPECT_EQ(AdsOpenObject("LDAP://" + kAlice, &credentials, kAdsSecureAuthentication, &object), kAdsLogonFailure)
+        << c.user;
+    EXPECT_NE(AdsLastDiagnostic(), "") << c.user;
+  }
+}
+
+TEST_F(LdapLayer, WithoutAUsableCredentialCacheTheLogonIsRefused) {
+  setenv("KRB5CCNAME", ("FILE:" + Dir() + "/no-such-ccache").c_str(), 1);
+  AdsObject* object = nullptr;
+  EXPECT_EQ(AdsOpenObject("LDAP://" + kAlice, &kLogon, kAdsSecureAuthentication, &object), kAdsLogonFailure);
+  EXPECT_NE(AdsLastDiagnostic(), "");
+  // The rootDSE is still read anonymously.
+  EXPECT_EQ(AdsOpenObject("LDAP://rootDSE", nullptr, kAdsSecureAuthentication, &object), kAdsOk);
+  AdsRelease(object);
+}
+
+TEST_F(LdapLayer, WithoutAKdcTypedCredentialsBindSimplyInsideTls) {
+  std::string conf = Dir() + "/krb5-no-kdc.conf";
+  std::ofstream(conf) << "[libdefaults]\n default_realm = SALES.CORP.TEST\n dns_lookup_kdc = false\n"
+                         "[realms]\n SALES.CORP.TEST = {\n  kdc = 127.0.0.13\n }\n";
+  const char* saved = getenv("KRB5_CONFIG");
+  std::string saved_config = saved ? saved : "";
+  setenv("KRB5_CONFIG", conf.c_str(), 1);
+  AdsObject* object = nullptr;
+  AdsCredentials grace_free{"carol@sales.corp.test", "Passw0rd!user", true};
+  AdsCredentials kate{"kate@sales.corp.test", "Passw0rd!user", true};
+  // The default server is located through the SRV records of the realm named by KRB5_CONFIG.
+  AdsResult expired = AdsOpenObject("LDAP://dc1.sales.corp.test/" + kAlice, &grace_free, kAdsSecureAuthentication,
+                                    &object);
+  EXPECT_EQ(expired, kAdsLogonFailure);
+  EXPECT_NE(AdsLastDiagnostic().find("data 701"), std::string::npos) << AdsLastDiagnostic();
+  AdsResult bound = AdsOpenObject("LDAP://dc1.sales.corp.test/" + kAlice, &kate, kAdsSecureAuthentication, &object);
+  setenv("KRB5_CONFIG", saved_config.c_str(), 1);
+  ASSERT_EQ(bound, kAdsOk) << AdsLastDiagnostic();
+  AdsRelease(object);
+}
+
+}  // namespace

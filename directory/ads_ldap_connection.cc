@@ -8,6 +8,7 @@
 
 #include <atomic>
 #include <cctype>
+#include <cstring>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -35,7 +36,8 @@ std::string Upper(std::string text) {
 
 // The servers to use when a path names none: OpenLDAP's own configuration (LDAPURI, ldaprc,
 // ldap.conf URI), else the domain controllers that DNS lists for the Kerberos default realm.
-// Nothing else is ever contacted; libldap's built-in "ldap://localhost/" does not count.
+// Nothing else is ever contacted; libldap's built-in "ldap://localhost" does not count as a
+// configured server (so a configuration naming localhost is not honoured either).
 std::string DefaultServerUris(std::string* why) {
   char* configured = nullptr;
   std::string uris;
@@ -43,7 +45,13 @@ std::string DefaultServerUris(std::string* why) {
     uris = configured;
     ldap_memfree(configured);
   }
-  if (!uris.empty() && uris != "ldap://localhost/" && uris != "ldap://localhost") return uris;
+  LDAPURLDesc* url = nullptr;
+  bool built_in = uris.empty();
+  if (!built_in && ldap_url_parse(uris.c_str(), &url) == LDAP_URL_SUCCESS) {
+    built_in = url->lud_host == nullptr || *url->lud_host == '\0' || strcmp(url->lud_host, "localhost") == 0;
+  }
+  if (url != nullptr) ldap_free_urldesc(url);
+  if (!built_in) return uris;
   uris.clear();
   std::string realm = Lower(KerberosDefaultRealm());
   if (realm.empty()) {

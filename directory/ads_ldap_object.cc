@@ -157,6 +157,13 @@ AdsResult AdsGetObjectAttributes(AdsObject* object, const std::vector<std::strin
   bool descriptor = false;
   for (const std::string& name : names) descriptor |= strcasecmp(name.c_str(), "nTSecurityDescriptor") == 0;
   std::string base = object->kind == kAdsPathRootDse ? "" : object->dn;
+  // Attribute options are case-insensitive in AD; Samba only knows range retrieval as ";range=".
+  std::vector<std::string> asked = names;
+  for (std::string& name : asked) {
+    size_t at = name.find(';');
+    if (at != std::string::npos && strncasecmp(name.c_str() + at, ";range=", 7) == 0)
+      name.replace(at, 7, ";range=");
+  }
   return OnConnection(object->server, CredentialsOf(object), [&](LdapConnection* c) {
     LDAPControl* sd_flags = nullptr;
     LDAPControl* controls[2] = {nullptr, nullptr};
@@ -165,7 +172,7 @@ AdsResult AdsGetObjectAttributes(AdsObject* object, const std::vector<std::strin
       if (ldap_control_create(kSdFlagsOid, 0, &value, 1, &sd_flags) == LDAP_SUCCESS) controls[0] = sd_flags;
     }
     LDAPMessage* res = nullptr;
-    int rc = SearchNow(c, base, LDAP_SCOPE_BASE, "(objectClass=*)", names, controls, 0, &res);
+    int rc = SearchNow(c, base, LDAP_SCOPE_BASE, "(objectClass=*)", asked, controls, 0, &res);
     if (sd_flags != nullptr) ldap_control_free(sd_flags);
     if (rc == LDAP_SUCCESS) {
       LDAPMessage* entry = ldap_first_entry(c->ld, res);

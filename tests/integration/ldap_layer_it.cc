@@ -38,21 +38,6 @@ std::vector<AdsAttribute> Read(const std::string& dn, const std::vector<std::str
   return attributes;
 }
 
-std::string Dn(const std::string& sam) {
-  AdsObject* base = nullptr;
-  std::string dn;
-  if (AdsOpenObject("LDAP://" + kBase, &kLogon, kAdsSecureAuthentication, &base) != kAdsOk) return dn;
-  AdsSearch* search = nullptr;
-  if (AdsExecuteSearch(base, kAdsScopeSubtree, 1, "(sAMAccountName=" + sam + ")", {"distinguishedName"}, &search) ==
-      kAdsOk) {
-    std::vector<AdsAttribute> row;
-    if (AdsGetNextRow(search, &row) == kAdsOk && !row.empty()) dn = row[0].values[0].text;
-  }
-  AdsCloseSearch(search);
-  AdsRelease(base);
-  return dn;
-}
-
 class LdapLayer : public testing::Test {
  protected:
   void SetUp() override {
@@ -63,10 +48,12 @@ class LdapLayer : public testing::Test {
 
 TEST_F(LdapLayer, RootDseIsReadAnonymouslyFromTheLocatedController) {
   AdsObject* root = nullptr;
-  ASSERT_EQ(AdsOpenObject("LDAP://rootDSE", nullptr, kAdsSecureAuthentication, &root), kAdsOk);
+  ASSERT_EQ(AdsOpenObject("LDAP://rootDSE", nullptr, kAdsSecureAuthentication, &root), kAdsOk)
+      << AdsLastDiagnostic();
   std::vector<AdsAttribute> values;
-  ASSERT_EQ(AdsGetObjectAttributes(root, {"defaultNamingContext", "schemaNamingContext", "serverName"}, &values),
-            kAdsOk);
+  ASSERT_EQ(
+      AdsGetObjectAttributes(root, {"defaultNamingContext", "schemaNamingContext", "serverName"}, &values),
+      kAdsOk);
   AdsRelease(root);
   ASSERT_NE(Find(values, "defaultNamingContext"), nullptr);
   EXPECT_EQ(Find(values, "defaultNamingContext")->values[0].text, kBase);
@@ -91,9 +78,12 @@ TEST_F(LdapLayer, ObjectsWithSlashesCommasAndNonAsciiNamesAreBound) {
     const char* path;
     const char* dn;
   } cases[] = {
-      {"LDAP://CN=Ann\\/Bo,OU=People,DC=sales,DC=corp,DC=test", "CN=Ann/Bo,OU=People,DC=sales,DC=corp,DC=test"},
-      {"LDAP://CN=Lee\\, Ann,OU=People,DC=sales,DC=corp,DC=test", "CN=Lee\\, Ann,OU=People,DC=sales,DC=corp,DC=test"},
-      {"LDAP://CN=Jürgen Müller,OU=People,DC=sales,DC=corp,DC=test", "CN=Jürgen Müller,OU=People,DC=sales,DC=corp,DC=test"},
+      {"LDAP://CN=Ann\\/Bo,OU=People,DC=sales,DC=corp,DC=test",
+       "CN=Ann/Bo,OU=People,DC=sales,DC=corp,DC=test"},
+      {"LDAP://CN=Lee\\, Ann,OU=People,DC=sales,DC=corp,DC=test",
+       "CN=Lee\\, Ann,OU=People,DC=sales,DC=corp,DC=test"},
+      {"LDAP://CN=Jürgen Müller,OU=People,DC=sales,DC=corp,DC=test",
+       "CN=Jürgen Müller,OU=People,DC=sales,DC=corp,DC=test"},
   };
   for (const Case& c : cases) {
     AdsObject* object = nullptr;
@@ -117,8 +107,8 @@ TEST_F(LdapLayer, AMissingObjectIsNoSuchObjectWithTheServersWords) {
   EXPECT_EQ(object, nullptr);
   EXPECT_NE(AdsLastDiagnostic(), "");
   // A fast bind does not look; the read then finds nothing.
-  ASSERT_EQ(AdsOpenObject("LDAP://CN=nobody,OU=People," + kBase, &kLogon, kAdsSecureAuthentication | kAdsFastBind,
-                          &object),
+  ASSERT_EQ(AdsOpenObject("LDAP://CN=nobody,OU=People," + kBase, &kLogon,
+                          kAdsSecureAuthentication | kAdsFastBind, &object),
             kAdsOk);
   std::vector<AdsAttribute> values;
   EXPECT_EQ(AdsGetObjectAttributes(object, {"cn"}, &values), kAdsNoSuchObject);
@@ -127,14 +117,16 @@ TEST_F(LdapLayer, AMissingObjectIsNoSuchObjectWithTheServersWords) {
 
 TEST_F(LdapLayer, AStoppedServerIsNotOperational) {
   AdsObject* object = nullptr;
-  EXPECT_EQ(AdsOpenObject("LDAP://127.0.0.13/rootDSE", nullptr, kAdsSecureAuthentication, &object), kAdsServerDown);
-  EXPECT_EQ(AdsOpenObject("LDAP://127.0.0.13/" + kAlice, &kLogon, kAdsSecureAuthentication, &object), kAdsServerDown);
+  EXPECT_EQ(AdsOpenObject("LDAP://127.0.0.13/rootDSE", nullptr, kAdsSecureAuthentication, &object),
+            kAdsServerDown);
+  EXPECT_EQ(AdsOpenObject("LDAP://127.0.0.13/" + kAlice, &kLogon, kAdsSecureAuthentication, &object),
+            kAdsServerDown);
 }
 
 TEST_F(LdapLayer, AttributeValuesComeInTheirTypes) {
   std::vector<AdsAttribute> values =
-      Read(kAlice, {"userAccountControl", "whenCreated", "pwdLastSet", "objectGUID", "objectSid", "displayName",
-                    "lastLogon", "accountExpires", "sAMAccountName"});
+      Read(kAlice, {"userAccountControl", "whenCreated", "pwdLastSet", "objectGUID", "objectSid",
+                    "displayName", "lastLogon", "accountExpires", "sAMAccountName"});
   ASSERT_NE(Find(values, "userAccountControl"), nullptr);
   EXPECT_EQ(Find(values, "userAccountControl")->type, kAdsTypeInteger);
   EXPECT_EQ(Find(values, "userAccountControl")->values[0].integer, 512);
@@ -153,12 +145,16 @@ TEST_F(LdapLayer, AttributeValuesComeInTheirTypes) {
 
   values = Read("CN=ivan,OU=People," + kBase, {"logonHours", "userWorkstations"});
   ASSERT_NE(Find(values, "logonHours"), nullptr);
-  const std::string hours("\x00\x00\x00\x00\xff\x03\x00\xff\x03\x00\xff\x03\x00\xff\x03\x00\xff\x03\x00\x00\x00", 21);
+  const std::string hours(
+      "\x00\x00\x00\x00\xff\x03\x00\xff\x03\x00\xff\x03\x00\xff\x03\x00\xff\x03\x00\x00\x00", 21);
   EXPECT_EQ(Find(values, "logonHours")->values[0].bytes, hours);
   EXPECT_EQ(Find(values, "userWorkstations")->values[0].text, "WS01,WS02");
 
-  values = Read("CN=StrictPSO,CN=Password Settings Container,CN=System," + kBase,
-                {"msDS-PasswordComplexityEnabled", "msDS-MaximumPasswordAge", "msDS-LockoutThreshold"});
+  // Password settings objects are readable by administrators only.
+  AdsCredentials admin{"SALES\\Administrator", "Passw0rd!Admin", true};
+  values =
+      Read("CN=StrictPSO,CN=Password Settings Container,CN=System," + kBase,
+           {"msDS-PasswordComplexityEnabled", "msDS-MaximumPasswordAge", "msDS-LockoutThreshold"}, &admin);
   ASSERT_NE(Find(values, "msDS-PasswordComplexityEnabled"), nullptr);
   EXPECT_EQ(Find(values, "msDS-PasswordComplexityEnabled")->type, kAdsTypeBoolean);
   EXPECT_EQ(Find(values, "msDS-PasswordComplexityEnabled")->values[0].integer, 1);
@@ -198,8 +194,9 @@ TEST_F(LdapLayer, SearchesArePagedWithThePageSizeAsked) {
   ASSERT_EQ(AdsOpenObject("LDAP://OU=Bulk," + kBase, &kLogon, kAdsSecureAuthentication, &base), kAdsOk);
   uint64_t before = AdsRoundTrips();
   AdsSearch* search = nullptr;
-  ASSERT_EQ(AdsExecuteSearch(base, kAdsScopeOneLevel, 20, "(objectClass=user)", {"distinguishedName"}, &search),
-            kAdsOk);
+  ASSERT_EQ(
+      AdsExecuteSearch(base, kAdsScopeOneLevel, 20, "(objectClass=user)", {"distinguishedName"}, &search),
+      kAdsOk);
   std::vector<AdsAttribute> row;
   int rows = 0;
   AdsResult code;
@@ -216,8 +213,9 @@ TEST_F(LdapLayer, SearchesArePagedWithThePageSizeAsked) {
 
 TEST_F(LdapLayer, MemberRangesComeBackAsTheServerNamesThem) {
   AdsObject* group = nullptr;
-  ASSERT_EQ(AdsOpenObject("LDAP://CN=Big Group,OU=Groups," + kBase, &kLogon, kAdsSecureAuthentication, &group),
-            kAdsOk);
+  ASSERT_EQ(
+      AdsOpenObject("LDAP://CN=Big Group,OU=Groups," + kBase, &kLogon, kAdsSecureAuthentication, &group),
+      kAdsOk);
   struct Case {
     int low;
     const char* name;
@@ -274,7 +272,8 @@ TEST_F(LdapLayer, NamesTranslateFromEveryFormToADistinguishedName) {
 
 TEST_F(LdapLayer, SidsAreLookedUpInTheTableAndTheDomain) {
   std::string alice_sid = Find(Read(kAlice, {"objectSid"}), "objectSid")->values[0].bytes;
-  std::string staff_sid = Find(Read("CN=Staff,OU=Groups," + kBase, {"objectSid"}), "objectSid")->values[0].bytes;
+  std::string staff_sid =
+      Find(Read("CN=Staff,OU=Groups," + kBase, {"objectSid"}), "objectSid")->values[0].bytes;
   std::string text;
   struct Case {
     std::string sid;
@@ -332,7 +331,8 @@ TEST_F(LdapLayer, TypedCredentialsGetATicketInMemory) {
   } refused[] = {{"SALES\\frank", "wrong"}, {"SALES\\bob", "Passw0rd!user"}, {"SALES\\nobody", "x"}};
   for (const Case& c : refused) {
     AdsCredentials credentials{c.user, c.password, true};
-    EXPECT_EQ(AdsOpenObject("LDAP://" + kAlice, &credentials, kAdsSecureAuthentication, &object), kAdsLogonFailure)
+    EXPECT_EQ(AdsOpenObject("LDAP://" + kAlice, &credentials, kAdsSecureAuthentication, &object),
+              kAdsLogonFailure)
         << c.user;
     EXPECT_NE(AdsLastDiagnostic(), "") << c.user;
   }
@@ -359,11 +359,12 @@ TEST_F(LdapLayer, WithoutAKdcTypedCredentialsBindSimplyInsideTls) {
   AdsCredentials grace_free{"carol@sales.corp.test", "Passw0rd!user", true};
   AdsCredentials kate{"kate@sales.corp.test", "Passw0rd!user", true};
   // The default server is located through the SRV records of the realm named by KRB5_CONFIG.
-  AdsResult expired = AdsOpenObject("LDAP://dc1.sales.corp.test/" + kAlice, &grace_free, kAdsSecureAuthentication,
-                                    &object);
+  AdsResult expired =
+      AdsOpenObject("LDAP://dc1.sales.corp.test/" + kAlice, &grace_free, kAdsSecureAuthentication, &object);
   EXPECT_EQ(expired, kAdsLogonFailure);
   EXPECT_NE(AdsLastDiagnostic().find("data 701"), std::string::npos) << AdsLastDiagnostic();
-  AdsResult bound = AdsOpenObject("LDAP://dc1.sales.corp.test/" + kAlice, &kate, kAdsSecureAuthentication, &object);
+  AdsResult bound =
+      AdsOpenObject("LDAP://dc1.sales.corp.test/" + kAlice, &kate, kAdsSecureAuthentication, &object);
   setenv("KRB5_CONFIG", saved_config.c_str(), 1);
   ASSERT_EQ(bound, kAdsOk) << AdsLastDiagnostic();
   AdsRelease(object);

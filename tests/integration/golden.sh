@@ -1,0 +1,94 @@
+#!/usr/bin/env bash
+# Golden runs of the lorvex binary against the test domain (scripts/testdomain.sh): for each
+# case the standard output, the standard error and the exit code must equal the expected ones
+# in tests/integration/golden/. Dates and times depend on when the domain was provisioned and
+# on the clock, so they are replaced by placeholders on both sides. GOLDEN_UPDATE=1 rewrites the
+# expected files from the current output (review the diff before committing it).
+#   golden.sh PATH-TO-LORVEX [CASE...]
+set -uo pipefail
+lorvex=$1
+shift
+here=$(cd "$(dirname "$0")" && pwd)
+testdomain=$here/../../scripts/testdomain.sh
+golden=$here/golden
+"$testdomain" status || exit 77
+dir=$("$testdomain" env | sed -n 's/^LORVEX_TESTDOMAIN_DIR=//p')
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+failures=0
+only=("$@")
+
+# Dates with their times become DATE; durations ("1:00:00:00") stay as they are.
+normalise() {
+  sed -E 's/[0-9]{1,2}-(Jan|Feb|Mar|Apr|May|Jun|Jul|Aug|Sep|Oct|Nov|Dec)-[0-9]{4}( [0-9]{1,2}:[0-9]{2}(:[0-9]{2})?)?/DATE/g'
+}
+
+# run NAME EXPECTED_EXIT [env NAME=VALUE...] -- lorvex arguments
+run() {
+  local name=$1 want_rc=$2
+  shift 2
+  if [ ${#only[@]} -gt 0 ] && [[ ! " ${only[*]} " =~ " $name " ]]; then return; fi
+  local envs=()
+  while [ "$1" != -- ]; do
+    envs+=("$1")
+    shift
+  done
+  shift
+  # UTC keeps the logon-hours grid and the local times the same on every machine.
+  "$testdomain" exec env TZ=UTC "${envs[@]}" "$lorvex" "$@" >"$work/out" 2>"$work/err" </dev/null
+  local rc=$?
+  normalise <"$work/out" >"$work/$name.out"
+  normalise <"$work/err" >"$work/$name.err"
+  echo "$rc" >"$work/$name.rc"
+  if [ "${GOLDEN_UPDATE:-0}" = 1 ]; then
+    cp "$work/$name.out" "$golden/$name.out"
+    if [ -s "$work/$name.err" ]; then cp "$work/$name.err" "$golden/$name.err"; else rm -f "$golden/$name.err"; fi
+    [ "$rc" -eq "$want_rc" ] || echo "note: $name exits $rc, the script expects $want_rc"
+    return
+  fi
+  local expected_err=/dev/null
+  [ -f "$golden/$name.err" ] && expected_err=$golden/$name.err
+  if [ "$rc" -ne "$want_rc" ] || ! diff -u "$golden/$name.out" "$work/$name.out" >"$work/diff" ||
+    ! diff -u "$expected_err" "$work/$name.err" >>"$work/diff"; then
+    echo "FAIL $name (exit $rc, expected $want_rc): lorvex $*"
+    cat "$work/diff"
+    failures=$((failures + 1))
+  else
+    echo "ok   $name"
+  fi
+}
+
+alice=KRB5CCNAME=FILE:$dir/ccache-alice
+admin=KRB5CCNAME=FILE:$dir/ccache-administrator
+nobody=KRB5CCNAME=FILE:$dir/no-such-ccache
+
+# grace's lockout lasts 15 minutes from the domain's start; lock her again for this run.
+for _ in 1 2 3; do
+  "$testdomain" exec ldapwhoami -x -H ldaps://dc1.sales.corp.test -D grace@sales.corp.test -w wrong >/dev/null 2>&1
+done
+
+run refused-redirected 1 "$nobody" -- alice
+run alice-report 0 "$alice" -- alice
+run disabled 0 "$alice" -- bob ad /j
+run expired 0 "$alice" -- carol ae /j
+run never-expires 0 "$alice" -- dave pne /j
+run must-change 0 "$alice" -- erin pcl /j
+run locked 0 "$alice" -- grace al /j
+run cannot-change 0 "$alice" -- heidi puc /j
+run workstations 0 "$alice" -- ivan wr /j
+run logon-hours 0 "$alice" -- ivan lh /j
+run nt-name-with-comma 0 "$alice" -- 'SALES\annlee' ad /j
+run dn-with-slash 0 "$alice" -- 'CN=Ann/Bo,OU=People' ad /j
+run display-name-non-ascii 0 "$alice" -- juergen ad /j /y=l
+run wildcard 0 "$alice" -- 'c*' ad /j
+run group 0 "$alice" -- Staff ad /j
+run nested-groups 0 "$alice" -- Staff ad /g /j
+run group-cycle 0 "$alice" -- LoopA ad /g /j
+run foreign-principals 0 "$alice" -- LocalRes ad /j
+run pso-unreadable-to-users 0 "$alice" -- frank pml /j
+run pso-direct 0 "$admin" -- frank pml /j
+run pso-through-group 0 "$admin" -- dave pso /j
+run not-found 1 "$alice" -- nobody ad
+run other-domain 1 "$alice" -- 'otherdom\ann' ad
+
+[ "$failures" -eq 0 ]

@@ -27,13 +27,13 @@ TEST_F(Resolution, MainFormsResolveToTheObject) {
   } cases[] = {
       {".", kAnn},
       {"CN=Ann,OU=Staff,DC=sales,DC=corp", kAnn},
-      {"CN=Ann,OU=Staff", kAnn},      // completed with the domain
-      {"cn=Ann,ou=Staff", kAnn},      // types in any case
-      {"ann", kAnn},                  // account name, tried as SALES\ann
-      {"SALES\\ann", kAnn},           // NT format
-      {"ann@sales.corp", kAnn},       // user principal name
+      {"CN=Ann,OU=Staff", kAnn},  // completed with the domain
+      {"cn=Ann,ou=Staff", kAnn},  // types in any case
+      {"ann", kAnn},              // account name, tried as SALES\ann
+      {"SALES\\ann", kAnn},       // NT format
+      {"ann@sales.corp", kAnn},   // user principal name
       {"{04030201-0605-0807-090A-0B0C0D0E0F10}", kAnn},
-      {"S-1-5-21-1000-2000-3000-1105", kAnn},  // security identifier
+      {"S-1-5-21-1000-2000-3000-1105", kAnn},               // security identifier
       {"Ann Lee", "CN=Ann Lee,OU=Staff,DC=sales,DC=corp"},  // common name
   };
   for (const auto& c : cases) {
@@ -84,16 +84,18 @@ TEST_F(Resolution, OtherClassesAreRefusedWithTheirArticle) {
   FakeAddObject("CN=Printer Desk,OU=Staff,DC=sales,DC=corp", {"top", "contact"});
   EXPECT_FALSE(Resolve("CN=Printer Desk,OU=Staff"));
   EXPECT_FALSE(Resolve("OU=Staff"));
-  EXPECT_EQ(d.output.Stderr(),
-            "LORVEX: CN=Printer Desk,OU=Staff is not a user, computer, inetOrgPerson or group (it is a contact)\n"
-            "LORVEX: OU=Staff is not a user, computer, inetOrgPerson or group (it is an organizationalUnit)\n");
+  EXPECT_EQ(
+      d.output.Stderr(),
+      "LORVEX: CN=Printer Desk,OU=Staff is not a user, computer, inetOrgPerson or group (it is a contact)\n"
+      "LORVEX: OU=Staff is not a user, computer, inetOrgPerson or group (it is an organizationalUnit)\n");
   EXPECT_EQ(d.output.out.error_count, 2);
 }
 
 TEST_F(Resolution, ObjectOfAnotherClassThanAskedIsRefused) {
   EXPECT_FALSE(Resolve(".", "group"));
   EXPECT_EQ(d.output.Stderr(), "LORVEX: CN=Ann,OU=Staff is not a group (it is a user)\n");
-  FakeAddObject("CN=Carl,OU=Staff,DC=sales,DC=corp", {"top", "person", "organizationalPerson", "user", "inetOrgPerson"},
+  FakeAddObject("CN=Carl,OU=Staff,DC=sales,DC=corp",
+                {"top", "person", "organizationalPerson", "user", "inetOrgPerson"},
                 {FakeString("sAMAccountName", "carl")});
   EXPECT_TRUE(Resolve("CN=Carl,OU=Staff"));
   EXPECT_EQ(d.run.options.object_class, "inetOrgPerson");
@@ -161,7 +163,8 @@ TEST_F(Resolution, ContainerIsBuiltFromItsLastComponent) {
   EXPECT_EQ(d.run.entity, "CN=c*,OU=Sales,OU=Emea,DC=sales,DC=corp");
   std::vector<std::string> steps;
   for (const std::string& line : SampleDomain::Calls("open LDAP://OU=")) steps.push_back(line.substr(12));
-  EXPECT_EQ(steps, (std::vector<std::string>{"OU=emea,DC=sales,DC=corp", "OU=sales,OU=emea,DC=sales,DC=corp"}));
+  EXPECT_EQ(steps,
+            (std::vector<std::string>{"OU=emea,DC=sales,DC=corp", "OU=sales,OU=emea,DC=sales,DC=corp"}));
 }
 
 TEST_F(Resolution, ContainerWithEscapedCommaKeepsTheName) {
@@ -194,11 +197,11 @@ TEST(TranslateToDN, PreparesTheNameBeforeTranslation) {
     const char* name;
     const char* translated;
   } cases[] = {
-      {"cn=Nobody", "CN=Nobody,DC=sales,DC=corp"},            // typed: completed with the domain
+      {"cn=Nobody", "CN=Nobody,DC=sales,DC=corp"},  // typed: completed with the domain
       {"cn=Nobody,ou=x", "CN=Nobody,ou=x,DC=sales,DC=corp"},
-      {"Nobody,Staff", "Nobody,Staff,DC=sales,DC=corp"},      // comma and no type
+      {"Nobody,Staff", "Nobody,Staff,DC=sales,DC=corp"},             // comma and no type
       {"CN=Nobody,DC=other,DC=corp", "CN=Nobody,DC=other,DC=corp"},  // has its domain already
-      {"sales/nobody", "sales\\nobody"},                      // slash read as NT format
+      {"sales/nobody", "sales\\nobody"},                             // slash read as NT format
       {"nobody", "nobody"},
   };
   for (const auto& c : cases) {
@@ -215,8 +218,9 @@ TEST(TranslateToDN, FallsBackToDomainAndCatalogueInitialisation) {
   std::string dn;
   EXPECT_EQ(TranslateToDN(&d.dir, "SALES\\ann", &dn), kAdsOk);
   EXPECT_EQ(dn, kAnn);
-  EXPECT_EQ(SampleDomain::Calls("translate-init "),
-            (std::vector<std::string>{"translate-init 2 DC1", "translate-init 1 SALES", "translate-init 3 "}));
+  EXPECT_EQ(
+      SampleDomain::Calls("translate-init "),
+      (std::vector<std::string>{"translate-init 2 DC1", "translate-init 1 SALES", "translate-init 3 "}));
 }
 
 }  // namespace

@@ -51,7 +51,8 @@ TEST_F(Groups, MembersAreReadTwentyAtATime) {
     EXPECT_EQ(ExpandGroupWith(&fresh.run, group, Retrieved::Record), 0);
     EXPECT_EQ(Retrieved::Names(), members) << c.members;
     Names reads;
-    for (const std::string& line : SampleDomain::Calls("read " + group + " ")) reads.push_back(line.substr(6 + group.size()));
+    for (const std::string& line : SampleDomain::Calls("read " + group + " "))
+      reads.push_back(line.substr(6 + group.size()));
     EXPECT_EQ(reads, c.reads) << c.members;
   }
 }
@@ -67,7 +68,8 @@ TEST_F(Groups, NestedGroupIsSkippedWithoutOption) {
   AddUser("CN=U1,OU=Staff,DC=sales,DC=corp", "u1");
   AddUser("CN=U2,OU=Staff,DC=sales,DC=corp", "u2");
   AddGroup("CN=B,OU=Staff,DC=sales,DC=corp", {"CN=U2,OU=Staff,DC=sales,DC=corp"});
-  AddGroup("CN=A,OU=Staff,DC=sales,DC=corp", {"CN=B,OU=Staff,DC=sales,DC=corp", "CN=U1,OU=Staff,DC=sales,DC=corp"});
+  AddGroup("CN=A,OU=Staff,DC=sales,DC=corp",
+           {"CN=B,OU=Staff,DC=sales,DC=corp", "CN=U1,OU=Staff,DC=sales,DC=corp"});
   EXPECT_EQ(Expand("CN=A,OU=Staff,DC=sales,DC=corp"), 0);
   EXPECT_EQ(Retrieved::Names(), (Names{"CN=U1,OU=Staff,DC=sales,DC=corp"}));
   EXPECT_EQ(d.output.Stdout(), "");
@@ -105,7 +107,8 @@ TEST_F(Groups, DomainUsersAddsPrimaryGroupMembers) {
   AddUser("CN=Quinn,OU=Staff,DC=sales,DC=corp", "quinn", {FakeInteger("primaryGroupID", 513)});
   AddUser("CN=Other,OU=Staff,DC=sales,DC=corp", "other", {FakeInteger("primaryGroupID", 1200)});
   EXPECT_EQ(Expand(users), 0);
-  EXPECT_EQ(Retrieved::Names(), (Names{"CN=Pat,CN=Users,DC=sales,DC=corp", "CN=Quinn,OU=Staff,DC=sales,DC=corp"}));
+  EXPECT_EQ(Retrieved::Names(),
+            (Names{"CN=Pat,CN=Users,DC=sales,DC=corp", "CN=Quinn,OU=Staff,DC=sales,DC=corp"}));
   EXPECT_EQ(SampleDomain::Calls("search "),
             (Names{"search DC=sales,DC=corp 2 20 (&(sAMAccountType=805306368)(primaryGroupID=513))"}));
   EXPECT_EQ(d.output.Stdout(), "");  // no "has no members" line

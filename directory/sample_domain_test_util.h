@@ -49,7 +49,8 @@ class SampleDomain {
                     {FakeString("lDAPDisplayName", name), FakeString("rDNAttId", "cn")});
     }
     const std::vector<std::string> account_classes = {"user", "group", "computer", "inetOrgPerson"};
-    for (const std::string& name : account_classes) FakeSetClassProperties(name, {"objectClass"}, {"sAMAccountName"});
+    for (const std::string& name : account_classes)
+      FakeSetClassProperties(name, {"objectClass"}, {"sAMAccountName"});
     FakeSetClassProperties("person", {"objectClass", "cn"}, {"description"});
 
     FakeAddObject(kDomainDn, {"top", "domain", "domainDNS"}, {FakeOctets("objectSid", SidBytes(kDomainSid))});
@@ -57,7 +58,8 @@ class SampleDomain {
     FakeAddObject("OU=Staff,DC=sales,DC=corp", {"top", "organizationalUnit"});
     AddUser("CN=Ann,OU=Staff,DC=sales,DC=corp", "ann",
             {FakeString("userPrincipalName", "ann@sales.corp"),
-             FakeOctets("objectGUID", std::string("\x01\x02\x03\x04\x05\x06\x07\x08\x09\x0a\x0b\x0c\x0d\x0e\x0f\x10", 16)),
+             FakeOctets("objectGUID",
+                        std::string("\x01\x02\x03\x04\x05\x06\x07\x08\x09\x0a\x0b\x0c\x0d\x0e\x0f\x10", 16)),
              FakeOctets("objectSid", SidBytes(std::string(kDomainSid) + "-1105"))});
 
     dir.path_prefix = "LDAP://";

@@ -13,7 +13,7 @@ namespace {
 using Names = std::vector<std::string>;
 
 constexpr char kAnn[] = "CN=Ann,OU=Staff,DC=sales,DC=corp";
-constexpr int64_t kDcAccount = 0x82000;      // server trust, trusted for delegation
+constexpr int64_t kDcAccount = 0x82000;     // server trust, trusted for delegation
 constexpr int64_t kMemberAccount = 0x1000;  // workstation trust
 
 void AddComputer(const std::string& name, int64_t account_control, const std::string& address) {
@@ -106,7 +106,8 @@ TEST_F(Servers, ServerFileIsRead) {
   fputs("dc1\n; comment\n\n!dc2\ndc*\n", file);
   fclose(file);
   EXPECT_TRUE(PrepareServerList(&d.run, std::string("@") + path));
-  EXPECT_EQ(Listed(), (Names{"DC1 DC1.sales.corp 10.1.1.1", "DC3 DC3.sales.corp 10.1.1.3", "DC4 DC4.sales.corp "}));
+  EXPECT_EQ(Listed(),
+            (Names{"DC1 DC1.sales.corp 10.1.1.1", "DC3 DC3.sales.corp 10.1.1.3", "DC4 DC4.sales.corp "}));
   remove(path);
 }
 
@@ -201,7 +202,9 @@ TEST_F(Servers, ControllerNameIsALiteralInTheFilter) {
 }
 
 // File time of 2011-01-05 09:08:07 UTC plus seconds.
-int64_t FileTime(int64_t seconds_after) { return (1294218487LL + seconds_after + 11644473600LL) * 10000000LL; }
+int64_t FileTime(int64_t seconds_after) {
+  return (1294218487LL + seconds_after + 11644473600LL) * 10000000LL;
+}
 
 class ControllerValues : public Servers {
  protected:
@@ -220,9 +223,8 @@ TEST_F(ControllerValues, LatestLastLogonNamesItsController) {
   EXPECT_EQ(ReadLatestLastLogon(&d.run, kAnn, "CN=Ann,OU=Staff", &latest, &server), 1);
   EXPECT_EQ(latest, 1294218487u + 120);
   EXPECT_EQ(server, "DC3");
-  EXPECT_EQ(SampleDomain::Calls("open "),
-            (Names{"open LDAP://10.1.1.2/CN=Ann,OU=Staff,DC=sales,DC=corp",
-                   "open LDAP://10.1.1.3/CN=Ann,OU=Staff,DC=sales,DC=corp"}));
+  EXPECT_EQ(SampleDomain::Calls("open "), (Names{"open LDAP://10.1.1.2/CN=Ann,OU=Staff,DC=sales,DC=corp",
+                                                 "open LDAP://10.1.1.3/CN=Ann,OU=Staff,DC=sales,DC=corp"}));
 }
 
 TEST_F(ControllerValues, EqualValuesKeepTheFirstControllerRead) {
@@ -296,7 +298,8 @@ TEST_F(ControllerValues, HostIsUsedWhenTheAddressIsUnknown) {
   uint32_t latest = 0;
   std::string server;
   ReadLatestLastLogon(&d.run, kAnn, "CN=Ann,OU=Staff", &latest, &server);
-  EXPECT_EQ(SampleDomain::Calls("open "), (Names{"open LDAP://DC4.sales.corp/CN=Ann,OU=Staff,DC=sales,DC=corp"}));
+  EXPECT_EQ(SampleDomain::Calls("open "),
+            (Names{"open LDAP://DC4.sales.corp/CN=Ann,OU=Staff,DC=sales,DC=corp"}));
 }
 
 }  // namespace

@@ -91,7 +91,7 @@ TEST_F(EntitySearch, FailedSearchIsReported) {
   EXPECT_EQ(Search("c*"), 0);
   EXPECT_EQ(d.output.Stderr(),
             "LORVEX: Failed to complete the search for CN=c*\n"
-            "Reason(s): The server is not operational.\n");
+            "Reason(s): The server is not operational\n");
 }
 
 TEST_F(EntitySearch, UnreachableBaseIsReported) {
@@ -102,7 +102,7 @@ TEST_F(EntitySearch, UnreachableBaseIsReported) {
   EXPECT_EQ(SearchEntitiesWith(&d.run, Retrieved::Record), 0);
   EXPECT_EQ(d.output.Stderr(),
             "LORVEX: Cannot connect to rootDSE\n"
-            "Reason(s): The server is not operational.\n");
+            "Reason(s): The server is not operational\n");
 }
 
 }  // namespace

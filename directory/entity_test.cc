@@ -75,7 +75,7 @@ TEST_F(Resolution, UnknownGuidIsReportedWithoutFurtherAttempts) {
   EXPECT_FALSE(Resolve("{00000000-0000-0000-0000-000000000000}"));
   EXPECT_EQ(d.output.Stderr(),
             "LORVEX: Cannot verify {00000000-0000-0000-0000-000000000000}\n"
-            "Reason(s): There is no such object on the server.\n");
+            "Reason(s): There is no such object on the server\n");
   EXPECT_EQ(SampleDomain::Calls("translate 8 ").size(), 1u);
   EXPECT_TRUE(SampleDomain::Calls("search ").empty());
 }
@@ -177,7 +177,7 @@ TEST_F(Resolution, MissingContainerIsReported) {
   EXPECT_FALSE(Resolve("cn=c*,nowhere"));
   EXPECT_EQ(d.output.Stderr(),
             "LORVEX: Cannot verify container nowhere\n"
-            "Reason(s): There is no such object on the server.\n");
+            "Reason(s): There is no such object on the server\n");
   EXPECT_EQ(d.output.out.error_count, 1);
 }
 

@@ -120,7 +120,7 @@ TEST_F(Groups, DomainUsersWithoutSidIsReported) {
   EXPECT_EQ(Expand(users), 0);
   EXPECT_EQ(d.output.Stderr(),
             "LORVEX: Cannot read the \"objectSID\" attribute for CN=Domain Users,CN=Users\n"
-            "Reason(s): The property was not in the property cache.\n");
+            "Reason(s): The property was not in the property cache\n");
 }
 
 TEST_F(Groups, WellKnownForeignMemberIsNamedNotCounted) {
@@ -195,9 +195,9 @@ TEST_F(Groups, FailuresAreReported) {
   EXPECT_EQ(Expand("CN=Res,OU=Staff,DC=sales,DC=corp"), 0);
   EXPECT_EQ(d.output.Stderr(),
             "LORVEX: Cannot connect to CN=Gone,OU=Staff to read the members\n"
-            "Reason(s): There is no such object on the server.\n"
+            "Reason(s): There is no such object on the server\n"
             "LORVEX: Cannot open CN=Ghost,OU=Staff to determine its object class\n"
-            "Reason(s): There is no such object on the server.\n");
+            "Reason(s): There is no such object on the server\n");
   EXPECT_EQ(d.output.out.error_count, 2);
   // A member whose class cannot be read still goes to retrieval, which reports it in its turn.
   EXPECT_EQ(Retrieved::Names(), (Names{"CN=Ghost,OU=Staff,DC=sales,DC=corp"}));

@@ -44,6 +44,7 @@ class SampleDomain {
     FakeSetRootDse(kDomainDn, kSchemaDn,
                    "CN=DC1,CN=Servers,CN=Default-First-Site-Name,CN=Sites,CN=Configuration,DC=sales,DC=corp");
     FakeSetDomainNames("SALES", "sales.corp");
+    FakeAddObject(kSchemaDn, {"top", "dMD"});
     for (const char* name : {"user", "group", "computer", "inetOrgPerson", "person", "contact"}) {
       FakeAddObject(std::string("CN=") + name + "," + kSchemaDn, {"top", "classSchema"},
                     {FakeString("lDAPDisplayName", name), FakeString("rDNAttId", "cn")});

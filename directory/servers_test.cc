@@ -151,7 +151,7 @@ TEST_F(Servers, ControllerSearchFailureIsReported) {
   EXPECT_FALSE(PrepareServerList(&d.run, "dc1"));
   EXPECT_EQ(d.output.Stderr(),
             "LORVEX: Failed to complete the search for domain controllers\n"
-            "Reason(s): The server is not operational.\n"
+            "Reason(s): The server is not operational\n"
             "Warning: Server(s) DC1 could not be found\n");
 }
 
@@ -264,7 +264,7 @@ TEST_F(ControllerValues, ControllerNotOperationalIsTriedTenTimes) {
   EXPECT_EQ(SampleDomain::Calls("open LDAP://10.1.1.2/").size(), 10u);
   EXPECT_EQ(d.output.Stderr(),
             "LORVEX: Cannot connect to CN=Ann,OU=Staff on DC2 using 10.1.1.2\n"
-            "Reason(s): The server is not operational.\n");
+            "Reason(s): The server is not operational\n");
   EXPECT_EQ(server, "DC3");  // the other controllers still count
 }
 
@@ -276,7 +276,7 @@ TEST_F(ControllerValues, OtherBindFailureIsReportedAfterOneAttempt) {
   EXPECT_EQ(SampleDomain::Calls("open LDAP://10.1.1.2/").size(), 1u);
   EXPECT_EQ(d.output.Stderr(),
             "LORVEX: Cannot connect to CN=Ann,OU=Staff on DC2 using 10.1.1.2\n"
-            "Reason(s): Access is denied.\n");
+            "Reason(s): Access is denied\n");
 }
 
 TEST_F(ControllerValues, FailedReadIsReported) {
@@ -286,9 +286,9 @@ TEST_F(ControllerValues, FailedReadIsReported) {
   ReadLatestLastLogon(&d.run, kAnn, "CN=Ann,OU=Staff", &latest, &server);
   EXPECT_EQ(d.output.Stderr(),
             "LORVEX: Cannot read the \"lastLogon\" attribute for CN=Ann,OU=Staff on DC2\n"
-            "Reason(s): Access is denied.\n"
+            "Reason(s): Access is denied\n"
             "LORVEX: Cannot read the \"lastLogon\" attribute for CN=Ann,OU=Staff on DC3\n"
-            "Reason(s): Access is denied.\n");
+            "Reason(s): Access is denied\n");
 }
 
 TEST_F(ControllerValues, HostIsUsedWhenTheAddressIsUnknown) {

@@ -164,6 +164,18 @@ open(conf, "w").write("\n".join(out) + "\n")
 EOF
 }
 
+# Unpacks a cached tree. Its smb.conf names absolute paths of the directory it was made in, so
+# they are pointed at this directory: a tree copied from another one must never open that
+# one's databases.
+extract() {
+  local name
+  tar -C "$DIR" -xf "$1"
+  for name in dc1 dc2; do
+    [ -f "$DIR/$name/etc/smb.conf" ] || continue
+    sed -i -E "s#(= *)/[^ ]*/$name(/|\$)#\1$DIR/$name\2#" "$DIR/$name/etc/smb.conf"
+  done
+}
+
 # Provisioning is kept apart from populating, so that a change of the accounts does not pay
 # for a new provisioning.
 PROVISION_VERSION=1
@@ -173,7 +185,7 @@ provision_dc1() {
   if [ "$FRESH" -eq 0 ] && [ -f "$DIR/cache/provisioned.tar" ] &&
     [ "$(cat "$DIR/cache/provisioned.stamp" 2>/dev/null)" = "$PROVISION_VERSION" ] &&
     [ -z "$(find "$DIR/cache/provisioned.tar" -mtime +$CACHE_MAX_DAYS)" ]; then
-    tar -C "$DIR" -xf "$DIR/cache/provisioned.tar"
+    extract "$DIR/cache/provisioned.tar"
   else
     provision_fresh
   fi
@@ -285,7 +297,7 @@ cmd_start() {
   if ! dc_pid dc1 >/dev/null; then
     if ! cache_usable; then provision_dc1; fi
     rm -rf "$DIR/dc1"
-    tar -C "$DIR" -xf "$CACHE"
+    extract "$CACHE"
     start_dc dc1 $DC1_IP
     make_live_states
   fi

@@ -149,7 +149,13 @@ std::string AdsUserName();
 /// "80090308: LdapErr: ... data 52e ..."), for the reason text; empty when it gave none.
 std::string AdsLastDiagnostic();
 /// Records the diagnostic of a failure; the layer clears it (empty text) when an operation starts.
+/// A diagnostic recorded this way belongs to no particular code (AdsDiagnosticFor ignores it).
 void AdsSetLastDiagnostic(const std::string& text);
+/// Records the diagnostic together with the failure code the operation returns with it.
+void AdsSetLastFailure(AdsResult code, const std::string& text);
+/// The diagnostic of this thread's last failed operation when that operation failed with this
+/// code, else empty: a report of some other failure never quotes it.
+std::string AdsDiagnosticFor(AdsResult code);
 
 /// Number of LDAP requests sent so far, for benchmarks.
 uint64_t AdsRoundTrips();

@@ -60,7 +60,7 @@ AdsResult DirectoryFailure(FailureSource source, long code, const std::string& d
       result = HresultFromWin32(static_cast<uint32_t>(code));
       break;
   }
-  AdsSetLastDiagnostic(diagnostic);
+  AdsSetLastFailure(result, diagnostic);
   return result;
 }
 

@@ -42,6 +42,7 @@ AdsResult AdsGetDcName(const std::string& domain, std::string* dc_name, std::str
 }
 
 std::string AdsHostToAddress(const std::string& host) {
+  AdsSetLastDiagnostic("");
   struct addrinfo hints;
   memset(&hints, 0, sizeof hints);
   hints.ai_family = AF_INET;

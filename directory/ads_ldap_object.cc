@@ -101,7 +101,7 @@ AdsResult AdsOpenObject(const std::string& path, const AdsCredentials* credentia
   *object = nullptr;
   AdsPathParts parts;
   if (!ParseAdsPath(path, &parts)) {
-    AdsSetLastDiagnostic("Not an LDAP path: " + path);
+    AdsSetLastFailure(kAdsBadPath, "Not an LDAP path: " + path);
     return kAdsBadPath;
   }
   auto holder = new AdsObject;

@@ -82,6 +82,19 @@ user("ivan")
 modify(dn("CN=ivan,OU=People"), logonHours=base64.b64decode("AAAAAP8DAP8DAP8DAP8DAP8DAAAA"),
        userWorkstations="WS01,WS02")
 user("judy", password=None, smartcard_required=True)
+# Password stored with reversible encryption; password not required (and the shortest display name).
+user("rhea")
+modify(dn("CN=rhea,OU=People"), userAccountControl=str(0x200 | 0x80))
+user("nils")
+modify(dn("CN=nils,OU=People"), userAccountControl=str(0x200 | 0x20), displayName="Nils")
+# Change password denied to Everyone only: SELF may still change it.
+user("oscar")
+SDUtils(samdb).dacl_add_ace(dn("CN=oscar,OU=People"), "(OD;;CR;%s;;WD)" % CHANGE_PASSWORD_GUID)
+# A workstation list longer than 32 characters and a display name longer than its 20-column field.
+user("wendy")
+modify(dn("CN=wendy,OU=People"), userWorkstations="WS01,WS02,SRV01,LAB-PC-0001,LAB-PC-0002,LAB-PC-0003")
+user("lena")
+modify(dn("CN=lena,OU=People"), displayName="Lena Lindqvist-Andersson of Finance")
 user("svc-backup", ou="OU=Service Accounts")
 samdb.setexpiry(by_sam("svc-backup"), 30 * 86400)
 user("kate", ou="OU=Engineering,OU=People")

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "directory/ads.h"
 #include "util/cmdline.h"
 #include "util/file_path.h"
 
@@ -85,6 +86,24 @@ bool ReadU16(FILE* file, long offset, uint16_t* value) {
   return true;
 }
 
+// The server's diagnostic on one line: line breaks and tabs (Samba's "best match of:\n\t'...'")
+// and runs of blanks become single spaces; leading and trailing blanks go.
+std::string OneLine(const std::string& text) {
+  std::string line;
+  bool blank = false;
+  for (char c : text) {
+    if (c == '\0') break;
+    if (c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f') {
+      blank = true;
+      continue;
+    }
+    if (blank && !line.empty()) line += ' ';
+    blank = false;
+    line += c;
+  }
+  return line;
+}
+
 }  // namespace
 
 int ReportDirectoryError(OutputContext* out, int32_t code, const char* description) {
@@ -111,7 +130,16 @@ int ReportDirectoryError(OutputContext* out, int32_t code, const char* descripti
   }
   snprintf(out->message, sizeof out->message, "%s: %s", out->program_name, description);
   PrintMessage(out, -1, 1);
+  // The server's own words about this very failure, when the directory layer kept some, follow
+  // the code's text on a line of their own under it, indented like a further reason piece, so
+  // that neither text can be mistaken for part of the other. Taking the diagnostic consumes it:
+  // a later report of another failure never repeats it.
+  const std::string diagnostic = OneLine(AdsDiagnosticFor(code));
+  if (!diagnostic.empty()) AdsSetLastDiagnostic("");
   snprintf(out->message, sizeof out->message, "Reason(s): %s", reason.c_str());
+  int printed = PrintMessage(out, -1, 0);
+  if (diagnostic.empty()) return printed;
+  snprintf(out->message, sizeof out->message, "           %s", diagnostic.c_str());
   return PrintMessage(out, -1, 0);
 }
 

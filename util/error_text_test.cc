@@ -8,6 +8,7 @@
 #include <utility>
 #include <vector>
 
+#include "directory/ads.h"
 #include "util/test_streams.h"
 
 namespace {
@@ -58,6 +59,89 @@ TEST(ReportDirectoryError, ReasonLineGoesToTheErrorFileToo) {
   ReportDirectoryError(&t.out, static_cast<int32_t>(0x8000500D), "Cannot read x");
   EXPECT_EQ(t.Err(),
             "05JAN2011 LORVEX: Cannot read x\n05JAN2011 Reason(s): The property was not in the property cache\n");
+}
+
+// The server's diagnostic kept by the directory layer is quoted under the code's text only when
+// it belongs to the failure reported, and only once.
+TEST(ReportDirectoryError, QuotesTheServersDiagnosticOfThatFailureUnderTheReason) {
+  const AdsResult kLogon = kAdsLogonFailure;
+  const AdsResult kNoObject = kAdsNoSuchObject;
+  struct Case {
+    const char* behaviour;
+    AdsResult failed;        // code the layer failed with (0: a diagnostic of no code)
+    const char* diagnostic;  // what the layer kept
+    AdsResult reported;      // code given to the report
+    const char* stderr_text;
+  } cases[] = {
+      {"AD's bind diagnostic follows the text", kLogon,
+       "80090308: LdapErr: DSID-0C09041C, comment: AcceptSecurityContext error, data 52e, v1db1", kLogon,
+       "LORVEX: Cannot verify cn=x\n"
+       "Reason(s): The user name or password is incorrect\n"
+       "           80090308: LdapErr: DSID-0C09041C, comment: AcceptSecurityContext error, data 52e, v1db1\n"},
+      {"Samba's lines become one", kNoObject,
+       "0000208D: NameErr: DSID-03100238, problem 2001 (NO_OBJECT), data 0, best match of:\n"
+       "\t'OU=People,DC=x'\n",
+       kNoObject,
+       "LORVEX: Cannot verify cn=x\n"
+       "Reason(s): There is no such object on the server\n"
+       "           0000208D: NameErr: DSID-03100238, problem 2001 (NO_OBJECT), data 0, best match of: "
+       "'OU=People,DC=x'\n"},
+      {"a diagnostic of another failure is not quoted", kNoObject, "0000208D: NameErr: problem 2001", kLogon,
+       "LORVEX: Cannot verify cn=x\nReason(s): The user name or password is incorrect\n"},
+      {"a diagnostic kept without its code is not quoted", 0, "Can't contact LDAP server", kAdsServerDown,
+       "LORVEX: Cannot verify cn=x\nReason(s): The server is not operational\n"},
+      {"an empty diagnostic adds no line", kAdsServerDown, " \n", kAdsServerDown,
+       "LORVEX: Cannot verify cn=x\nReason(s): The server is not operational\n"},
+      {"the table's codes take a diagnostic too", kAdsBadPath, "Not an LDAP path: x", kAdsBadPath,
+       "LORVEX: Cannot verify cn=x\nReason(s): The ADSI path is invalid\n           Not an LDAP path: x\n"},
+      {"code -1 has no reason and no diagnostic", -1, "stale", -1, "LORVEX: Cannot verify cn=x\n"},
+  };
+  for (const Case& c : cases) {
+    if (c.failed == 0) {
+      AdsSetLastDiagnostic(c.diagnostic);
+    } else {
+      AdsSetLastFailure(c.failed, c.diagnostic);
+    }
+    TestOutput t;
+    ReportDirectoryError(&t.out, c.reported, "Cannot verify cn=x");
+    EXPECT_EQ(t.Stderr(), c.stderr_text) << c.behaviour;
+    EXPECT_EQ(t.out.error_count, 1) << c.behaviour;
+  }
+  AdsSetLastDiagnostic("");
+}
+
+TEST(ReportDirectoryError, ADiagnosticIsQuotedOnceAndNeverAfterALaterOperationStarts) {
+  AdsSetLastFailure(kAdsLogonFailure, "data 775");
+  TestOutput t;
+  ReportDirectoryError(&t.out, kAdsLogonFailure, "Cannot authenticate to domain SALES");
+  ReportDirectoryError(&t.out, kAdsLogonFailure, "Cannot authenticate to domain SALES");
+  EXPECT_EQ(t.Stderr(),
+            "LORVEX: Cannot authenticate to domain SALES\n"
+            "Reason(s): The user name or password is incorrect\n"
+            "           data 775\n"
+            "LORVEX: Cannot authenticate to domain SALES\n"
+            "Reason(s): The user name or password is incorrect\n");
+  // The layer clears the diagnostic when an operation starts; a failure of the same code that
+  // kept no words of its own is then reported without the earlier ones.
+  AdsSetLastFailure(kAdsLogonFailure, "data 52e");
+  AdsSetLastDiagnostic("");
+  TestOutput u;
+  ReportDirectoryError(&u.out, kAdsLogonFailure, "Cannot authenticate to domain SALES");
+  EXPECT_EQ(u.Stderr(),
+            "LORVEX: Cannot authenticate to domain SALES\nReason(s): The user name or password is incorrect\n");
+}
+
+TEST(AdsDiagnosticFor, BelongsToTheFailureCodeOnly) {
+  AdsSetLastFailure(kAdsServerDown, "Can't contact LDAP server");
+  EXPECT_EQ(AdsDiagnosticFor(kAdsServerDown), "Can't contact LDAP server");
+  EXPECT_EQ(AdsDiagnosticFor(kAdsNoSuchObject), "");
+  EXPECT_EQ(AdsDiagnosticFor(kAdsOk), "");
+  EXPECT_EQ(AdsLastDiagnostic(), "Can't contact LDAP server");
+  AdsSetLastDiagnostic("other");
+  EXPECT_EQ(AdsDiagnosticFor(kAdsServerDown), "");
+  AdsSetLastFailure(0, "no code");
+  EXPECT_EQ(AdsDiagnosticFor(0), "");
+  AdsSetLastDiagnostic("");
 }
 
 TEST(SystemErrorText, TrimsFullStopsAndKnowsOnlyItsCodes) {

@@ -90,6 +90,15 @@ run foreign-principals 0 "$alice" -- LocalRes ad /j /s
 run pso-unreadable-to-users 0 "$alice" -- frank pml /j
 run pso-direct 0 "$admin" -- frank pml /j
 run pso-through-group 0 "$admin" -- dave pso /j
+run reversible-encryption 0 "$alice" -- rhea pre /j
+run password-not-required 0 "$alice" -- nils pr /j
+run cannot-change-one-trustee 0 "$alice" -- oscar puc /j
+run workstations-long 0 "$alice" -- wendy wr /j
+run display-name-long 0 "$alice" -- lena ad /j /y=l
+run display-name-short 0 "$alice" -- nils ad /j /y=l
+run expiring 0 "$alice" -- svc-backup aed /j
+run computer 0 "$alice" -- WS01 ad /j
+run inet-org-person 0 "$alice" -- ines ad /j
 run not-found 1 "$alice" -- nobody ad
 run other-domain 1 "$alice" -- 'otherdom\ann' ad
 

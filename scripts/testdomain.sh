@@ -6,6 +6,8 @@
 #   testdomain.sh stop [--purge] [--unless-kept] stop the DCs; --purge also drops the cache;
 #                                                --unless-kept does nothing when
 #                                                LORVEX_KEEP_TESTDOMAIN=1
+#   testdomain.sh stop-dc2                       stop DC2 only (DC1 goes on)
+#   testdomain.sh one-dc                         back to DC1 alone, in its cached state
 #   testdomain.sh exec CMD [ARGS...]             run CMD inside the namespace, environment set
 #   testdomain.sh status                         exit 0 when DC1 answers LDAP
 #   testdomain.sh env                            print the environment as shell assignments
@@ -15,9 +17,11 @@
 #
 # The first start provisions DC1 and populates it while it is stopped, then keeps the tree as
 # a cache; every later start copies the cache back (a fresh, known state) and starts in about
-# a second. Inside the namespace the DC is dc1.sales.corp.test at 127.0.0.11 (DC2 at
-# 127.0.0.12), its internal DNS answers the domain's SRV records, and /etc/krb5.conf names the
-# test realm. Users' password: Passw0rd!user; Administrator: Passw0rd!Admin.
+# a second. With --with-dc2 the pair of DCs is cached the same way once DC2 has joined a fresh
+# DC1, so that later starts of two DCs skip the join (DC1 is then restarted from the pair).
+# Inside the namespace the DC is dc1.sales.corp.test at 127.0.0.11 (DC2 at 127.0.0.12), its
+# internal DNS answers the domain's SRV records, and /etc/krb5.conf names the test realm.
+# Users' password: Passw0rd!user; Administrator: Passw0rd!Admin.
 set -euo pipefail
 
 REALM=SALES.CORP.TEST
@@ -71,6 +75,8 @@ done
 KRB5CONF=$DIR/krb5.conf
 CACHE=$DIR/cache/dc1.tar
 STAMP=$DIR/cache/stamp
+PAIR_CACHE=$DIR/cache/dc1-dc2.tar
+PAIR_STAMP=$DIR/cache/dc1-dc2.stamp
 
 # Everything a client inside the namespace needs: the realm's Kerberos configuration, the DC's
 # TLS authority, and no ccache or LDAP configuration of the host.
@@ -282,6 +288,58 @@ join_dc2() {
   done
 }
 
+# The pair is cached from a DC2 joined to DC1 in its cached state, both stopped at once so that
+# their replication states agree; it is only as new as the DC1 cache it was made from.
+pair_cache_usable() {
+  [ "$FRESH" -eq 0 ] && [ -f "$PAIR_CACHE" ] && [ "$PAIR_CACHE" -nt "$CACHE" ] && [ -f "$PAIR_STAMP" ] &&
+    [ "$(cat "$PAIR_STAMP")" = "$(script_hash)" ] && [ -z "$(find "$PAIR_CACHE" -mtime +$CACHE_MAX_DAYS)" ]
+}
+
+first_controller() {
+  in_ns ldbsearch -H "$DIR/dc1/private/sam.ldb" -b "$BASE" \
+    "(&(objectCategory=computer)(userAccountControl:1.2.840.113556.1.4.803:=8192))" dn 2>/dev/null |
+    sed -n 's/^dn: CN=\([^,]*\),.*/\1/p' | head -1
+}
+
+restore_dc1() {
+  stop_dc dc2
+  stop_dc dc1
+  rm -rf "$DIR/dc1" "$DIR/dc2"
+  extract "$CACHE"
+}
+
+start_pair() {
+  if pair_cache_usable; then
+    stop_dc dc2
+    stop_dc dc1
+    rm -rf "$DIR/dc1" "$DIR/dc2"
+    extract "$PAIR_CACHE"
+    start_dc dc1 $DC1_IP
+    start_dc dc2 $DC2_IP
+  else
+    # Controllers come out of a search in the order of their objectGUIDs, which the join draws
+    # at random. Tests expect DC1 first, as in a domain searched in the order it was built, so
+    # a join that puts DC2 first is done again.
+    local attempt
+    for attempt in 1 2 3 4 5 6; do
+      restore_dc1
+      start_dc dc1 $DC1_IP
+      join_dc2
+      [ "$(first_controller)" = DC1 ] && break
+      log "DC2 comes first in search order; joining again ($attempt)"
+    done
+    [ "$(first_controller)" = DC1 ] || die "DC2 came first in search order after every join"
+    stop_dc dc2
+    stop_dc dc1
+    tar -C "$DIR" --warning=no-file-ignored -cf "$PAIR_CACHE.tmp" dc1 dc2
+    mv "$PAIR_CACHE.tmp" "$PAIR_CACHE"
+    script_hash >"$PAIR_STAMP"
+    start_dc dc1 $DC1_IP
+    start_dc dc2 $DC2_IP
+  fi
+  make_live_states
+}
+
 cmd_start() {
   # Exit code 77 tells CTest that the tests cannot run here, rather than that they failed.
   if [ "$(id -u)" -ne 0 ]; then
@@ -294,14 +352,19 @@ cmd_start() {
   fi
   write_krb5_conf
   setup_namespace
-  if ! dc_pid dc1 >/dev/null; then
+  if [ "$WITH_DC2" -eq 1 ] && ! dc_pid dc2 >/dev/null; then
+    if ! cache_usable; then
+      stop_dc dc1
+      provision_dc1
+    fi
+    start_pair
+  elif ! dc_pid dc1 >/dev/null; then
     if ! cache_usable; then provision_dc1; fi
     rm -rf "$DIR/dc1"
     extract "$CACHE"
     start_dc dc1 $DC1_IP
     make_live_states
   fi
-  if [ "$WITH_DC2" -eq 1 ] && ! dc_pid dc2 >/dev/null; then join_dc2; fi
   write_env
   log "DC1 ready at ldap://dc1.$DNSDOMAIN ($DC1_IP) in namespace $NS"
 }
@@ -345,10 +408,16 @@ case "$command" in
     fi
     in_ns "${exec_args[@]}"
     ;;
+  stop-dc2) stop_dc dc2 ;;
+  one-dc)
+    restore_dc1
+    start_dc dc1 $DC1_IP
+    make_live_states
+    ;;
   status) dc_pid dc1 >/dev/null && ldap_answers $DC1_IP ;;
   env) client_env ;;
   *)
-    sed -n '2,16p' "$0" | sed 's/^# \{0,1\}//'
+    sed -n '2,17p' "$0" | sed 's/^# \{0,1\}//'
     exit 2
     ;;
 esac

@@ -1,0 +1,144 @@
+#!/usr/bin/env bash
+# Golden runs of the domain-controller list and the per-controller values against the test domain
+# with two replicating controllers (scripts/testdomain.sh start --with-dc2): for each case the
+# standard output, the standard error and the exit code must equal the expected ones in
+# tests/integration/controllers_golden/. Dates and times become DATE on both sides; where the value
+# itself matters, the date printed is also compared with the one read from the controller named.
+# GOLDEN_UPDATE=1 rewrites the expected files from the current output.
+#   controllers_golden.sh PATH-TO-LORVEX
+#
+# The cases run in order and change the domain: alice logs on at DC2 half-way, and DC2 is stopped
+# for the last cases (the fixture's cleanup takes the domain back to one controller).
+set -uo pipefail
+lorvex=$1
+here=$(cd "$(dirname "$0")" && pwd)
+testdomain=$here/../../scripts/testdomain.sh
+golden=$here/controllers_golden
+"$testdomain" status || exit 77
+dir=$("$testdomain" env | sed -n 's/^LORVEX_TESTDOMAIN_DIR=//p')
+"$testdomain" exec ldapsearch -LLL -x -H ldap://127.0.0.12 -b "" -s base -o nettimeout=2 \
+  defaultNamingContext >/dev/null 2>&1 || {
+  echo "DC2 does not answer (testdomain.sh start --with-dc2)"
+  exit 77
+}
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+failures=0
+
+date_pattern='[0-9]{1,2}-(Jan|Feb|Mar|Apr|May|Jun|Jul|Aug|Sep|Oct|Nov|Dec)-[0-9]{4}( [0-9]{1,2}:[0-9]{2}(:[0-9]{2})?)?'
+normalise() { sed -E "s/$date_pattern/DATE/g"; }
+
+fail() {
+  echo "FAIL $*"
+  failures=$((failures + 1))
+}
+
+# run NAME EXPECTED_EXIT -- lorvex arguments (run as alice, in UTC, in the work directory)
+run() {
+  local name=$1 want_rc=$2
+  shift 3
+  (cd "$work" && "$testdomain" exec env TZ=UTC "KRB5CCNAME=FILE:$dir/ccache-alice" "$lorvex" "$@") \
+    >"$work/raw" 2>"$work/err" </dev/null
+  local rc=$?
+  normalise <"$work/raw" >"$work/$name.out"
+  normalise <"$work/err" >"$work/$name.err"
+  if [ "${GOLDEN_UPDATE:-0}" = 1 ]; then
+    cp "$work/$name.out" "$golden/$name.out"
+    if [ -s "$work/$name.err" ]; then cp "$work/$name.err" "$golden/$name.err"; else rm -f "$golden/$name.err"; fi
+    [ "$rc" -eq "$want_rc" ] || echo "note: $name exits $rc, the script expects $want_rc"
+    return
+  fi
+  local expected_err=/dev/null
+  [ -f "$golden/$name.err" ] && expected_err=$golden/$name.err
+  if [ "$rc" -ne "$want_rc" ] || ! diff -u "$golden/$name.out" "$work/$name.out" >"$work/diff" ||
+    ! diff -u "$expected_err" "$work/$name.err" >>"$work/diff"; then
+    fail "$name (exit $rc, expected $want_rc): lorvex $*"
+    cat "$work/diff"
+  else
+    echo "ok   $name"
+  fi
+}
+
+# The one attribute value of an account as a controller holds it.
+read_attribute() { # SERVER-NAME ACCOUNT ATTRIBUTE
+  "$testdomain" exec env "KRB5CCNAME=FILE:$dir/ccache-administrator" ldapsearch -LLL -Q -Y GSSAPI -N \
+    -H "ldap://$1.sales.corp.test" -b "DC=sales,DC=corp,DC=test" "(sAMAccountName=$2)" "$3" 2>/dev/null |
+    sed -n "s/^$3: //p"
+}
+
+# The date lorvex prints for a time in seconds since 1970 (UTC, as the runs are).
+format_seconds() { TZ=UTC date -d "@$1" '+%d-%b-%Y %H:%M:%S'; }
+filetime_date() { format_seconds $(($1 / 10000000 - 11644473600)); }
+utctime_date() { # 20261205173012.0Z
+  local t=$1
+  format_seconds "$(TZ=UTC date -d "${t:0:4}-${t:4:2}-${t:6:2} ${t:8:2}:${t:10:2}:${t:12:2}" +%s)"
+}
+
+# check_date NAME EXPECTED-DATE: the date in the last run's output is the expected one.
+check_date() {
+  local shown
+  shown=$(grep -oE "$date_pattern" "$work/raw" | tail -1)
+  if [ "${GOLDEN_UPDATE:-0}" = 1 ]; then return; fi
+  if [ "$shown" != "$2" ]; then fail "$1: shows '$shown', the controller holds '$2'"; else echo "ok   $1"; fi
+}
+
+# Server files, named relative to the working directory.
+printf 'dc2\n; only the second controller\n\n!dc1\n' >"$work/second.txt"
+printf '  "dc*"  \n!DC2\n' >"$work/quoted.txt"
+# Objects read in a fixed order; the last line names its own server list, without DC2.
+printf 'alice\nkate\nleo\nmallory\ndc1/ivan\n' >"$work/objects.txt"
+
+# The controller list: every controller in search order, the first one credited with the object's
+# own read (so alice's value is credited to DC1 however the servers are typed). bob never logged on; his replica on DC2 was written at the join, after DC1's copy.
+run all-lld 0 -- alice lld /j
+run all-md 0 -- bob md /j
+check_date all-md-value "$(utctime_date "$(read_attribute dc2 bob whenChanged)")"
+run order-kept 0 -- 'dc2,dc1/alice' lld /j
+run wildcard 0 -- 'dc*/bob' md /j
+run wildcard-question 0 -- 'd?2/bob' md /j
+run wildcard-exclusion 0 -- 'dc*,!dc2/bob' md /j
+# Nothing wanted: no list, and the prefix left as typed names no controller.
+run exclusion-only 1 -- '!dc2/bob' md /j
+run ip-second 0 -- '127.0.0.12/bob' md /j
+run ip-both 0 -- '127.0.0.11, 127.0.0.12/bob' md /j
+run host-name 0 -- 'dc2.sales.corp.test/bob' md /j
+run file-second 0 -- '@second.txt/bob' md /j
+run file-quoted 0 -- '@quoted.txt/bob' md /j
+run file-missing 1 -- '@none.txt/bob' md /j
+run not-found 1 -- 'dc9,dc2,ws*/bob' md /j
+run only-unknown 1 -- 'dc9/bob' md /j
+# /$: every read of the run goes to the one controller named.
+run single-dc2 0 -- 'dc2/bob' md /j /$
+run single-non-controller 1 -- 'ws01/bob' md /j /$
+run single-unknown 1 -- 'dc9/bob' md /j /$
+
+# alice logs on at DC2 only: her newest lastLogon is then DC2's, while DC1 keeps the older one.
+sed "/kdc = 127.0.0.11/d" "$dir/krb5.conf" >"$work/krb5-dc2.conf"
+echo 'Passw0rd!user' | "$testdomain" exec env "KRB5_CONFIG=$work/krb5-dc2.conf" \
+  "KRB5CCNAME=FILE:$work/ccache-dc2" kinit alice >/dev/null 2>&1 || fail "kinit alice at DC2"
+dc1_logon=$(read_attribute dc1 alice lastLogon)
+dc2_logon=$(read_attribute dc2 alice lastLogon)
+if [ -z "$dc2_logon" ] || [ "${dc1_logon:-0}" -ge "$dc2_logon" ]; then
+  fail "the logon at DC2 did not give DC2 the newer lastLogon (DC1 ${dc1_logon:-none}, DC2 ${dc2_logon:-none})"
+fi
+run dc2-logon-lld 0 -- alice lld /j
+check_date dc2-logon-lld-value "$(filetime_date "$dc2_logon")"
+run dc2-logon-dc1-only 0 -- 'dc1/alice' lld /j
+check_date dc2-logon-dc1-only-value "$(filetime_date "$dc1_logon")"
+run dc2-logon-single 0 -- 'dc2/alice' lld /j /$
+check_date dc2-logon-single-value "$(filetime_date "$dc2_logon")"
+run dc2-logon-md 0 -- bob md /j
+
+# DC2 goes down: every object read with DC2 in the list reports it, with the bind tried ten times
+# (the server is not operational), and the values come from DC1; the run goes on to the line that
+# leaves DC2 out and ends with its totals and exit 1.
+"$testdomain" stop-dc2 || fail "stopping DC2"
+run dc2-down 1 -- @objects.txt lld
+"$testdomain" exec strace -f -e trace=connect -o "$work/trace" env TZ=UTC \
+  "KRB5CCNAME=FILE:$dir/ccache-alice" "$lorvex" alice lld /j >/dev/null 2>&1 </dev/null
+binds=$(grep -c 'sin_addr=inet_addr("127.0.0.12")' "$work/trace")
+if [ "${GOLDEN_UPDATE:-0}" != 1 ]; then
+  if [ "$binds" -ne 10 ]; then fail "dc2-down-retries: $binds connections to DC2, expected 10"; else echo "ok   dc2-down-retries"; fi
+fi
+
+[ "$failures" -eq 0 ]

@@ -97,6 +97,10 @@ run order-kept 0 -- 'dc2,dc1/alice' lld /j
 run wildcard 0 -- 'dc*/bob' md /j
 run wildcard-question 0 -- 'd?2/bob' md /j
 run wildcard-exclusion 0 -- 'dc*,!dc2/bob' md /j
+run exclude-address 0 -- 'dc*,!127.0.0.12/bob' md /j
+run exclude-host 0 -- 'dc*,!dc2.sales.corp.test/bob' md /j
+# A wanted name that is excluded too is accounted for: no warning.
+run excluded-no-warning 0 -- 'dc1,dc2,!d?2/bob' md /j
 # Nothing wanted: no list, and the prefix left as typed names no controller.
 run exclusion-only 1 -- '!dc2/bob' md /j
 run ip-second 0 -- '127.0.0.12/bob' md /j

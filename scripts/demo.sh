@@ -26,8 +26,8 @@ if [ $# -gt 0 ]; then
 fi
 status=0
 lorvex . || status=1                       # the running account's own full report
-lorvex '*' lld lt tod-90 || status=1       # everyone who has not logged on in the last 90 days
-lorvex Staff ad /g || status=1             # a group's members, nested groups included
+lorvex '*' lld lt tod-90 /s || status=1    # everyone who has not logged on in the last 90 days
+lorvex Staff ad /g /s || status=1          # a group's members, nested groups included
 cat <<'EOT'
 
 More commands run the same way, inside the demo domain as alice, for example:

@@ -20,6 +20,10 @@ cmake -S "$source_dir" -B "$build" -DLORVEX_SANITIZE=ON -DLORVEX_RELIABILITY_STA
 cmake --build "$build" -j"$jobs" >"$build/build.log" 2>&1 || { cat "$build/build.log" >&2; exit 1; }
 echo "sanitize: built in $((SECONDS - started)) s"
 
+# The integration tests of this tree get a test domain of their own (namespace and directory), so
+# they may run while the ordinary tree's integration tests use theirs.
+export LORVEX_TESTDOMAIN_NS=${LORVEX_SANITIZE_TESTDOMAIN_NS:-lorvex-sanitize}
+export LORVEX_TESTDOMAIN_DIR=${LORVEX_SANITIZE_TESTDOMAIN_DIR:-/var/tmp/lorvex-testdomain-sanitize}
 export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=1:strict_string_checks=1:detect_stack_use_after_return=1}
 export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
 # Only the tests of the project itself: the fuzz and sanitizer stages are not registered in this

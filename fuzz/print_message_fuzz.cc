@@ -74,6 +74,33 @@ void CheckLines(const std::string& written, const std::string& prefix, const std
   }
 }
 
+// Blank messages around a message: repeated blank lines collapse to one on every channel, and a
+// log file that refuses blanks takes the console's blanks with it.
+void CheckBlankLines(FuzzRun* f, const std::string& message, bool no_blanks) {
+  OutputContext& out = f->out;
+  memset(&out, 0, sizeof out);
+  out.fixed_now = kFuzzNow;
+  out.normal_flags = kChannelCon | kChannelLog | kChannelWrap | (no_blanks ? kChannelNoBlanks : 0);
+  Channel console, log;
+  console.Open();
+  log.Open();
+  out.console_out = console.file;
+  out.log_file = log.file;
+  const char* sequence[] = {"", "", message.c_str(), "", ""};
+  for (const char* text : sequence) {
+    snprintf(out.message, sizeof out.message, "%s", text);
+    PrintMessage(&out, 0, 0);
+  }
+  const std::string on_console = console.Close();
+  const std::string in_log = log.Close();
+  out.console_out = out.log_file = nullptr;
+  for (const std::string* written : {&on_console, &in_log}) {
+    FUZZ_CHECK(written->find("\n\n\n") == std::string::npos);
+    FUZZ_CHECK(written->compare(0, 2, "\n\n") != 0);
+    if (no_blanks) FUZZ_CHECK(written->find("\n\n") == std::string::npos && (*written)[0] != '\n');
+  }
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -123,6 +150,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       std::string((control & 4) ? kDatePrefix : "") + ((control & 8) ? kTimePrefix : "");
   std::string error_prefix = (control & 64) ? std::string(kDatePrefix) + kTimePrefix : "";
   if (message.empty()) return 0;
+  if (message.find('\n') == std::string::npos) CheckBlankLines(f, message, (control & 32) != 0);
   if (ordinary) CheckLines(written_out, normal_prefix, message, wrap);
   if (error) CheckLines(written_err, normal_prefix, message, wrap);
   // Errors reach the log file only through LOG in the /e word, which is not set here.

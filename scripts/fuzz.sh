@@ -34,8 +34,9 @@ else
 fi
 
 mkdir -p "$build/artifacts"
-failed=()
-for target in "${targets[@]}"; do
+# Runs one target; its summary line goes to <build>/<target>.result.
+run_target() {
+  local target=$1 name seeds scratch log runs
   name=${target%_fuzz}
   seeds=$source_dir/fuzz/corpus/$name
   scratch=$build/corpus/$name
@@ -48,10 +49,31 @@ for target in "${targets[@]}"; do
       -close_fd_mask=3 -print_final_stats=1 -artifact_prefix="$build/artifacts/$target-" \
       "$scratch" $seeds >"$log" 2>&1; then
     runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log")
-    echo "fuzz: $target: ${runs:-?} inputs, no failure"
+    echo "fuzz: $target: ${runs:-?} inputs, no failure" >"$build/$target.result"
   else
-    echo "fuzz: $target FAILED; log $log" >&2
-    grep -E 'ERROR|SUMMARY|invariant|Test unit written' "$log" >&2 || tail -20 "$log" >&2
+    {
+      echo "fuzz: $target FAILED; log $log"
+      grep -E 'ERROR|SUMMARY|invariant|Test unit written' "$log" || tail -20 "$log"
+    } >"$build/$target.result"
+    return 1
+  fi
+}
+
+# Targets run side by side, $LORVEX_FUZZ_JOBS at a time (default: the build's job count); each
+# is bounded by time, so this shortens the stage rather than the fuzzing of each target.
+parallel=${LORVEX_FUZZ_JOBS:-$jobs}
+for target in "${targets[@]}"; do
+  rm -f "$build/$target.result"
+  while [ "$(jobs -rp | wc -l)" -ge "$parallel" ]; do wait -n || true; done
+  run_target "$target" &
+done
+wait || true
+failed=()
+for target in "${targets[@]}"; do
+  if grep -q "no failure" "$build/$target.result" 2>/dev/null; then
+    cat "$build/$target.result"
+  else
+    cat "$build/$target.result" >&2 2>/dev/null || echo "fuzz: $target gave no result" >&2
     failed+=("$target")
   fi
 done

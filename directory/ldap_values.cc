@@ -262,6 +262,8 @@ bool ParseLargeInteger(const std::string& text, int64_t* value) {
 }
 
 bool ParseBoolean(const std::string& text, bool* value) {
+  // Values arrive with their length: "TRUE" followed by a NUL and more is not a boolean.
+  if (text.find('\0') != std::string::npos) return false;
   if (strcasecmp(text.c_str(), "TRUE") == 0) {
     *value = true;
     return true;
@@ -286,11 +288,12 @@ bool GuidTextToBytes(const std::string& text, std::string* bytes) {
   std::string t = text;
   if (t.size() == 38 && t.front() == '{' && t.back() == '}') t = t.substr(1, 36);
   if (t.size() != 36 || t[8] != '-' || t[13] != '-' || t[18] != '-' || t[23] != '-') return false;
+  // Every character but the four dashes is a hexadecimal digit, so there are exactly 32 of them.
   std::string hex;
-  for (char c : t) {
-    if (c == '-') continue;
-    if (HexDigit(c) < 0) return false;
-    hex.push_back(c);
+  for (size_t i = 0; i < t.size(); ++i) {
+    if (i == 8 || i == 13 || i == 18 || i == 23) continue;
+    if (HexDigit(t[i]) < 0) return false;
+    hex.push_back(t[i]);
   }
   unsigned char v[16];
   for (int i = 0; i < 16; ++i)
@@ -330,11 +333,14 @@ bool SidTextToBytes(const std::string& text, std::string* bytes) {
   while (true) {
     size_t end = text.find('-', at);
     std::string field = text.substr(at, end == std::string::npos ? std::string::npos : end - at);
-    if (field.empty() || field.size() > 20) return false;
+    // Each number is digits only: strtoull alone would also take blanks, signs and a text cut
+    // short by a NUL.
+    if (field.empty() || field.size() > 20 || !isdigit(static_cast<unsigned char>(field[0]))) return false;
     char* stop = nullptr;
     int base = StartsWithNoCase(field, "0x") && numbers.empty() ? 16 : 10;
     uint64_t value = strtoull(field.c_str(), &stop, base);
-    if (*stop != '\0' || !isxdigit(static_cast<unsigned char>(field.back()))) return false;
+    if (stop != field.c_str() + field.size() || !isxdigit(static_cast<unsigned char>(field.back())))
+      return false;
     numbers.push_back(value);
     if (end == std::string::npos) break;
     at = end + 1;

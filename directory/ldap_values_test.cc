@@ -120,6 +120,9 @@ TEST(LdapValues, BooleansAreTrueOrFalse) {
   EXPECT_TRUE(ParseBoolean("FALSE", &value));
   EXPECT_FALSE(value);
   EXPECT_FALSE(ParseBoolean("1", &value));
+  // Found by fuzzing: a value with a NUL after the word read as the word.
+  EXPECT_FALSE(ParseBoolean(std::string("FALSE\0 a,", 9), &value));
+  EXPECT_FALSE(ParseBoolean(std::string("TRUE\0", 5), &value));
 }
 
 TEST(LdapValues, GuidBytesAndTextRoundTrip) {
@@ -132,6 +135,10 @@ TEST(LdapValues, GuidBytesAndTextRoundTrip) {
   EXPECT_EQ(back, bytes);
   EXPECT_FALSE(GuidTextToBytes("{4fa050f0-f561-11cf-bdd9-00aa003a77bx}", &back));
   EXPECT_FALSE(GuidTextToBytes("{ann}", &back));
+  // Found by fuzzing: further dashes in place of digits left fewer than 32 digits, and the
+  // conversion read past them.
+  EXPECT_FALSE(GuidTextToBytes("ab721a53-1e21-0f1d-9819-0021-0f1d-98", &back));
+  EXPECT_FALSE(GuidTextToBytes("{ab721a53-1e21-0f1d-9819-00aa-040529b}", &back));
   EXPECT_EQ(GuidBytesToText("short"), "");
 }
 
@@ -152,8 +159,11 @@ TEST(LdapValues, SidBytesAndTextRoundTrip) {
   }
   ASSERT_TRUE(SidTextToBytes("S-1-0x010000000000-5", &back));
   EXPECT_EQ(SidBytesToText(back), "S-1-0x010000000000-5");
-  const char* bad[] = {"S-1-", "S-1-5-", "S-1-5-x", "S-2", "ann", "S-1-5-4294967296"};
+  const char* bad[] = {"S-1-", "S-1-5-",           "S-1-5-x",   "S-2",
+                       "ann",  "S-1-5-4294967296", "S-1- 5-21", "S-1-5-+21"};
   for (const char* text : bad) EXPECT_FALSE(SidTextToBytes(text, &back)) << text;
+  // Found by fuzzing: a NUL inside a number ended it, and the rest of the field was ignored.
+  EXPECT_FALSE(SidTextToBytes(std::string("S-1-5-21\0a", 10), &back));
   EXPECT_EQ(SidBytesToText(std::string("\x01\x02\x00", 3)), "");
 }
 

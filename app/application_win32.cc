@@ -73,6 +73,10 @@ void MessageLoop() {
 }  // namespace
 
 int RunApplication(HINSTANCE instance, int show) {
+  return RunApplication(instance, show, [] { return MainRun(); });
+}
+
+int RunApplication(HINSTANCE instance, int show, int (*run)()) {
   g_app.instance = instance;
   g_app.main_thread = GetCurrentThreadId();
   if (!RegisterWindowClass(instance)) return 1;
@@ -96,7 +100,7 @@ int RunApplication(HINSTANCE instance, int show) {
 
   g_app.wait_cursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_WAIT));
   HCURSOR previous = SetCursor(g_app.wait_cursor);
-  const int result = MainRun();
+  const int result = run();
   SetCursor(previous);
   g_app.wait_cursor = nullptr;
   POINT pointer;

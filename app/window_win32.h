@@ -36,6 +36,8 @@ constexpr const wchar_t* kWindowTitle = L"Lorvex";
 
 /// Runs the program: registers and creates the window, runs the driver, then the message loop.
 int RunApplication(HINSTANCE instance, int show);
+/// The same with another run in the driver's place (test programs run bodies of their own).
+int RunApplication(HINSTANCE instance, int show, int (*run)());
 
 /// The output window's procedure.
 LRESULT CALLBACK OutputWindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);

@@ -28,4 +28,12 @@ if(LORVEX_TESTS)
   add_executable(lorvex_wine_driver ${CMAKE_SOURCE_DIR}/tests/windows/wine_driver_win32.cc)
   target_link_options(lorvex_wine_driver PRIVATE -municode -static -static-libgcc -static-libstdc++)
   target_link_libraries(lorvex_wine_driver PRIVATE lorvex_core user32 gdi32)
+
+  # The output window and the worker thread with a slow run of their own that needs no directory:
+  # following the output, Esc during the run and closing during the run.
+  add_executable(lorvex_slow_run WIN32 ${CMAKE_SOURCE_DIR}/tests/windows/slow_run_win32.cc
+                 ${CMAKE_SOURCE_DIR}/app/lorvex.rc)
+  target_link_options(lorvex_slow_run PRIVATE -municode -static -static-libgcc -static-libstdc++)
+  target_link_libraries(lorvex_slow_run PRIVATE lorvex_window lorvex_app lorvex_core lorvex_wldap lorvex_core
+                        ${windows_system_libraries})
 endif()

@@ -6,6 +6,8 @@
 #include <algorithm>
 #include <cstdarg>
 #include <cstdio>
+#include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -504,6 +506,205 @@ void DirectoryError() {
   Kill(program);
 }
 
+// The slow test program beside lorvex.exe: its window, wait loop and worker with a run of its own.
+
+struct WindowState {
+  int count = -1;     // lines in the window
+  int position = 0;   // first visible line
+  int limit = 0;      // largest first visible line
+  int page = 0;       // whole lines in the window
+  bool worker = false;
+};
+
+WindowState ReadState(HWND window) {
+  static const UINT message = RegisterWindowMessageW(L"Lorvex Test State");
+  WindowState state;
+  DWORD_PTR packed = 0;
+  if (!SendMessageTimeoutW(window, message, 0, 0, SMTO_NORMAL, 2000, &packed)) return state;
+  const uint64_t value = packed;
+  state.count = static_cast<int>(value & 0xFFFF);
+  state.position = static_cast<int>((value >> 16) & 0xFFFF);
+  state.limit = static_cast<int>((value >> 32) & 0xFFFF);
+  state.page = static_cast<int>((value >> 48) & 0x7FFF);
+  state.worker = (value >> 63) != 0;
+  return state;
+}
+
+// Waits until the window holds at least lines lines; false (and a failure) after the timeout.
+bool WaitLines(HWND window, int lines, DWORD milliseconds) {
+  const DWORD start = GetTickCount();
+  while (GetTickCount() - start < milliseconds) {
+    if (ReadState(window).count >= lines) return true;
+    Sleep(20);
+  }
+  Fail("the window did not reach %d lines (has %d)", lines, ReadState(window).count);
+  return false;
+}
+
+bool WaitWorkerEnd(HWND window, DWORD milliseconds) {
+  const DWORD start = GetTickCount();
+  while (GetTickCount() - start < milliseconds) {
+    if (!ReadState(window).worker) return true;
+    Sleep(20);
+  }
+  Fail("the worker still runs after %lu ms", static_cast<unsigned long>(milliseconds));
+  return false;
+}
+
+Program StartSlow(int lines, int pause_ms) {
+  std::wstring saved = g_program;
+  const size_t slash = g_program.find_last_of(L"\\/");
+  g_program = g_program.substr(0, slash + 1) + L"lorvex_slow_run.exe";
+  Program program = Start(std::to_wstring(lines) + L" " + std::to_wstring(pause_ms));
+  g_program = saved;
+  return program;
+}
+
+std::string SlowRecords(int from, int to, const char* prefix) {
+  std::string text;
+  char line[64];
+  for (int i = from; i <= to; ++i) {
+    snprintf(line, sizeof line, "%srecord %03d\r\n", prefix, i);
+    text += line;
+  }
+  return text;
+}
+
+std::string SlowKept(int printed) {
+  std::string text;
+  char line[64];
+  for (int i = 10; i <= printed; i += 10) {
+    snprintf(line, sizeof line, "kept record %03d\r\n", i);
+    text += line;
+  }
+  return text;
+}
+
+// Samples the state while count_more lines arrive; every sample must satisfy the check.
+template <typename Check>
+void SampleWhileLinesArrive(HWND window, int count_more, const char* what, Check check) {
+  const int until = ReadState(window).count + count_more;
+  int samples = 0;
+  const DWORD start = GetTickCount();
+  while (GetTickCount() - start < 20000) {
+    const WindowState state = ReadState(window);
+    if (state.count >= until || !state.worker) break;
+    ++samples;
+    if (!check(state)) {
+      Fail("%s: %d lines, position %d, limit %d", what, state.count, state.position, state.limit);
+      return;
+    }
+    Sleep(30);
+  }
+  printf("%s: %d samples\n", what, samples);
+  if (samples < 5) Fail("%s: only %d samples while lines arrived", what, samples);
+}
+
+void FollowOutput() {
+  Program program = StartSlow(300, 5);
+  HWND window = WaitMain(program);
+  if (window == nullptr) return Kill(program);
+  if (!WaitLines(window, 40, 40000)) return Kill(program);
+  // The end is in view: every new line scrolls the view (the one line of slack is a sample taken
+  // between the new range and the scroll that follows it).
+  SampleWhileLinesArrive(window, 40, "following at the end",
+                         [](const WindowState& s) { return s.limit > 0 && s.position >= s.limit - 1; });
+  // Scrolled to the top the view stays there while the output goes on below it.
+  Focus(window);
+  Press({}, VK_HOME);
+  SampleWhileLinesArrive(window, 40, "staying at the top", [](const WindowState& s) { return s.position == 0; });
+  SaveScreen("top-during-run");
+  // Back at the end it follows again.
+  Press({}, VK_END);
+  SampleWhileLinesArrive(window, 40, "following again",
+                         [](const WindowState& s) { return s.limit > 0 && s.position >= s.limit - 1; });
+  if (!WaitWorkerEnd(window, 60000)) return Kill(program);
+  const WindowState last = ReadState(window);
+  // 300 records, 30 kept ones and the totals line.
+  if (last.count != 331) Fail("%d lines after the run, expected 331", last.count);
+  if (last.position != last.limit || last.position + last.page < last.count)
+    Fail("the last line is not in view: position %d, limit %d, page %d", last.position, last.limit, last.page);
+  SaveScreen("end-of-run");
+  ClearClipboard();
+  Focus(window);
+  Press({VK_CONTROL}, 'C');
+  ExpectText("window text", ReadClipboard(), SlowRecords(1, 300, "") + SlowKept(300) + "300 records\r\n");
+  EndWithEscape(program, window, 0);
+  Kill(program);
+}
+
+// Presses Esc during the run and answers the question; returns the line count while it was asked.
+int EscapeDuringRun(Program& program, HWND window, int button) {
+  if (!WaitLines(window, 30, 40000)) return -1;
+  Focus(window);
+  Press({}, VK_ESCAPE);
+  HWND box = WaitDialog(program, L"End search");
+  if (box == nullptr) return -1;
+  wchar_t text[512] = L"";
+  GetDlgItemTextW(box, 0xFFFF, text, 512);
+  ExpectText("question", Narrow(text), "Do you want to quit the search?");
+  // The worker waits while the question is open.
+  const int asked = ReadState(window).count;
+  Sleep(600);
+  const int later = ReadState(window).count;
+  if (later != asked) Fail("the worker went on while asked: %d lines, then %d", asked, later);
+  SaveScreen(button == IDYES ? "asked-yes" : "asked-no");
+  Click(box, button);
+  return asked;
+}
+
+void EscapeYes() {
+  Program program = StartSlow(300, 5);
+  HWND window = WaitMain(program);
+  if (window == nullptr) return Kill(program);
+  const int asked = EscapeDuringRun(program, window, IDYES);
+  if (asked < 0 || !WaitWorkerEnd(window, 5000)) return Kill(program);
+  // The records up to the stop, then the kept ones; no totals. The stop comes at the next record.
+  const WindowState state = ReadState(window);
+  ClearClipboard();
+  Focus(window);
+  Press({VK_CONTROL}, 'C');
+  const std::string text = ReadClipboard();
+  int records = 0;
+  while (text.find(SlowRecords(records + 1, records + 1, "")) != std::string::npos) ++records;
+  printf("asked at %d lines, %d records printed, %d lines\n", asked, records, state.count);
+  if (records < asked || records > asked + 1) Fail("%d records printed after a stop asked at %d", records, asked);
+  ExpectText("window text after the stop", text, SlowRecords(1, records, "") + SlowKept(records));
+  EndWithEscape(program, window, 1);
+  Kill(program);
+}
+
+void EscapeNo() {
+  Program program = StartSlow(120, 5);
+  HWND window = WaitMain(program);
+  if (window == nullptr) return Kill(program);
+  if (EscapeDuringRun(program, window, IDNO) < 0 || !WaitWorkerEnd(window, 60000)) return Kill(program);
+  ClearClipboard();
+  Focus(window);
+  Press({VK_CONTROL}, 'C');
+  ExpectText("window text after going on", ReadClipboard(),
+             SlowRecords(1, 120, "") + SlowKept(120) + "120 records\r\n");
+  EndWithEscape(program, window, 0);
+  Kill(program);
+}
+
+void CloseDuringRun() {
+  Program program = StartSlow(300, 5);
+  HWND window = WaitMain(program);
+  if (window == nullptr) return Kill(program);
+  if (!WaitLines(window, 30, 40000)) return Kill(program);
+  const DWORD closed = GetTickCount();
+  PostMessageW(window, WM_CLOSE, 0, 0);
+  const int code = WaitExit(program, 10000);
+  const DWORD gone = GetTickCount() - closed;
+  printf("exit %d after %lu ms\n", code, static_cast<unsigned long>(gone));
+  if (code != 1) Fail("exit code %d after closing during the run, expected 1", code);
+  const std::string stop = ReadFile(g_work + L"\\stop.txt");
+  printf("worker ended %s ms after the close\n", stop.c_str());
+  if (stop == "<missing>" || atoi(stop.c_str()) > 500) Fail("the worker ended %s ms after the close", stop.c_str());
+  Kill(program);
+}
+
 struct Scenario {
   const char* name;
   void (*run)();
@@ -522,6 +723,10 @@ const Scenario kScenarios[] = {
     {"print-range", [] { Print(L"1", false, true); }},
     {"print-screen", PrintScreen},
     {"directory-error", DirectoryError},
+    {"follow-output", FollowOutput},
+    {"escape-yes", EscapeYes},
+    {"escape-no", EscapeNo},
+    {"close-during-run", CloseDuringRun},
 };
 
 }  // namespace

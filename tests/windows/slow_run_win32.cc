@@ -1,0 +1,118 @@
+// A test program with lorvex's output window, its wait loop and its worker thread, whose run
+// needs no directory: the worker prints numbered records slowly, then the records it kept, the
+// way a sorted run prints what it gathered (also after a stop). A finished run ends with a totals
+// line and exit value 0, a stopped one without totals and with exit value 1, as lorvex's do.
+//   lorvex_slow_run.exe [LINES [MILLISECONDS_PER_LINE]]
+// The Wine test driver reads the window's state through a registered message ("Lorvex Test
+// State") and, after a close, the milliseconds from the close to the worker's end in stop.txt
+// in the current folder (followed by the milliseconds until the worker saw the stop and until
+// the close handling ended).
+#include <windows.h>
+
+#include <atomic>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "app/line_store.h"
+#include "app/window_win32.h"
+#include "query/codes.h"
+#include "query/run_context.h"
+#include "query/worker.h"
+#include "query/worker_control.h"
+#include "util/output.h"
+
+namespace {
+
+int g_lines = 300;
+DWORD g_pause_ms = 15;
+// Every kKeepEvery-th record is also kept, to be printed once the records end.
+constexpr int kKeepEvery = 10;
+
+WNDPROC g_window_proc = nullptr;
+UINT g_state_message = 0;
+std::atomic<DWORD> g_close_tick{0};
+std::atomic<DWORD> g_worker_end_tick{0};
+// For the record of a stop: when the worker saw it, and when the window's close handling ended.
+std::atomic<DWORD> g_stop_seen_tick{0};
+std::atomic<DWORD> g_close_done_tick{0};
+std::atomic<DWORD> g_destroy_tick{0};
+
+int SlowBody(RunContext* run, const std::string&) {
+  std::vector<int> kept;
+  for (int i = 1; i <= g_lines && g_cancel.load() == 0; ++i) {
+    PrintFormatted(run->output, 0, 0, "record %03d", i);
+    if (i % kKeepEvery == 0) kept.push_back(i);
+    Sleep(g_pause_ms);
+  }
+  if (g_cancel.load() != 0) g_stop_seen_tick.store(GetTickCount());
+  for (int i : kept) PrintFormatted(run->output, 0, 0, "kept record %03d", i);
+  g_worker_end_tick.store(GetTickCount());
+  return kWorkDone;
+}
+
+// The state the driver asks for: the line count, the vertical position and limit, the page, and
+// whether the worker still runs, packed 16 bits each.
+LRESULT PackedState() {
+  const uint64_t count = static_cast<uint16_t>(g_line_store.count);
+  const uint64_t position = static_cast<uint16_t>(g_view.vertical.position);
+  const uint64_t limit = static_cast<uint16_t>(g_view.vertical.limit);
+  const uint64_t page = static_cast<uint16_t>(VerticalPage(g_view)) & 0x7FFF;
+  const uint64_t worker = WorkerExists() ? 1 : 0;
+  return static_cast<LRESULT>(count | position << 16 | limit << 32 | page << 48 | worker << 63);
+}
+
+LRESULT CALLBACK TestWindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+  if (message == g_state_message && message != 0) return PackedState();
+  if (message == WM_DESTROY) g_destroy_tick.store(GetTickCount());
+  if (message != WM_CLOSE) return CallWindowProcW(g_window_proc, window, message, wparam, lparam);
+  if (g_close_tick.load() == 0) g_close_tick.store(GetTickCount());
+  const LRESULT result = CallWindowProcW(g_window_proc, window, message, wparam, lparam);
+  g_close_done_tick.store(GetTickCount());
+  return result;
+}
+
+int SlowRun() {
+  g_state_message = RegisterWindowMessageW(L"Lorvex Test State");
+  g_window_proc = reinterpret_cast<WNDPROC>(
+      SetWindowLongPtrW(g_app.main_window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(TestWindowProc)));
+
+  RunContext* run = new RunContext();
+  OutputContext* out = new OutputContext();
+  out->normal_flags = kChannelCon;
+  out->error_flags = kChannelCon;
+  out->control_flags = PlatformControlFlags();
+  snprintf(out->program_name, sizeof out->program_name, "LORVEX");
+  run->output = out;
+  g_cancel.store(0);
+
+  const int result = RunOnWorkerThread(SlowBody, run, std::string());
+  const DWORD closed = g_close_tick.load();
+  if (closed != 0) {
+    FILE* file = fopen("stop.txt", "w");
+    if (file != nullptr) {
+      // The worker's end, then when it saw the stop and when the close handling ended.
+      fprintf(file, "%lu %lu %lu %lu\n", static_cast<unsigned long>(g_destroy_tick.load() - closed), static_cast<unsigned long>(g_worker_end_tick.load() - closed),
+              static_cast<unsigned long>(g_stop_seen_tick.load() - closed),
+              static_cast<unsigned long>(g_close_done_tick.load() - closed));
+      fclose(file);
+    }
+  }
+  int exit_value = 1;
+  if (result != kWorkNoMemory && result != kWorkCancelled) {
+    PrintFormatted(out, 0, 0, "%d records", g_lines);
+    exit_value = 0;
+  }
+  delete out;
+  delete run;
+  return exit_value;
+}
+
+}  // namespace
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
+  if (__argc > 1) g_lines = _wtoi(__wargv[1]);
+  if (__argc > 2) g_pause_ms = static_cast<DWORD>(_wtoi(__wargv[2]));
+  return RunApplication(instance, show, SlowRun);
+}

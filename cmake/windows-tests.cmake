@@ -38,10 +38,8 @@ set_tests_properties(windows_session_start PROPERTIES FIXTURES_SETUP windows_ses
 set_tests_properties(windows_session_stop PROPERTIES FIXTURES_CLEANUP windows_session LABELS windows
                      RESOURCE_LOCK wine)
 
-# close-during-run (the worker must end within half a second of a close during the run) is left
-# out until the close no longer overruns: under Wine the worker now ends 2.5-3 s after the close.
 set(windows_scenarios usage-copy save-as save-as-failure find about menu-exit silent directory-error
-                      follow-output escape-yes escape-no)
+                      follow-output escape-yes escape-no close-during-run)
 foreach(scenario ${windows_scenarios})
   add_test(NAME windows_${scenario}
            COMMAND ${windows_scripts}/run_scenario.sh ${scenario} ${windows_build} ${windows_work})

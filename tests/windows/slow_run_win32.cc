@@ -4,9 +4,9 @@
 // line and exit value 0, a stopped one without totals and with exit value 1, as lorvex's do.
 //   lorvex_slow_run.exe [LINES [MILLISECONDS_PER_LINE]]
 // The Wine test driver reads the window's state through a registered message ("Lorvex Test
-// State") and, after a close, the milliseconds from the close to the worker's end in stop.txt
-// in the current folder (followed by the milliseconds until the worker saw the stop and until
-// the close handling ended).
+// State") and, after a close, stop.txt in the current folder: the milliseconds from the close to
+// the window's destruction, to the worker's end, to the worker seeing the stop, and to the end of
+// the close handling.
 #include <windows.h>
 
 #include <atomic>
@@ -92,8 +92,8 @@ int SlowRun() {
   if (closed != 0) {
     FILE* file = fopen("stop.txt", "w");
     if (file != nullptr) {
-      // The worker's end, then when it saw the stop and when the close handling ended.
-      fprintf(file, "%lu %lu %lu %lu\n", static_cast<unsigned long>(g_destroy_tick.load() - closed), static_cast<unsigned long>(g_worker_end_tick.load() - closed),
+      fprintf(file, "%lu %lu %lu %lu\n", static_cast<unsigned long>(g_destroy_tick.load() - closed),
+              static_cast<unsigned long>(g_worker_end_tick.load() - closed),
               static_cast<unsigned long>(g_stop_seen_tick.load() - closed),
               static_cast<unsigned long>(g_close_done_tick.load() - closed));
       fclose(file);

@@ -21,7 +21,8 @@ only=("$@")
 
 # Dates with their times become DATE; durations ("1:00:00:00") stay as they are.
 normalise() {
-  sed -E 's/[0-9]{1,2}-(Jan|Feb|Mar|Apr|May|Jun|Jul|Aug|Sep|Oct|Nov|Dec)-[0-9]{4}( [0-9]{1,2}:[0-9]{2}(:[0-9]{2})?)?/DATE/g'
+  sed -E -e 's/[0-9]{1,2}-(Jan|Feb|Mar|Apr|May|Jun|Jul|Aug|Sep|Oct|Nov|Dec)-[0-9]{4}( [0-9]{1,2}:[0-9]{2}(:[0-9]{2})?)?/DATE/g' \
+    -e 's/\{[0-9A-F]{8}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{12}\}/{GUID}/g'
 }
 
 # run NAME EXPECTED_EXIT [env NAME=VALUE...] -- lorvex arguments
@@ -87,6 +88,16 @@ run nested-groups 0 "$alice" -- Staff ad /g /j /s
 run big-group 0 "$alice" -- "Big Group" ad /j /s
 run group-cycle 0 "$alice" -- LoopA ad /g /j /s
 run foreign-principals 0 "$alice" -- LocalRes ad /j /s
+# Every name display form on a real object (GUIDs differ per provisioning and are normalised).
+run name-form-nt 0 "$alice" -- alice ad /j /y=n
+run name-form-principal 0 "$alice" -- alice ad /j /y=p
+run name-form-guid 0 "$alice" -- alice ad /j /y=g
+run name-form-relative 0 "$alice" -- alice ad /j /y=s
+run name-form-relative-untyped 0 "$alice" -- alice ad /j /y=su
+run name-form-common-name 0 "$alice" -- 'SALES\annlee' ad /j /y=t
+run name-form-with-domain 0 "$alice" -- alice ad /j /y=d
+run name-form-with-domain-untyped 0 "$alice" -- alice ad /j /y=du
+run name-form-canonical-untyped 0 "$alice" -- alice ad /j /y=cu
 run pso-unreadable-to-users 0 "$alice" -- frank pml /j
 run pso-direct 0 "$admin" -- frank pml /j
 run pso-through-group 0 "$admin" -- dave pso /j

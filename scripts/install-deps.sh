@@ -20,7 +20,7 @@ packages=(
   g++-mingw-w64-x86-64 wine wine64 fonts-wine xvfb xauth
   cups cups-bsd printer-driver-cups-pdf libcups2 ghostscript poppler-utils imagemagick
   # packages
-  dpkg-dev file zip
+  dpkg-dev file zip man-db bsdextrautils
 )
 
 missing=()

@@ -22,8 +22,15 @@ echo "sanitize: built in $((SECONDS - started)) s"
 
 # The integration tests of this tree get a test domain of their own (namespace and directory), so
 # they may run while the ordinary tree's integration tests use theirs.
+# A domain already provisioned for the ordinary tree is copied rather than provisioned again.
+ordinary_domain=${LORVEX_TESTDOMAIN_DIR:-/var/tmp/lorvex-testdomain}
 export LORVEX_TESTDOMAIN_NS=${LORVEX_SANITIZE_TESTDOMAIN_NS:-lorvex-sanitize}
 export LORVEX_TESTDOMAIN_DIR=${LORVEX_SANITIZE_TESTDOMAIN_DIR:-/var/tmp/lorvex-testdomain-sanitize}
+if [ ! -f "$LORVEX_TESTDOMAIN_DIR/cache/stamp" ] && [ -f "$ordinary_domain/cache/stamp" ]; then
+  mkdir -p "$LORVEX_TESTDOMAIN_DIR/cache"
+  cp -p "$ordinary_domain"/cache/*.tar "$LORVEX_TESTDOMAIN_DIR/cache/" 2>/dev/null || true
+  cp -p "$ordinary_domain"/cache/*stamp "$LORVEX_TESTDOMAIN_DIR/cache/" 2>/dev/null || true
+fi
 export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=1:strict_string_checks=1:detect_stack_use_after_return=1}
 export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
 # Only the tests of the project itself: the fuzz and sanitizer stages are not registered in this

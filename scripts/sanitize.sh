@@ -37,5 +37,32 @@ export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
 # tree, and the labels keep it that way should that change.
 status=0
 ctest --test-dir "$build" --output-on-failure -j"$jobs" -L 'unit|integration' "$@" || status=$?
+
+# Leak runs: the all-restrictions report over groups (nested, and a big one read in ranges),
+# sorted and per-controller runs, each of which must end without any sanitizer report.
+testdomain=$source_dir/scripts/testdomain.sh
+if [ "$#" -eq 0 ] && "$testdomain" start >"$build/leak-runs.log" 2>&1; then
+  ccache=KRB5CCNAME=FILE:$LORVEX_TESTDOMAIN_DIR/ccache-alice
+  leak_run() {
+    local rc=0
+    "$testdomain" exec env "$ccache" "$build/lorvex" "$@" >"$build/leak-run.out" 2>"$build/leak-run.err" \
+      </dev/null || rc=$?
+    cat "$build/leak-run.err" >>"$build/leak-runs.log"
+    if [ "$rc" -gt 1 ] || grep -qE 'Sanitizer|runtime error' "$build/leak-run.err"; then
+      echo "sanitize: leak run FAILED (exit $rc): lorvex $*" >&2
+      cat "$build/leak-run.err" >&2
+      status=1
+    else
+      echo "sanitize: leak run clean: lorvex $*"
+    fi
+  }
+  leak_run Staff /g
+  leak_run "Big Group"
+  leak_run Staff lld lt tod /s=v
+  leak_run 'c*' /x /s
+  "$testdomain" stop >>"$build/leak-runs.log" 2>&1 || true
+elif [ "$#" -eq 0 ]; then
+  echo "sanitize: leak runs skipped (no test domain here; see $build/leak-runs.log)"
+fi
 echo "sanitize: finished in $((SECONDS - started)) s"
 exit "$status"

@@ -50,8 +50,11 @@ run() {
   fi
   local expected_err=/dev/null
   [ -f "$golden/$name.err" ] && expected_err=$golden/$name.err
-  if [ "$rc" -ne "$want_rc" ] || ! diff -u "$golden/$name.out" "$work/$name.out" >"$work/diff" ||
-    ! diff -u "$expected_err" "$work/$name.err" >>"$work/diff"; then
+  # Both diffs always run, so a wrong exit code shows what was printed too.
+  local same=1
+  diff -u "$golden/$name.out" "$work/$name.out" >"$work/diff" || same=0
+  diff -u "$expected_err" "$work/$name.err" >>"$work/diff" || same=0
+  if [ "$rc" -ne "$want_rc" ] || [ "$same" = 0 ]; then
     echo "FAIL $name (exit $rc, expected $want_rc): lorvex $*"
     cat "$work/diff"
     failures=$((failures + 1))

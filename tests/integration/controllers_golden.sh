@@ -9,54 +9,13 @@
 #
 # The cases run in order and change the domain: alice logs on at DC2 half-way, and DC2 is stopped
 # for the last cases (the fixture's cleanup takes the domain back to one controller).
-set -uo pipefail
-lorvex=$1
 here=$(cd "$(dirname "$0")" && pwd)
-testdomain=$here/../../scripts/testdomain.sh
 golden=$here/controllers_golden
-"$testdomain" status || exit 77
-dir=$("$testdomain" env | sed -n 's/^LORVEX_TESTDOMAIN_DIR=//p')
+. "$here/golden_lib.sh"
 "$testdomain" exec ldapsearch -LLL -x -H ldap://127.0.0.12 -b "" -s base -o nettimeout=2 \
   defaultNamingContext >/dev/null 2>&1 || {
   echo "DC2 does not answer (testdomain.sh start --with-dc2)"
   exit 77
-}
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-failures=0
-
-date_pattern='[0-9]{1,2}-(Jan|Feb|Mar|Apr|May|Jun|Jul|Aug|Sep|Oct|Nov|Dec)-[0-9]{4}( [0-9]{1,2}:[0-9]{2}(:[0-9]{2})?)?'
-normalise() { sed -E "s/$date_pattern/DATE/g"; }
-
-fail() {
-  echo "FAIL $*"
-  failures=$((failures + 1))
-}
-
-# run NAME EXPECTED_EXIT -- lorvex arguments (run as alice, in UTC, in the work directory)
-run() {
-  local name=$1 want_rc=$2
-  shift 3
-  (cd "$work" && "$testdomain" exec env TZ=UTC "KRB5CCNAME=FILE:$dir/ccache-alice" "$lorvex" "$@") \
-    >"$work/raw" 2>"$work/err" </dev/null
-  local rc=$?
-  normalise <"$work/raw" >"$work/$name.out"
-  normalise <"$work/err" >"$work/$name.err"
-  if [ "${GOLDEN_UPDATE:-0}" = 1 ]; then
-    cp "$work/$name.out" "$golden/$name.out"
-    if [ -s "$work/$name.err" ]; then cp "$work/$name.err" "$golden/$name.err"; else rm -f "$golden/$name.err"; fi
-    [ "$rc" -eq "$want_rc" ] || echo "note: $name exits $rc, the script expects $want_rc"
-    return
-  fi
-  local expected_err=/dev/null
-  [ -f "$golden/$name.err" ] && expected_err=$golden/$name.err
-  if [ "$rc" -ne "$want_rc" ] || ! diff -u "$golden/$name.out" "$work/$name.out" >"$work/diff" ||
-    ! diff -u "$expected_err" "$work/$name.err" >>"$work/diff"; then
-    fail "$name (exit $rc, expected $want_rc): lorvex $*"
-    cat "$work/diff"
-  else
-    echo "ok   $name"
-  fi
 }
 
 # The one attribute value of an account as a controller holds it.
@@ -145,4 +104,4 @@ if [ "${GOLDEN_UPDATE:-0}" != 1 ]; then
   if [ "$binds" -ne 10 ]; then fail "dc2-down-retries: $binds connections to DC2, expected 10"; else echo "ok   dc2-down-retries"; fi
 fi
 
-[ "$failures" -eq 0 ]
+finish

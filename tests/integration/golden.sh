@@ -6,66 +6,9 @@
 # on the clock, so they are replaced by placeholders on both sides. GOLDEN_UPDATE=1 rewrites the
 # expected files from the current output (review the diff before committing it).
 #   golden.sh PATH-TO-LORVEX [CASE...]
-set -uo pipefail
-lorvex=$1
-shift
 here=$(cd "$(dirname "$0")" && pwd)
-testdomain=$here/../../scripts/testdomain.sh
 golden=$here/golden
-"$testdomain" status || exit 77
-dir=$("$testdomain" env | sed -n 's/^LORVEX_TESTDOMAIN_DIR=//p')
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-failures=0
-only=("$@")
-
-# Dates with their times become DATE; durations ("1:00:00:00") stay as they are.
-normalise() {
-  sed -E -e 's/[0-9]{1,2}-(Jan|Feb|Mar|Apr|May|Jun|Jul|Aug|Sep|Oct|Nov|Dec)-[0-9]{4}( [0-9]{1,2}:[0-9]{2}(:[0-9]{2})?)?/DATE/g' \
-    -e 's/\{[0-9A-F]{8}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{12}\}/{GUID}/g'
-}
-
-# run NAME EXPECTED_EXIT [env NAME=VALUE...] -- lorvex arguments
-run() {
-  local name=$1 want_rc=$2
-  shift 2
-  if [ ${#only[@]} -gt 0 ] && [[ ! " ${only[*]} " =~ " $name " ]]; then return; fi
-  local envs=()
-  while [ "$1" != -- ]; do
-    envs+=("$1")
-    shift
-  done
-  shift
-  # UTC keeps the logon-hours grid and the local times the same on every machine.
-  "$testdomain" exec env TZ=UTC "${envs[@]}" "$lorvex" "$@" >"$work/out" 2>"$work/err" </dev/null
-  local rc=$?
-  normalise <"$work/out" >"$work/$name.out"
-  normalise <"$work/err" >"$work/$name.err"
-  echo "$rc" >"$work/$name.rc"
-  if [ "${GOLDEN_UPDATE:-0}" = 1 ]; then
-    cp "$work/$name.out" "$golden/$name.out"
-    if [ -s "$work/$name.err" ]; then cp "$work/$name.err" "$golden/$name.err"; else rm -f "$golden/$name.err"; fi
-    [ "$rc" -eq "$want_rc" ] || echo "note: $name exits $rc, the script expects $want_rc"
-    return
-  fi
-  local expected_err=/dev/null
-  [ -f "$golden/$name.err" ] && expected_err=$golden/$name.err
-  # Both diffs always run, so a wrong exit code shows what was printed too.
-  local same=1
-  diff -u "$golden/$name.out" "$work/$name.out" >"$work/diff" || same=0
-  diff -u "$expected_err" "$work/$name.err" >>"$work/diff" || same=0
-  if [ "$rc" -ne "$want_rc" ] || [ "$same" = 0 ]; then
-    echo "FAIL $name (exit $rc, expected $want_rc): lorvex $*"
-    cat "$work/diff"
-    failures=$((failures + 1))
-  else
-    echo "ok   $name"
-  fi
-}
-
-alice=KRB5CCNAME=FILE:$dir/ccache-alice
-admin=KRB5CCNAME=FILE:$dir/ccache-administrator
-nobody=KRB5CCNAME=FILE:$dir/no-such-ccache
+. "$here/golden_lib.sh"
 
 # grace's lockout lasts 15 minutes from the domain's start; lock her again for this run.
 for _ in 1 2 3; do
@@ -129,10 +72,9 @@ if [ ${#only[@]} -eq 0 ] || [[ " ${only[*]} " =~ " prompt " ]]; then
     grep -qx 'CN=bob,OU=People                             Yes' "$work/prompt.txt"; then
     echo "ok   prompt"
   else
-    echo "FAIL prompt"
+    fail prompt
     cat "$work/prompt.txt"
-    failures=$((failures + 1))
   fi
 fi
 
-[ "$failures" -eq 0 ]
+finish

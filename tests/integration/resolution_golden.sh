@@ -4,50 +4,9 @@
 # must equal the expected ones in tests/integration/resolution_golden/. Dates and times become
 # DATE on both sides. GOLDEN_UPDATE=1 rewrites the expected files from the current output.
 #   resolution_golden.sh PATH-TO-LORVEX [CASE...]
-set -uo pipefail
-lorvex=$1
-shift
 here=$(cd "$(dirname "$0")" && pwd)
-testdomain=$here/../../scripts/testdomain.sh
 golden=$here/resolution_golden
-"$testdomain" status || exit 77
-dir=$("$testdomain" env | sed -n 's/^LORVEX_TESTDOMAIN_DIR=//p')
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-failures=0
-only=("$@")
-
-normalise() {
-  sed -E 's/[0-9]{1,2}-(Jan|Feb|Mar|Apr|May|Jun|Jul|Aug|Sep|Oct|Nov|Dec)-[0-9]{4}( [0-9]{1,2}:[0-9]{2}(:[0-9]{2})?)?/DATE/g'
-}
-
-# run NAME EXPECTED_EXIT -- lorvex arguments (run as alice, in UTC)
-run() {
-  local name=$1 want_rc=$2
-  shift 3
-  if [ ${#only[@]} -gt 0 ] && [[ ! " ${only[*]} " =~ " $name " ]]; then return; fi
-  (cd "$work" && "$testdomain" exec env TZ=UTC "KRB5CCNAME=FILE:$dir/ccache-alice" "$lorvex" "$@") \
-    >"$work/out" 2>"$work/err" </dev/null
-  local rc=$?
-  normalise <"$work/out" >"$work/$name.out"
-  normalise <"$work/err" >"$work/$name.err"
-  if [ "${GOLDEN_UPDATE:-0}" = 1 ]; then
-    cp "$work/$name.out" "$golden/$name.out"
-    if [ -s "$work/$name.err" ]; then cp "$work/$name.err" "$golden/$name.err"; else rm -f "$golden/$name.err"; fi
-    [ "$rc" -eq "$want_rc" ] || echo "note: $name exits $rc, the script expects $want_rc"
-    return
-  fi
-  local expected_err=/dev/null
-  [ -f "$golden/$name.err" ] && expected_err=$golden/$name.err
-  if [ "$rc" -ne "$want_rc" ] || ! diff -u "$golden/$name.out" "$work/$name.out" >"$work/diff" ||
-    ! diff -u "$expected_err" "$work/$name.err" >>"$work/diff"; then
-    echo "FAIL $name (exit $rc, expected $want_rc): lorvex $*"
-    cat "$work/diff"
-    failures=$((failures + 1))
-  else
-    echo "ok   $name"
-  fi
-}
+. "$here/golden_lib.sh"
 
 # A server file (named relative to the working directory, as the entity splits at its first "/"):
 # one wanted controller, a comment, a blank line and an exclusion.
@@ -83,4 +42,4 @@ run server-file 0 -- "@servers.txt/alice" lld /j
 run server-missing 1 -- 'dc1,dc9/alice' lld /j
 run single-member-server 1 -- 'ws01/alice' ad /j /$
 
-[ "$failures" -eq 0 ]
+finish

@@ -116,6 +116,16 @@ for i in range(1, 46):
     add({"dn": dn("CN=bulk%02d,OU=Bulk" % i), "objectClass": "user", "sAMAccountName": "bulk%02d" % i,
          "userAccountControl": "514"})
 
+# 2,000 workstations for the large-group and long-run tests, in one transaction. Computers, so that
+# searches for users (and the accounts whose primary group is Domain Users) do not grow with them.
+HUGE_COUNT = 2000
+add({"dn": dn("OU=Huge"), "objectClass": "organizationalUnit"})
+samdb.transaction_start()
+for i in range(1, HUGE_COUNT + 1):
+    add({"dn": dn("CN=huge%04d,OU=Huge" % i), "objectClass": "computer", "sAMAccountName": "huge%04d$" % i,
+         "userAccountControl": str(0x1000 | 0x2)})
+samdb.transaction_commit()
+
 for name, ou in [("WS01", "OU=Workstations"), ("WS02", "OU=Workstations"), ("SRV01", None)]:
     samdb.newcomputer(name, computerou=ou)
 samdb.newcontact(fullcontactname="Carl Contact", givenname="Carl", surname="Contact",
@@ -127,7 +137,7 @@ UNIVERSAL_DISTRIBUTION = "8"
 for name, kind in [("Staff", GLOBAL_SECURITY), ("Managers", GLOBAL_SECURITY), ("Auditors", GLOBAL_SECURITY),
                    ("LoopA", GLOBAL_SECURITY), ("LoopB", GLOBAL_SECURITY), ("Big Group", GLOBAL_SECURITY),
                    ("Empty Group", GLOBAL_SECURITY), ("DistList", UNIVERSAL_DISTRIBUTION),
-                   ("LocalRes", LOCAL_SECURITY)]:
+                   ("LocalRes", LOCAL_SECURITY), ("Huge Group", GLOBAL_SECURITY)]:
     add({"dn": dn("CN=%s,OU=Groups" % name), "objectClass": "group", "sAMAccountName": name,
          "groupType": kind})
 
@@ -143,6 +153,11 @@ members("LoopA", "frank", "LoopB")
 members("LoopB", "erin", "LoopA")
 members("Big Group", *["bulk%02d" % i for i in range(1, 46)])
 members("DistList", "alice", "kate")
+# One modification with every value: adding them one by one rewrites the growing list each time.
+message = ldb.Message(ldb.Dn(samdb, dn("CN=Huge Group,OU=Groups")))
+message["member"] = ldb.MessageElement([dn("CN=huge%04d,OU=Huge" % i) for i in range(1, HUGE_COUNT + 1)],
+                                       ldb.FLAG_MOD_ADD, "member")
+samdb.modify(message)
 
 # Foreign security principals: a well-known one that exists already and one of an unknown domain,
 # whose principal object the directory creates when the SID is added as a member.

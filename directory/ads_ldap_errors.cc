@@ -3,6 +3,7 @@
 #include <krb5.h>
 
 #include "directory/ads_ldap_internal.h"
+#include "directory/kdc_refusal.h"
 #include "directory/ldap_values.h"
 
 namespace {
@@ -74,5 +75,12 @@ AdsResult LdapFailure(LDAP* ld, int rc) {
   }
   // Client-side failures carry no server text; the library's words still say what happened.
   if (diagnostic.empty() && rc < 0) diagnostic = ldap_err2string(rc);
+  // AD refuses a simple bind of a disabled, expired, locked-out or restricted account with invalid
+  // credentials and names the account's state after "data"; the state is what the report gives,
+  // as a Kerberos logon of the same account reports it.
+  if (rc == LDAP_INVALID_CREDENTIALS) {
+    uint32_t state = DiagnosticDataCode(diagnostic);
+    if (IsAccountStateError(state)) return DirectoryFailure(kFailureWin32, state, diagnostic);
+  }
   return DirectoryFailure(kFailureLdap, rc, diagnostic);
 }

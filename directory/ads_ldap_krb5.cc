@@ -2,12 +2,14 @@
 // a typed name and password, and the user name of the cache's principal.
 #include <krb5.h>
 
+#include <cstdio>
 #include <cstring>
 #include <ctime>
 #include <map>
 #include <mutex>
 
 #include "directory/ads_ldap_internal.h"
+#include "directory/kdc_refusal.h"
 
 namespace {
 
@@ -26,6 +28,30 @@ std::string KerberosMessage(krb5_context context, krb5_error_code code) {
   std::string message = text ? text : "Kerberos error";
   krb5_free_error_message(context, text);
   return message;
+}
+
+// The failure of a ticket request. When the KDC refused the account itself, its KRB-ERROR says
+// why: AD and Samba put the account's status into the e-data, and that status becomes the error an
+// LDAP bind of the account would give (disabled, expired, locked out, ...), with the KDC's words
+// and the status as the diagnostic.
+AdsResult RefusedLogon(krb5_context context, krb5_init_creds_context request, krb5_error_code code) {
+  std::string message = KerberosMessage(context, code);
+  krb5_error* refusal = nullptr;
+  if (request == nullptr || krb5_init_creds_get_error(context, request, &refusal) != 0 || refusal == nullptr) {
+    return DirectoryFailure(kFailureKerberos, code, message);
+  }
+  std::string e_data(refusal->e_data.data ? refusal->e_data.data : "", refusal->e_data.length);
+  uint32_t status = 0;
+  bool has_status = KdcErrorStatus(e_data, &status);
+  uint32_t win32 = KdcRefusalToWin32(static_cast<int>(refusal->error), has_status, status);
+  krb5_free_error(context, refusal);
+  if (win32 == 0) return DirectoryFailure(kFailureKerberos, code, message);
+  if (has_status) {
+    char status_text[32];
+    snprintf(status_text, sizeof status_text, " (status 0x%08X)", status);
+    message += status_text;
+  }
+  return DirectoryFailure(kFailureWin32, win32, message);
 }
 
 }  // namespace
@@ -95,6 +121,7 @@ AdsResult ObtainTicket(const std::string& principal_name, const std::string& pas
   if (code != 0) return DirectoryFailure(kFailureKerberos, code, "Kerberos cannot be initialised");
   krb5_principal principal = nullptr;
   krb5_get_init_creds_opt* options = nullptr;
+  krb5_init_creds_context request = nullptr;
   krb5_creds creds;
   bool have_creds = false;
   code = krb5_parse_name(ticket.context, principal_name.c_str(), &principal);
@@ -102,22 +129,26 @@ AdsResult ObtainTicket(const std::string& principal_name, const std::string& pas
   if (code == 0) {
     krb5_get_init_creds_opt_set_forwardable(options, 0);
     krb5_get_init_creds_opt_set_canonicalize(options, 1);
-    code = krb5_get_init_creds_password(ticket.context, &creds, principal, password.c_str(), nullptr, nullptr,
-                                        0, nullptr, options);
-    have_creds = code == 0;
+    // The step-wise request keeps the KDC's KRB-ERROR, whose e-data says why an account is refused.
+    code = krb5_init_creds_init(ticket.context, principal, nullptr, nullptr, 0, options, &request);
   }
+  if (code == 0) code = krb5_init_creds_set_password(ticket.context, request, password.c_str());
+  if (code == 0) code = krb5_init_creds_get(ticket.context, request);
+  if (code == 0) code = krb5_init_creds_get_creds(ticket.context, request, &creds);
+  have_creds = code == 0;
   if (code == 0) code = krb5_cc_new_unique(ticket.context, "MEMORY", nullptr, &ticket.cache);
   if (code == 0) code = krb5_cc_initialize(ticket.context, ticket.cache, creds.client);
   if (code == 0) code = krb5_cc_store_cred(ticket.context, ticket.cache, &creds);
   AdsResult result = kAdsOk;
   if (code != 0) {
     *no_kdc = code == KRB5_KDC_UNREACH || code == KRB5_REALM_CANT_RESOLVE || code == KRB5_REALM_UNKNOWN;
-    result = DirectoryFailure(kFailureKerberos, code, KerberosMessage(ticket.context, code));
+    result = RefusedLogon(ticket.context, request, code);
   } else {
     ticket.name = std::string("MEMORY:") + krb5_cc_get_name(ticket.context, ticket.cache);
     *ccache_name = ticket.name;
   }
   if (have_creds) krb5_free_cred_contents(ticket.context, &creds);
+  if (request) krb5_init_creds_free(ticket.context, request);
   if (options) krb5_get_init_creds_opt_free(ticket.context, options);
   if (principal) krb5_free_principal(ticket.context, principal);
   if (result == kAdsOk) {

@@ -328,14 +328,17 @@ TEST_F(LdapLayer, TypedCredentialsGetATicketInMemory) {
   std::ifstream after_file(Dir() + "/ccache-alice", std::ios::binary);
   std::string after((std::istreambuf_iterator<char>(after_file)), std::istreambuf_iterator<char>());
   EXPECT_EQ(before, after);  // the user's own cache is untouched
+  // A wrong password and an unknown name are a logon failure; a disabled account says so.
   struct Case {
     const char* user;
     const char* password;
-  } refused[] = {{"SALES\\frank", "wrong"}, {"SALES\\bob", "Passw0rd!user"}, {"SALES\\nobody", "x"}};
+    AdsResult code;
+  } refused[] = {{"SALES\\frank", "wrong", kAdsLogonFailure},
+                 {"SALES\\bob", "Passw0rd!user", HresultFromWin32(1331)},
+                 {"SALES\\nobody", "x", kAdsLogonFailure}};
   for (const Case& c : refused) {
     AdsCredentials credentials{c.user, c.password, true};
-    EXPECT_EQ(AdsOpenObject("LDAP://" + kAlice, &credentials, kAdsSecureAuthentication, &object),
-              kAdsLogonFailure)
+    EXPECT_EQ(AdsOpenObject("LDAP://" + kAlice, &credentials, kAdsSecureAuthentication, &object), c.code)
         << c.user;
     EXPECT_NE(AdsLastDiagnostic(), "") << c.user;
   }
@@ -364,7 +367,8 @@ TEST_F(LdapLayer, WithoutAKdcTypedCredentialsBindSimplyInsideTls) {
   // The default server is located through the SRV records of the realm named by KRB5_CONFIG.
   AdsResult expired =
       AdsOpenObject("LDAP://dc1.sales.corp.test/" + kAlice, &grace_free, kAdsSecureAuthentication, &object);
-  EXPECT_EQ(expired, kAdsLogonFailure);
+  // The simple bind's "data 701" is the account's state: expired.
+  EXPECT_EQ(expired, HresultFromWin32(1793));
   EXPECT_NE(AdsLastDiagnostic().find("data 701"), std::string::npos) << AdsLastDiagnostic();
   AdsResult bound =
       AdsOpenObject("LDAP://dc1.sales.corp.test/" + kAlice, &kate, kAdsSecureAuthentication, &object);

@@ -149,34 +149,56 @@ int BindGssapi(LdapConnection* c, const std::string& ccache_name) {
   return rc;
 }
 
-// Simple bind protected by TLS: StartTLS on the connection, else a new LDAPS connection. A
-// simple bind never goes out in clear text.
+// The host (and port) a connection talks to, as the LDAP library names it.
+std::string ConnectedHost(LdapConnection* c) {
+  char* host = nullptr;
+  std::string target;
+  if (ldap_get_option(c->ld, LDAP_OPT_HOST_NAME, &host) == LDAP_OPT_SUCCESS && host != nullptr) {
+    target = host;
+    ldap_memfree(host);
+  }
+  return target;
+}
+
+// A StartTLS negotiation that failed, reported as the directory interfaces report it (the server
+// is not operational) with what is wrong with the server's certificate as the diagnostic.
+int StartTlsFailure(LdapConnection* c, const std::string& host_port, const std::string& host) {
+  std::string why = DiagnoseTlsFailure("ldap://" + host_port, true, host);
+  if (why.empty()) why = "The TLS negotiation with " + host + " failed";
+  ldap_set_option(c->ld, LDAP_OPT_DIAGNOSTIC_MESSAGE, why.c_str());
+  return LDAP_SERVER_DOWN;
+}
+
+// Simple bind protected by TLS: StartTLS on the connection, else, when the server does not take
+// StartTLS, a new LDAPS connection. A simple bind never goes out in clear text.
 int BindSimpleOverTls(LdapConnection* c, const std::string& user, const std::string& password) {
+  std::string host_port = ConnectedHost(c);
+  std::string target = host_port.substr(0, host_port.find(':'));
   CountRoundTrip();
   int rc = ldap_start_tls_s(c->ld, nullptr, nullptr);
-  if (rc != LDAP_SUCCESS) {
-    char* host = nullptr;
-    std::string target;
-    if (ldap_get_option(c->ld, LDAP_OPT_HOST_NAME, &host) == LDAP_OPT_SUCCESS && host != nullptr) {
-      target = host;
-      ldap_memfree(host);
-    }
-    target = target.substr(0, target.find(':'));
+  // The server took the request but the negotiation failed: LDAPS would show the same certificate.
+  if (rc == LDAP_CONNECT_ERROR) return StartTlsFailure(c, host_port, target);
+  bool ldaps = rc != LDAP_SUCCESS;
+  if (ldaps) {
     CloseLink(c);
     std::string uri = c->uri;
     c->uri = "ldaps://" + target;
     AdsResult opened = OpenLink(c);
     c->uri = uri;
     if (opened < 0) return LDAP_CONNECT_ERROR;
-    c->tls = true;
-  } else {
-    c->tls = true;
   }
+  c->tls = true;
   struct berval credential;
   credential.bv_val = const_cast<char*>(password.c_str());
   credential.bv_len = password.size();
   CountRoundTrip();
-  return ldap_sasl_bind_s(c->ld, user.c_str(), LDAP_SASL_SIMPLE, &credential, nullptr, nullptr, nullptr);
+  rc = ldap_sasl_bind_s(c->ld, user.c_str(), LDAP_SASL_SIMPLE, &credential, nullptr, nullptr, nullptr);
+  if (ldaps && rc == LDAP_SERVER_DOWN) {
+    // Also a closed port; only a certificate found wrong changes the diagnostic.
+    std::string why = DiagnoseTlsFailure("ldaps://" + target, false, target);
+    if (!why.empty()) ldap_set_option(c->ld, LDAP_OPT_DIAGNOSTIC_MESSAGE, why.c_str());
+  }
+  return rc;
 }
 
 // The Kerberos principal of a typed user name: DOMAIN\name and a bare name belong to the realm

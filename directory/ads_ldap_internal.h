@@ -93,6 +93,11 @@ std::string FirstText(const std::vector<AdsAttribute>& attributes, const char* n
 /// The NetBIOS name of the domain whose naming context is nc, from its cross-reference object.
 std::string NetbiosNameOf(LdapConnection* connection, const std::string& nc);
 
+/// What is wrong with the certificate a server presents over TLS (StartTLS on an ldap:// URI, else
+/// LDAPS), checked for the host name against the LDAP library's trust anchors; empty when nothing
+/// is found wrong with it or it cannot be had.
+std::string DiagnoseTlsFailure(const std::string& uri, bool start_tls, const std::string& host);
+
 /// The SRV records of a DNS name, in the order to try them; false when DNS has none.
 bool LookupSrv(const std::string& name, std::vector<SrvRecord>* records);
 

@@ -12,7 +12,7 @@ packages=(
   # fuzzing (libFuzzer and the sanitizer runtimes of clang)
   clang libclang-rt-14-dev
   # directory layer
-  libldap2-dev libsasl2-dev libkrb5-dev libsasl2-modules-gssapi-mit
+  libldap2-dev libsasl2-dev libkrb5-dev libgnutls28-dev libsasl2-modules-gssapi-mit
   # test domain
   samba-ad-dc samba-ad-provision samba-dsdb-modules samba-vfs-modules winbind krb5-user
   ldap-utils ldb-tools iproute2

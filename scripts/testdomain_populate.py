@@ -3,6 +3,7 @@
 # Python modules (/usr/bin/python3). States relative to the clock at start-up (a locked-out
 # account, a Kerberos logon) are made by testdomain.sh after the DC has started.
 import base64
+import subprocess
 import sys
 
 import ldb
@@ -106,6 +107,14 @@ user("annlee", cn="Lee, Ann")
 user("annbo", cn="Ann/Bo")
 user("juergen", cn="Jürgen Müller")
 modify(dn("CN=Jürgen Müller,OU=People"), displayName="Jürgen Müller")
+# Accounts that the authentication fault tests log on with: one whose password was set long ago
+# (below), one whose logon hours allow no hour at all, one that wrong passwords never lock out
+# (NoLockoutPSO below), and one that the tests disable and lock out for a while, then restore.
+user("olga")
+user("hugo")
+modify(dn("CN=hugo,OU=People"), logonHours=bytes(21))
+user("walt")
+user("vera")
 
 add({"dn": dn("CN=ines,OU=People"), "objectClass": "inetOrgPerson", "sAMAccountName": "ines",
      "userAccountControl": "514"})
@@ -189,4 +198,19 @@ def pso(name, precedence, min_length, history, max_age_days, threshold, duration
 
 pso("StrictPSO", 10, 14, 10, 30, 5, 60, 60, "TRUE", dn("CN=frank,OU=People"))
 pso("ManagersPSO", 20, 10, 5, 60, 0, 30, 30, "FALSE", dn("CN=Managers,OU=Groups"))
+pso("NoLockoutPSO", 30, 8, 5, 90, 0, 15, 10, "TRUE", dn("CN=walt,OU=People"))
+
+# The directory takes no pwdLastSet but 0 and -1, so olga's is set long ago (1 January 2020) in the
+# partition's own database, below the directory's checks: her password has then expired, whenever
+# the domain is started. A process of its own writes it, as this one may still hold it open.
+del samdb
+RAW_PWD_LAST_SET = """
+import sys, ldb
+db = ldb.Ldb(sys.argv[1], options=["modules:"])
+message = ldb.Message(ldb.Dn(db, sys.argv[2]))
+message["pwdLastSet"] = ldb.MessageElement(sys.argv[3], ldb.FLAG_MOD_REPLACE, "pwdLastSet")
+db.modify(message)
+"""
+subprocess.run([sys.executable, "-c", RAW_PWD_LAST_SET, lp.private_path("sam.ldb.d/%s.ldb" % BASE.upper()),
+                dn("CN=olga,OU=People"), "132223104000000000"], check=True)
 print("populated")

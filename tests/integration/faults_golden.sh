@@ -1,0 +1,148 @@
+#!/usr/bin/env bash
+# Golden runs of lorvex against authentication and connection faults in the test domain: accounts
+# that the domain refuses at the credential prompt, a wrong password, the running account's own
+# ticket expired or its account disabled or locked out, a controller that is down, one that never
+# answers, and TLS certificates that are not trusted or name another host. Each case must give its
+# whole expected output and exit code (tests/integration/faults_golden/); the prompt cases compare
+# what the terminal shows, typed answers included.
+#   faults_golden.sh PATH-TO-LORVEX [CASE...]
+here=$(cd "$(dirname "$0")" && pwd)
+golden=$here/faults_golden
+. "$here/golden_lib.sh"
+
+base=DC=sales,DC=corp,DC=test
+vera_dn="CN=vera,OU=People,$base"
+
+# Changes an account as the administrator: replace ATTRIBUTE with VALUE.
+set_attribute() {
+  printf 'dn: %s\nchangetype: modify\nreplace: %s\n%s: %s\n' "$1" "$2" "$2" "$3" |
+    "$testdomain" exec env "$admin" ldapmodify -Q -Y GSSAPI -H ldap://dc1.sales.corp.test >/dev/null 2>&1
+}
+
+# vera is disabled and locked out for a while below; whatever happens, she is left enabled and
+# unlocked.
+restore_vera() {
+  set_attribute "$vera_dn" userAccountControl 512
+  set_attribute "$vera_dn" lockoutTime 0
+}
+trap 'restore_vera; rm -rf "$work"' EXIT
+
+# Three wrong passwords lock an account of the domain policy out for 15 minutes.
+lock_out() {
+  for _ in 1 2 3; do
+    "$testdomain" exec ldapwhoami -x -H ldaps://dc1.sales.corp.test -D "$1@sales.corp.test" -w wrong >/dev/null 2>&1
+  done
+}
+
+# A credential cache of its own for an account, holding a ticket-granting ticket only (no service
+# ticket yet, as after a logon); extra arguments go to kinit.
+ticket() {
+  local name=$1
+  shift
+  echo 'Passw0rd!user' | "$testdomain" exec env KRB5CCNAME="FILE:$work/ccache-$name" kinit "$@" "$name" >/dev/null 2>&1 ||
+    fail "kinit $name"
+}
+
+# run_prompt NAME EXPECTED_EXIT USER PASSWORD [NAME=VALUE...] -- lorvex arguments
+# Runs lorvex on a terminal without a usable credential cache (unless the environment names one),
+# answers its prompt with USER and PASSWORD, and compares what the terminal shows.
+run_prompt() {
+  local name=$1 want_rc=$2 user=$3 password=$4
+  shift 4
+  local envs=("$nobody")
+  while [ "$1" != -- ]; do
+    envs+=("$1")
+    shift
+  done
+  shift
+  if [ ${#only[@]} -gt 0 ] && [[ ! " ${only[*]} " =~ " $name " ]]; then return; fi
+  (cd "$work" && "$testdomain" exec env TZ=UTC "${envs[@]}" /usr/bin/python3 "$here/prompt_driver.py" \
+    "$user" "$password" "$lorvex" "$@") >"$work/raw" 2>"$work/err" </dev/null
+  local rc=$?
+  normalise <"$work/raw" >"$work/$name.out"
+  if [ "${GOLDEN_UPDATE:-0}" = 1 ]; then
+    cp "$work/$name.out" "$golden/$name.out"
+    [ "$rc" -eq "$want_rc" ] || echo "note: $name exits $rc, the script expects $want_rc"
+    return
+  fi
+  if [ "$rc" -ne "$want_rc" ] || ! diff -u "$golden/$name.out" "$work/$name.out" >"$work/diff" ||
+    [ -s "$work/err" ]; then
+    fail "$name (exit $rc, expected $want_rc): lorvex $*"
+    cat "$work/diff" "$work/err"
+  else
+    echo "ok   $name"
+  fi
+}
+
+# Accounts the domain refuses at the prompt, each for its own reason: the reason line names it.
+lock_out grace
+run_prompt prompt-disabled 1 'SALES\bob' 'Passw0rd!user' -- bob ad /j
+run_prompt prompt-account-expired 1 'SALES\carol' 'Passw0rd!user' -- bob ad /j
+run_prompt prompt-locked-out 1 'SALES\grace' 'Passw0rd!user' -- bob ad /j
+run_prompt prompt-must-change 1 'SALES\erin' 'Passw0rd!user' -- bob ad /j
+run_prompt prompt-password-expired 1 'olga@sales.corp.test' 'Passw0rd!user' -- bob ad /j
+run_prompt prompt-logon-hours 1 'SALES\hugo' 'Passw0rd!user' -- bob ad /j
+# A wrong password (walt is never locked out, however often this runs).
+run_prompt prompt-wrong-password 1 'SALES\walt' 'wrong' -- bob ad /j
+run_prompt prompt-unknown-user 1 'SALES\nosuchuser' 'Passw0rd!user' -- bob ad /j
+
+# The running account's own ticket: expired, or still valid for an account since disabled or locked
+# out. The domain refuses it; with output redirected the run ends, at a terminal the prompt offers
+# another account.
+if [ ${#only[@]} -eq 0 ] || [[ " ${only[*]} " =~ " own-ticket-" ]]; then
+  ticket vera -l 1s
+  # The ticket's one second of life is over after two; nothing else waits on the clock.
+  sleep 2
+  run own-ticket-expired 1 "KRB5CCNAME=FILE:$work/ccache-vera" -- alice ad
+  ticket vera
+  set_attribute "$vera_dn" userAccountControl 514
+  run own-ticket-disabled 1 "KRB5CCNAME=FILE:$work/ccache-vera" -- alice ad
+  run_prompt own-ticket-disabled-prompt 0 'SALES\walt' 'Passw0rd!user' "KRB5CCNAME=FILE:$work/ccache-vera" -- \
+    bob ad /j
+  set_attribute "$vera_dn" userAccountControl 512
+  ticket vera
+  lock_out vera
+  run own-ticket-locked-out 1 "KRB5CCNAME=FILE:$work/ccache-vera" -- alice ad
+  restore_vera
+fi
+
+# No controller listens at the configured address.
+run dc-down 1 "$alice" LDAPURI=ldap://127.0.0.13 -- alice ad
+
+# A server that takes the connection and never answers: the request's time limit (30 seconds)
+# ends the run. The listener is started in the namespace and stopped after the case.
+if [ ${#only[@]} -eq 0 ] || [[ " ${only[*]} " =~ " silent-server " ]]; then
+  "$testdomain" exec /usr/bin/python3 -c '
+import os, socket
+s = socket.socket()
+s.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
+s.bind(("127.0.0.14", 389))
+s.listen(8)
+print("listening", os.getpid(), flush=True)
+held = []
+while True:
+    held.append(s.accept()[0])
+' >"$work/listener" 2>&1 &
+  for _ in $(seq 1 50); do
+    grep -q listening "$work/listener" && break
+    sleep 0.1
+  done
+  run silent-server 1 "$alice" LDAPURI=ldap://127.0.0.14 -- alice ad
+  listener=$(sed -n 's/^listening //p' "$work/listener")
+  [ -n "$listener" ] && kill "$listener"
+  wait
+fi
+
+# TLS: where no KDC answers, typed credentials bind simply inside TLS, and a certificate the
+# client does not accept is named as the reason.
+printf '[libdefaults]\n\tdefault_realm = SALES.CORP.TEST\n\tdns_lookup_kdc = false\n\tdns_lookup_realm = false\n\trdns = false\n[realms]\n\tSALES.CORP.TEST = {\n\t\tkdc = 127.0.0.13\n\t}\n' \
+  >"$work/krb5-no-kdc.conf"
+no_kdc=KRB5_CONFIG=$work/krb5-no-kdc.conf
+openssl req -x509 -newkey rsa:2048 -nodes -keyout "$work/other.key" -out "$work/other-ca.pem" -days 30 \
+  -subj "/CN=Another Authority" >/dev/null 2>&1 || fail "openssl req"
+run_prompt tls-trusted 0 'kate@sales.corp.test' 'Passw0rd!user' "$no_kdc" -- bob ad /j
+run_prompt tls-untrusted 1 'kate@sales.corp.test' 'Passw0rd!user' "$no_kdc" "LDAPTLS_CACERT=$work/other-ca.pem" -- \
+  bob ad /j
+run_prompt tls-name-mismatch 1 'kate@sales.corp.test' 'Passw0rd!user' "$no_kdc" LDAPURI=ldap://127.0.0.11 -- bob ad /j
+
+finish

@@ -99,6 +99,13 @@ if [ ${#only[@]} -eq 0 ] || [[ " ${only[*]} " =~ " own-ticket-" ]]; then
   run own-ticket-disabled 1 "KRB5CCNAME=FILE:$work/ccache-vera" -- alice ad
   run_prompt own-ticket-disabled-prompt 0 'SALES\walt' 'Passw0rd!user' "KRB5CCNAME=FILE:$work/ccache-vera" -- \
     bob ad /j
+  # A service ticket for the directory obtained before the account was disabled is still taken by
+  # the domain controller until it expires: that run goes on as vera.
+  set_attribute "$vera_dn" userAccountControl 512
+  ticket vera
+  run own-ticket-first-run 0 "KRB5CCNAME=FILE:$work/ccache-vera" -- bob ad /j
+  set_attribute "$vera_dn" userAccountControl 514
+  run own-ticket-service-ticket-kept 0 "KRB5CCNAME=FILE:$work/ccache-vera" -- bob ad /j
   set_attribute "$vera_dn" userAccountControl 512
   ticket vera
   lock_out vera

@@ -13,6 +13,7 @@
 #include "directory/servers.h"
 #include "query/filter.h"
 #include "util/error_text.h"
+#include "util/progress.h"
 
 namespace {
 
@@ -226,6 +227,7 @@ int RetrieveRestrictions(RunContext* run, const std::string& dn) {
   // One instant for every comparison of this object.
   uint32_t now = RunNow(run);
   ++run->examined;
+  ShowProgress(run->examined);
   // A record that cannot be allocated ends the run as a full result list does: out of memory.
   auto* record = new (std::nothrow) RestrictionRecord;
   if (!record) return kWorkNoMemory;

@@ -24,6 +24,7 @@
 #include "util/error_text.h"
 #include "util/output.h"
 #include "util/pager.h"
+#include "util/progress.h"
 
 namespace {
 
@@ -177,7 +178,9 @@ int MainRun(const RunSettings& settings) {
     WriteHeading(run, run->entity, words.display_name, words.op_text, words.value_text, input_file_name);
   }
 
+  BeginProgress();
   const int result = RunWorkerAndWait(run, run->entity);
+  EndProgress();
   if (result == kWorkNoMemory || result == kWorkCancelled) {
     FreeResultList(run);
     return Abandon(run, &args);

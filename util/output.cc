@@ -12,6 +12,7 @@
 #include "util/line_wrap.h"
 #include "util/local_clock.h"
 #include "util/pager.h"
+#include "util/progress.h"
 #include "util/window_channel.h"
 
 namespace {
@@ -97,6 +98,8 @@ void WriteConsoleLine(OutputContext* out, bool to_out, bool to_err, const std::s
   if (rows < 1) rows = 1;
   PageCheck(out, rows);
   if (to_out) fprintf(out->console_out ? out->console_out : stdout, "%s\n", line.c_str());
+  // The progress line is cleared first, so that the line starts at the left margin.
+  if (to_err) EraseProgress();
   if (to_err) fprintf(out->console_err ? out->console_err : stderr, "%s\n", line.c_str());
   out->page_rows += rows;
 }

@@ -148,6 +148,8 @@ no_kdc=KRB5_CONFIG=$work/krb5-no-kdc.conf
 openssl req -x509 -newkey rsa:2048 -nodes -keyout "$work/other.key" -out "$work/other-ca.pem" -days 30 \
   -subj "/CN=Another Authority" >/dev/null 2>&1 || fail "openssl req"
 run_prompt tls-trusted 0 'kate@sales.corp.test' 'Passw0rd!user' "$no_kdc" -- bob ad /j
+# The simple bind's refusal of an account names its state as the KDC's does ("data 533").
+run_prompt tls-disabled 1 'bob@sales.corp.test' 'Passw0rd!user' "$no_kdc" -- bob ad /j
 run_prompt tls-untrusted 1 'kate@sales.corp.test' 'Passw0rd!user' "$no_kdc" "LDAPTLS_CACERT=$work/other-ca.pem" -- \
   bob ad /j
 run_prompt tls-name-mismatch 1 'kate@sales.corp.test' 'Passw0rd!user' "$no_kdc" LDAPURI=ldap://127.0.0.11 -- bob ad /j

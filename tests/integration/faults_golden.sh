@@ -116,6 +116,11 @@ fi
 # No controller listens at the configured address.
 run dc-down 1 "$alice" LDAPURI=ldap://127.0.0.13 -- alice ad
 
+# A server that refuses the security layer of the logon: over LDAPS lorvex leaves signing and
+# sealing to TLS (a domain controller refuses both at once), and Samba wants them all the same.
+# Typed credentials would not help, so there is no prompt: the server's own words are the reason.
+run signing-refused 1 "$alice" LDAPURI=ldaps://dc1.sales.corp.test -- alice ad
+
 # A server that takes the connection and never answers: the request's time limit (30 seconds)
 # ends the run. The listener is started in the namespace and stopped after the case.
 if [ ${#only[@]} -eq 0 ] || [[ " ${only[*]} " =~ " silent-server " ]]; then

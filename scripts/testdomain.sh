@@ -2,7 +2,9 @@
 # A Samba Active Directory test domain (SALES.CORP.TEST) inside a network namespace that
 # holds nothing but its own loopback interface, so nothing it does can leave the machine.
 #
-#   testdomain.sh start [--with-dc2] [--fresh]   provision (or restore) and start the DCs
+#   testdomain.sh start [--with-dc2] [--fresh] [--bulk N]
+#                                                provision (or restore) and start the DCs;
+#                                                --bulk N adds N benchmark users (below)
 #   testdomain.sh stop [--purge] [--unless-kept] stop the DCs; --purge also drops the cache;
 #                                                --unless-kept does nothing when
 #                                                LORVEX_KEEP_TESTDOMAIN=1
@@ -22,6 +24,12 @@
 # Inside the namespace the DC is dc1.sales.corp.test at 127.0.0.11 (DC2 at 127.0.0.12), its
 # internal DNS answers the domain's SRV records, and /etc/krb5.conf names the test realm.
 # Users' password: Passw0rd!user; Administrator: Passw0rd!Admin.
+#
+# --bulk N (or LORVEX_TESTDOMAIN_BULK=N) loads N more users into DC1 while it is stopped, before
+# any DC2 joins: bench00001 ... in OU=Bench A (the first half, all members of "Bench Group" in
+# OU=Groups) and OU=Bench B (the rest), disabled and without passwords, every other one with a
+# lastLogon on DC1 spread over the last 200 days. The caches then hold that domain; a directory
+# meant for tests should never get one (scripts/benchmark.sh uses a directory of its own).
 set -euo pipefail
 
 REALM=SALES.CORP.TEST
@@ -41,6 +49,7 @@ WITH_DC2=0
 FRESH=0
 PURGE=0
 UNLESS_KEPT=0
+BULK=${LORVEX_TESTDOMAIN_BULK:-0}
 SCRIPT_DIR=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 SAMBA_PY=/usr/bin/python3 # Samba's modules load only with the system interpreter
 
@@ -61,6 +70,7 @@ while [ $# -gt 0 ]; do
     --fresh) FRESH=1; shift ;;
     --purge) PURGE=1; shift ;;
     --unless-kept) UNLESS_KEPT=1; shift ;;
+    --bulk) BULK=$2; shift 2 ;;
     --) shift; exec_args+=("$@"); break ;;
     *)
       if [ "$command" = exec ]; then
@@ -72,6 +82,9 @@ while [ $# -gt 0 ]; do
   esac
 done
 
+case "$BULK" in
+  '' | *[!0-9]*) die "--bulk takes a number of users, not '$BULK'" ;;
+esac
 KRB5CONF=$DIR/krb5.conf
 CACHE=$DIR/cache/dc1.tar
 STAMP=$DIR/cache/stamp
@@ -221,13 +234,49 @@ populate_dc1() {
     tail -30 "$DIR/populate.log" >&2
     die "populating the domain failed"
   }
+  if [ "$BULK" -gt 0 ]; then bulk_load_dc1; fi
   mkdir -p "$DIR/cache"
   tar -C "$DIR" -cf "$CACHE.tmp" dc1
   mv "$CACHE.tmp" "$CACHE"
   script_hash >"$STAMP"
 }
 
-script_hash() { cat "$0" "$SCRIPT_DIR/testdomain_populate.py" | sha256sum | cut -c1-16; }
+# The benchmark's users, as one LDIF added in one transaction to the stopped DC's database: an
+# offline add is several times faster than adding them over LDAP to the running DC.
+bulk_ldif() {
+  local half=$(((BULK + 1) / 2)) now
+  now=$(date +%s)
+  awk -v n="$BULK" -v half="$half" -v base="$BASE" -v now="$now" 'BEGIN {
+    printf "dn: OU=Bench A,%s\nobjectClass: organizationalUnit\n\n", base
+    printf "dn: OU=Bench B,%s\nobjectClass: organizationalUnit\n\n", base
+    for (i = 1; i <= n; i++) {
+      ou = i <= half ? "Bench A" : "Bench B"
+      printf "dn: CN=bench%05d,OU=%s,%s\nobjectClass: user\nsAMAccountName: bench%05d\n", i, ou, base, i
+      printf "userAccountControl: 514\ndisplayName: Bench User %05d\n", i
+      # File times exceed the precision of awk numbers: seconds, then seven zeros.
+      if (i % 2 == 1) printf "lastLogon: %.0f0000000\n", now - (i % 200) * 86400 - i % 86400 + 11644473600
+      printf "\n"
+    }
+    printf "dn: CN=Bench Group,OU=Groups,%s\nobjectClass: group\nsAMAccountName: Bench Group\n", base
+    printf "groupType: -2147483646\n"
+    for (i = 1; i <= half; i++) printf "member: CN=bench%05d,OU=Bench A,%s\n", i, base
+    printf "\n"
+  }'
+}
+
+bulk_load_dc1() {
+  log "adding $BULK users while DC1 is stopped (a few minutes for 10,000)"
+  bulk_ldif >"$DIR/bulk.ldif"
+  in_ns ldbadd -H "$DIR/dc1/private/sam.ldb" --configfile="$DIR/dc1/etc/smb.conf" "$DIR/bulk.ldif" \
+    >"$DIR/bulk.log" 2>&1 || {
+    tail -20 "$DIR/bulk.log" >&2
+    die "adding the bulk users failed"
+  }
+  rm -f "$DIR/bulk.ldif"
+}
+
+# The number of bulk users is part of what a cache holds.
+script_hash() { { cat "$0" "$SCRIPT_DIR/testdomain_populate.py"; echo "bulk=$BULK"; } | sha256sum | cut -c1-16; }
 
 cache_usable() {
   [ "$FRESH" -eq 0 ] && [ -f "$CACHE" ] && [ -f "$STAMP" ] && [ "$(cat "$STAMP")" = "$(script_hash)" ] &&
@@ -417,7 +466,7 @@ case "$command" in
   status) dc_pid dc1 >/dev/null && ldap_answers $DC1_IP ;;
   env) client_env ;;
   *)
-    sed -n '2,17p' "$0" | sed 's/^# \{0,1\}//'
+    sed -n '2,19p' "$0" | sed 's/^# \{0,1\}//'
     exit 2
     ;;
 esac

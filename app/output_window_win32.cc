@@ -1,6 +1,7 @@
 // The output window: paints the line store in the fixed-pitch font, scrolls both ways, follows
 // new output and shows found text in reverse.
 #include <algorithm>
+#include <atomic>
 
 #include "app/line_store.h"
 #include "app/window_win32.h"
@@ -21,6 +22,13 @@ const UINT kAppendLineMessage = WM_APP + 1;
 // Milliseconds between checks, and how many checks, while a closing window waits for the worker.
 constexpr DWORD kCloseWaitStep = 50;
 constexpr int kCloseWaitSteps = 10;
+
+// Whether the worker may still hand lines to the window, and whether it is handing one over now.
+// Once the window is closing the worker must never wait for this thread: destroying the window
+// can take seconds (under Wine without a window manager it waits two seconds for one), and after
+// it this thread only waits for the worker to end.
+std::atomic<bool> g_worker_lines_taken{true};
+std::atomic<bool> g_handing_over{false};
 
 void ReadFontMetrics(HWND window) {
   HDC dc = GetDC(window);
@@ -190,8 +198,24 @@ void OnCreate(HWND window) {
   g_view.last_highlight = Highlight();
 }
 
+// Stops taking the worker's lines; a line it is handing over right now is still taken, so that it
+// is not left waiting for a window that is gone.
+void RefuseWorkerLines() {
+  g_worker_lines_taken.store(false);
+  while (g_handing_over.load()) {
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, kCloseWaitStep, QS_SENDMESSAGE);
+    MSG message;
+    PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+  }
+}
+
 void OnClose(HWND window) {
-  if (WorkerExists()) StopWorker(kCloseWaitSteps, kCloseWaitStep);
+  if (WorkerExists()) {
+    StopWorker(kCloseWaitSteps, kCloseWaitStep);
+    // The worker still runs when it has lines left to print (records kept for sorting): they are
+    // dropped, so it ends at once instead of after the window's destruction.
+    RefuseWorkerLines();
+  }
   // No message loop follows the driver once the user has closed the window.
   g_silent = true;
   DestroyWindow(window);
@@ -201,15 +225,24 @@ void OnClose(HWND window) {
 size_t ChannelLineCount() { return static_cast<size_t>(g_line_store.count); }
 
 void ChannelAppendLine(const char* text) {
-  HWND window = g_app.main_window;
-  if (window == nullptr) return;
   if (GetCurrentThreadId() == g_app.main_thread) {
+    HWND window = g_app.main_window;
+    if (window == nullptr) return;
     LineStoreAppend(&g_line_store, text);
-  } else {
-    SendMessageW(window, kAppendLineMessage, 0, reinterpret_cast<LPARAM>(text));
+    SendSizeNotification(window);
+    SendMessageW(window, g_messages.add, 0, 0);
+    return;
   }
-  SendSizeNotification(window);
-  SendMessageW(window, g_messages.add, 0, 0);
+  // Before each line the worker holds still while the user is asked whether to stop.
+  WorkerSafePoint();
+  g_handing_over.store(true);
+  HWND window = g_app.main_window;
+  if (window != nullptr && g_worker_lines_taken.load()) {
+    SendMessageW(window, kAppendLineMessage, 0, reinterpret_cast<LPARAM>(text));
+    SendSizeNotification(window);
+    SendMessageW(window, g_messages.add, 0, 0);
+  }
+  g_handing_over.store(false);
 }
 
 void ChannelFlush() {

@@ -12,6 +12,7 @@
 #include "directory/permission.h"
 #include "directory/servers.h"
 #include "query/filter.h"
+#include "query/worker_control.h"
 #include "util/error_text.h"
 #include "util/progress.h"
 
@@ -223,6 +224,7 @@ AdsResult FillRestrictionRecord(RunContext* run, const std::string& dn, const st
 }
 
 int RetrieveRestrictions(RunContext* run, const std::string& dn) {
+  WorkerSafePoint();
   if (g_cancel) return kWorkCancelled;
   // One instant for every comparison of this object.
   uint32_t now = RunNow(run);
@@ -240,6 +242,7 @@ int RetrieveRestrictions(RunContext* run, const std::string& dn) {
     return kWorkDone;
   }
   int code = SelectAndDispatch(run, display_name, record);
+  WorkerSafePoint();
   if (g_cancel) return kWorkCancelled;
   return code;
 }

@@ -4,6 +4,7 @@
 #include <signal.h>
 
 #include "query/worker.h"
+#include "query/worker_control.h"
 #include "util/output.h"
 
 namespace {
@@ -34,6 +35,9 @@ void OnInterrupt(int) {
 }  // namespace
 
 uint32_t PlatformControlFlags() { return 0; }
+
+// Ctrl+C asks no question, so the worker never waits.
+void WorkerSafePoint() {}
 
 int RunWorkerAndWait(RunContext* run, const std::string& name) { return RunOnWorkerThread(WorkerBody, run, name); }
 

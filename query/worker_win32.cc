@@ -2,6 +2,8 @@
 // asks whether to stop when Esc is pressed.
 #include <windows.h>
 
+#include <atomic>
+
 #include "query/worker.h"
 #include "query/worker_control.h"
 #include "util/output.h"
@@ -10,6 +12,10 @@ namespace {
 
 // The running worker, null when none. Only the main thread reads or writes it.
 HANDLE g_worker = nullptr;
+// The worker's thread id, 0 when none: only that thread ever waits at a safe point.
+std::atomic<DWORD> g_worker_id{0};
+// Manual-reset event, signalled while the worker may go on; reset while the Esc question is open.
+HANDLE g_go_on = nullptr;
 
 struct WorkerStart {
   WorkerFunction body;
@@ -22,14 +28,17 @@ DWORD WINAPI WorkerThread(void* argument) {
   return static_cast<DWORD>(start->body(start->run, *start->name));
 }
 
-// Suspends the worker while the user decides; Yes asks it to stop at its next object.
-void AskToQuit(HANDLE worker) {
-  SuspendThread(worker);
+// Holds the worker while the user decides; Yes asks it to stop at its next object. The worker is
+// not suspended where it happens to be (it could hold the heap's lock, which the question's own
+// window needs): it waits at its next safe point, before its next line or object. A line it is
+// handing over meanwhile is still taken by the question's message loop.
+void AskToQuit() {
+  ResetEvent(g_go_on);
   if (MessageBoxW(nullptr, L"Do you want to quit the search?", L"End search",
                   MB_YESNO | MB_ICONWARNING | MB_TASKMODAL) == IDYES) {
     g_cancel.store(1);
   }
-  ResumeThread(worker);
+  SetEvent(g_go_on);
 }
 
 bool WorkerActive(HANDLE worker, DWORD* exit_code) {
@@ -42,8 +51,14 @@ uint32_t PlatformControlFlags() { return kControlWindowConsole; }
 
 bool WorkerExists() { return g_worker != nullptr; }
 
+void WorkerSafePoint() {
+  if (g_go_on == nullptr || GetCurrentThreadId() != g_worker_id.load()) return;
+  WaitForSingleObject(g_go_on, INFINITE);
+}
+
 void StopWorker(int steps, unsigned step_ms) {
   g_cancel.store(1);
+  if (g_go_on != nullptr) SetEvent(g_go_on);
   // The worker may be waiting for this thread to take a line it prints, so lines sent meanwhile
   // are still taken: it then reaches its next check of the cancel flag.
   const DWORD start = GetTickCount();
@@ -62,7 +77,14 @@ int RunWorkerAndWait(RunContext* run, const std::string& name) { return RunOnWor
 
 int RunOnWorkerThread(WorkerFunction body, RunContext* run, const std::string& name) {
   WorkerStart start = {body, run, &name};
-  g_worker = CreateThread(nullptr, 0, WorkerThread, &start, 0, nullptr);
+  if (g_go_on == nullptr) g_go_on = CreateEventW(nullptr, TRUE, TRUE, nullptr);
+  SetEvent(g_go_on);
+  DWORD worker_id = 0;
+  g_worker = CreateThread(nullptr, 0, WorkerThread, &start, CREATE_SUSPENDED, &worker_id);
+  if (g_worker != nullptr) {
+    g_worker_id.store(worker_id);
+    ResumeThread(g_worker);
+  }
   if (g_worker == nullptr) {
     // Without a thread nothing was examined; the run ends like one that ran out of memory:
     // no totals and exit value 1.
@@ -76,7 +98,7 @@ int RunOnWorkerThread(WorkerFunction body, RunContext* run, const std::string& n
     while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
       if (message.message == WM_QUIT) g_cancel.store(1);
       if (message.message == WM_KEYDOWN && message.wParam == VK_ESCAPE) {
-        AskToQuit(g_worker);
+        AskToQuit();
         continue;
       }
       TranslateMessage(&message);
@@ -86,6 +108,7 @@ int RunOnWorkerThread(WorkerFunction body, RunContext* run, const std::string& n
   }
   CloseHandle(g_worker);
   g_worker = nullptr;
+  g_worker_id.store(0);
   if (g_cancel.load() != 0) return kWorkCancelled;
   return static_cast<int>(exit_code);
 }

@@ -2,11 +2,11 @@
 // needs no directory: the worker prints numbered records slowly, then the records it kept, the
 // way a sorted run prints what it gathered (also after a stop). A finished run ends with a totals
 // line and exit value 0, a stopped one without totals and with exit value 1, as lorvex's do.
-//   lorvex_slow_run.exe [LINES [MILLISECONDS_PER_LINE]]
+//   lorvex_slow_run.exe [LINES [MILLISECONDS_PER_LINE [KEEP_EVERY]]]
 // The Wine test driver reads the window's state through a registered message ("Lorvex Test
-// State") and, after a close, stop.txt in the current folder: the milliseconds from the close to
-// the window's destruction, to the worker's end, to the worker seeing the stop, and to the end of
-// the close handling.
+// State") and, after a close, stop.txt in the current folder (see WriteStopRecord). When the
+// window begins to be destroyed after a close, its thread waits for the worker to end (up to
+// kDestroyWaitMs): a worker that still needed the window's thread would not end meanwhile.
 #include <windows.h>
 
 #include <atomic>
@@ -27,8 +27,10 @@ namespace {
 
 int g_lines = 300;
 DWORD g_pause_ms = 15;
-// Every kKeepEvery-th record is also kept, to be printed once the records end.
-constexpr int kKeepEvery = 10;
+// Every g_keep_every-th record is also kept, to be printed once the records end.
+int g_keep_every = 10;
+// How long the window's destruction waits for the worker to end.
+constexpr DWORD kDestroyWaitMs = 30000;
 
 WNDPROC g_window_proc = nullptr;
 UINT g_state_message = 0;
@@ -38,17 +40,35 @@ std::atomic<DWORD> g_worker_end_tick{0};
 std::atomic<DWORD> g_stop_seen_tick{0};
 std::atomic<DWORD> g_close_done_tick{0};
 std::atomic<DWORD> g_destroy_tick{0};
+// Records printed so far, the count when the window was closed and when the worker saw the stop.
+std::atomic<int> g_last_record{0};
+std::atomic<int> g_record_at_close{-1};
+std::atomic<int> g_record_at_stop{-1};
+// Whether the worker still ran when the close handling ended, and whether it ended while the
+// window's destruction waited for it.
+std::atomic<int> g_running_after_close{-1};
+std::atomic<int> g_ended_during_destroy{-1};
+HANDLE g_worker_ended = nullptr;
 
 int SlowBody(RunContext* run, const std::string&) {
   std::vector<int> kept;
   for (int i = 1; i <= g_lines && g_cancel.load() == 0; ++i) {
     PrintFormatted(run->output, 0, 0, "record %03d", i);
-    if (i % kKeepEvery == 0) kept.push_back(i);
+    g_last_record.store(i);
+    if (i % g_keep_every == 0) kept.push_back(i);
     Sleep(g_pause_ms);
   }
-  if (g_cancel.load() != 0) g_stop_seen_tick.store(GetTickCount());
-  for (int i : kept) PrintFormatted(run->output, 0, 0, "kept record %03d", i);
+  if (g_cancel.load() != 0) {
+    g_stop_seen_tick.store(GetTickCount());
+    g_record_at_stop.store(g_last_record.load());
+  }
+  // Kept records come as slowly as the others, so after a stop they outlast the close's wait.
+  for (int i : kept) {
+    PrintFormatted(run->output, 0, 0, "kept record %03d", i);
+    Sleep(g_pause_ms);
+  }
   g_worker_end_tick.store(GetTickCount());
+  SetEvent(g_worker_ended);
   return kWorkDone;
 }
 
@@ -65,12 +85,40 @@ LRESULT PackedState() {
 
 LRESULT CALLBACK TestWindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
   if (message == g_state_message && message != 0) return PackedState();
+  // The destruction begins by hiding the window: by then the close has stopped waiting for the
+  // worker, which must now end without this thread.
+  const bool hiding = message == WM_WINDOWPOSCHANGING &&
+                      (reinterpret_cast<const WINDOWPOS*>(lparam)->flags & SWP_HIDEWINDOW) != 0;
+  if ((hiding || message == WM_DESTROY) && g_close_tick.load() != 0 && g_ended_during_destroy.load() < 0) {
+    g_running_after_close.store(WaitForSingleObject(g_worker_ended, 0) == WAIT_OBJECT_0 ? 0 : 1);
+    g_ended_during_destroy.store(WaitForSingleObject(g_worker_ended, kDestroyWaitMs) == WAIT_OBJECT_0 ? 1 : 0);
+  }
   if (message == WM_DESTROY) g_destroy_tick.store(GetTickCount());
   if (message != WM_CLOSE) return CallWindowProcW(g_window_proc, window, message, wparam, lparam);
-  if (g_close_tick.load() == 0) g_close_tick.store(GetTickCount());
+  if (g_close_tick.load() == 0) {
+    g_record_at_close.store(g_last_record.load());
+    g_close_tick.store(GetTickCount());
+  }
   const LRESULT result = CallWindowProcW(g_window_proc, window, message, wparam, lparam);
   g_close_done_tick.store(GetTickCount());
   return result;
+}
+
+// The record of a stop by closing the window: the record count at the close and when the worker
+// saw the stop; whether the worker still ran when the close handling ended and whether it then
+// ended while the window was being destroyed (1 yes, 0 no); and, for information only, the
+// milliseconds from the close to the worker seeing the stop, to its end, to the window's
+// destruction and to the end of the close handling.
+void WriteStopRecord(DWORD closed) {
+  FILE* file = fopen("stop.txt", "w");
+  if (file == nullptr) return;
+  fprintf(file, "%d %d %d %d %lu %lu %lu %lu\n", g_record_at_close.load(), g_record_at_stop.load(),
+          g_running_after_close.load(), g_ended_during_destroy.load(),
+          static_cast<unsigned long>(g_stop_seen_tick.load() - closed),
+          static_cast<unsigned long>(g_worker_end_tick.load() - closed),
+          static_cast<unsigned long>(g_destroy_tick.load() - closed),
+          static_cast<unsigned long>(g_close_done_tick.load() - closed));
+  fclose(file);
 }
 
 int SlowRun() {
@@ -87,18 +135,9 @@ int SlowRun() {
   run->output = out;
   g_cancel.store(0);
 
+  g_worker_ended = CreateEventW(nullptr, TRUE, FALSE, nullptr);
   const int result = RunOnWorkerThread(SlowBody, run, std::string());
-  const DWORD closed = g_close_tick.load();
-  if (closed != 0) {
-    FILE* file = fopen("stop.txt", "w");
-    if (file != nullptr) {
-      fprintf(file, "%lu %lu %lu %lu\n", static_cast<unsigned long>(g_destroy_tick.load() - closed),
-              static_cast<unsigned long>(g_worker_end_tick.load() - closed),
-              static_cast<unsigned long>(g_stop_seen_tick.load() - closed),
-              static_cast<unsigned long>(g_close_done_tick.load() - closed));
-      fclose(file);
-    }
-  }
+  if (g_close_tick.load() != 0) WriteStopRecord(g_close_tick.load());
   int exit_value = 1;
   if (result != kWorkNoMemory && result != kWorkCancelled) {
     PrintFormatted(out, 0, 0, "%d records", g_lines);
@@ -114,5 +153,6 @@ int SlowRun() {
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
   if (__argc > 1) g_lines = _wtoi(__wargv[1]);
   if (__argc > 2) g_pause_ms = static_cast<DWORD>(_wtoi(__wargv[2]));
+  if (__argc > 3) g_keep_every = _wtoi(__wargv[3]) > 0 ? _wtoi(__wargv[3]) : 1;
   return RunApplication(instance, show, SlowRun);
 }

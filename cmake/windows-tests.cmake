@@ -58,3 +58,11 @@ foreach(entry ${print_orders})
   set_tests_properties(windows_${scenario} PROPERTIES FIXTURES_REQUIRED windows_session LABELS windows
                        TIMEOUT 180 RESOURCE_LOCK wine SKIP_RETURN_CODE 77)
 endforeach()
+
+# lorvex.exe against the Samba test domain under Wine, its window's text compared with the output
+# of the OpenLDAP build (tests/windows/directory_scenario.sh says what Wine allows). Like the other
+# one-DC tests it runs after the two-DC fixture has brought the domain back to DC1 alone.
+add_test(NAME windows_directory
+         COMMAND ${windows_scripts}/directory_scenario.sh $<TARGET_FILE:lorvex> ${windows_build} ${windows_work})
+set_tests_properties(windows_directory PROPERTIES FIXTURES_REQUIRED "windows_session;testdomain" LABELS windows
+                     RESOURCE_LOCK "wine;testdomain" TIMEOUT 600 SKIP_RETURN_CODE 77 DEPENDS testdomain_dc2_stop)

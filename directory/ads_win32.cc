@@ -1,7 +1,20 @@
 // The directory layer on Windows, over wldap32: one bound connection per server, Negotiate binds
-// with signing and sealing (the running account's logon, or the typed credentials), paged searches,
-// and the Windows services for name translation, SID look-up and locating controllers. Values
-// are decoded by the shared LDAP value helpers; text leaves this file in the console code page.
+// with signing and sealing (the running account's logon, or the typed credentials), LDAPS where a
+// server is named with the LDAPS port, paged searches, and the Windows services for name
+// translation, SID look-up and locating controllers. Values are decoded by the shared LDAP value
+// helpers; text leaves this file in the console code page.
+//
+// Under Wine (8.0, measured against a Samba domain) wldap32 differs from Windows' own:
+// - A Negotiate bind without credentials (the running account's logon) ends the process: Wine's
+//   SASL callback reads the credentials through the null pointer. Its SASL layer also needs a
+//   name and password to hand to SSPI, so the logon cannot be used through wldap32 at all; it is
+//   refused here as a logon failure, which leads to the credential prompt.
+// - Typed credentials bind with Negotiate, signed and sealed: Kerberos when the domain part is the
+//   realm (Wine then stores the new ticket in the default credential cache), else NTLM.
+// - LDAP_OPT_SIGN and LDAP_OPT_ENCRYPT are refused (not supported) but Wine always asks SSPI for
+//   both; inside TLS the directory refuses such a bind ("unwilling to perform"), so typed
+//   credentials fall back to a simple bind there, which TLS protects.
+// - ldap_init without a host means localhost, and the computer belongs to no domain.
 #include <winsock2.h>
 #include <ws2tcpip.h>
 #include <windows.h>
@@ -24,6 +37,7 @@ namespace {
 
 constexpr ULONG kLdapPort = 389;
 constexpr ULONG kLdapsPort = 636;
+constexpr ULONG kGlobalCatalogSslPort = 3269;
 constexpr int kTimeoutSeconds = 30;  // every request has a network timeout
 
 uint64_t g_round_trips = 0;
@@ -59,7 +73,91 @@ AdsResult LdapFailure(ULONG code) { return LdapResultToHresult(static_cast<int>(
 struct Connection {
   LDAP* ld = nullptr;
   bool bound = false;
+  bool tls = false;  // LDAPS: the bind adds no signing or sealing of its own
 };
+
+// Where a connection goes: a host, its port, and whether the port is one of LDAPS.
+struct Endpoint {
+  std::string host;  // empty: wldap32 chooses
+  ULONG port = kLdapPort;
+  bool tls = false;
+};
+
+// "host", "host:port", or a URI "ldap://host[:port]" or "ldaps://host[:port]" (the first of a list).
+Endpoint ParseEndpoint(std::string text) {
+  Endpoint endpoint;
+  const size_t end = text.find_first_of(" \t,");
+  if (end != std::string::npos) text.resize(end);
+  if (_strnicmp(text.c_str(), "ldaps://", 8) == 0) {
+    endpoint.tls = true;
+    endpoint.port = kLdapsPort;
+    text.erase(0, 8);
+  } else if (_strnicmp(text.c_str(), "ldap://", 7) == 0) {
+    text.erase(0, 7);
+  }
+  const size_t slash = text.find('/');
+  if (slash != std::string::npos) text.resize(slash);
+  const size_t colon = text.rfind(':');
+  if (colon != std::string::npos && colon + 1 < text.size()) {
+    endpoint.port = static_cast<ULONG>(strtoul(text.c_str() + colon + 1, nullptr, 10));
+    text.resize(colon);
+    if (endpoint.port == kLdapsPort || endpoint.port == kGlobalCatalogSslPort) endpoint.tls = true;
+  }
+  endpoint.host = text;
+  return endpoint;
+}
+
+// Whether the program runs under Wine (see the head of this file).
+bool UnderWine() {
+  static const bool wine =
+      GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr;
+  return wine;
+}
+
+std::string Environment(const char* name) {
+  char value[1024];
+  const DWORD length = GetEnvironmentVariableA(name, value, sizeof value);
+  return length > 0 && length < sizeof value ? std::string(value) : std::string();
+}
+
+// A domain controller of a domain (empty: the computer's own) that holds the directory, by its
+// DNS name, and its address when the locator gives one. (Wine has only the UTF-16 locator.)
+DWORD LocateController(const std::string& domain, std::string* name, std::string* address) {
+  const std::wstring wide_domain = OemToWide(domain);
+  PDOMAIN_CONTROLLER_INFOW info = nullptr;
+  const DWORD code = DsGetDcNameW(nullptr, domain.empty() ? nullptr : wide_domain.c_str(), nullptr, nullptr,
+                                  DS_DIRECTORY_SERVICE_REQUIRED | DS_RETURN_DNS_NAME, &info);
+  if (code != NO_ERROR) return code;
+  // Both come with a leading "\\".
+  const wchar_t* controller = info->DomainControllerName;
+  while (*controller == L'\\') ++controller;
+  *name = WideToOem(controller);
+  address->clear();
+  if (info->DomainControllerAddressType == DS_INET_ADDRESS) {
+    const wchar_t* at = info->DomainControllerAddress;
+    while (*at == L'\\') ++at;
+    *address = WideToOem(at);
+  }
+  NetApiBufferFree(info);
+  return NO_ERROR;
+}
+
+// The server of paths that name none ("LDAP://rootDSE"). The one LDAPURI names comes first, as in
+// the OpenLDAP build, so that one setting serves both builds (and asks for LDAPS with
+// "ldaps://"); then a controller of the computer's domain; then one of the domain the user logged
+// on to (Windows sets USERDNSDOMAIN for a domain logon); else wldap32 chooses.
+Endpoint DefaultEndpoint() {
+  const std::string configured = Environment("LDAPURI");
+  if (!configured.empty()) return ParseEndpoint(configured);
+  Endpoint endpoint;
+  std::string address;
+  if (LocateController("", &endpoint.host, &address) != NO_ERROR) {
+    const std::string logon_domain = Environment("USERDNSDOMAIN");
+    if (logon_domain.empty() || LocateController(logon_domain, &endpoint.host, &address) != NO_ERROR)
+      endpoint.host.clear();
+  }
+  return endpoint;
+}
 
 // Cached connections by server (empty: the default server of the domain).
 std::map<std::string, std::unique_ptr<Connection>>& Connections() {
@@ -68,9 +166,11 @@ std::map<std::string, std::unique_ptr<Connection>>& Connections() {
 }
 
 AdsResult Connect(const std::string& server, Connection* connection) {
-  std::wstring host = OemToWide(server);
-  // No host: wldap32 finds a controller of the running account's domain itself.
-  connection->ld = ldap_initW(host.empty() ? nullptr : host.data(), kLdapPort);
+  const Endpoint endpoint = server.empty() ? DefaultEndpoint() : ParseEndpoint(server);
+  std::wstring host = OemToWide(endpoint.host);
+  PWCHAR host_name = host.empty() ? nullptr : host.data();
+  connection->tls = endpoint.tls;
+  connection->ld = endpoint.tls ? ldap_sslinitW(host_name, endpoint.port, 1) : ldap_initW(host_name, endpoint.port);
   if (connection->ld == nullptr) return Win32Result(LdapMapErrorToWin32(LdapGetLastError()));
   ULONG version = LDAP_VERSION3;
   ldap_set_optionW(connection->ld, LDAP_OPT_PROTOCOL_VERSION, &version);
@@ -84,21 +184,49 @@ AdsResult Connect(const std::string& server, Connection* connection) {
   return kAdsOk;
 }
 
-// Negotiate (Kerberos, else NTLM) with signing and sealing: the running account's logon, or the
-// typed name ("DOMAIN\user", "user@domain" or "user") and password.
+// The codes with which a bind of the running account's logon means that the logon was refused:
+// a server that does not accept it, and a logon whose Kerberos tickets cannot be had.
+bool LogonRefused(ULONG code) {
+  return code == LDAP_INVALID_CREDENTIALS || code == LDAP_LOCAL_ERROR || code == LDAP_AUTH_UNKNOWN;
+}
+
+// A simple bind with the typed name and password, only ever inside TLS.
+ULONG BindSimple(Connection* connection, const AdsCredentials* credentials) {
+  std::wstring user = OemToWide(credentials->user);
+  std::wstring password = OemToWide(credentials->password);
+  ++g_round_trips;
+  const ULONG result = ldap_simple_bind_sW(connection->ld, user.data(), password.data());
+  SecureZeroMemory(password.data(), password.size() * sizeof(wchar_t));
+  return result;
+}
+
+// Negotiate (Kerberos, else NTLM) with signing and sealing, none inside TLS: the running account's
+// logon, or the typed name ("DOMAIN\user", "user@domain" or "user") and password.
 AdsResult Bind(Connection* connection, const AdsCredentials* credentials) {
-  ldap_set_optionW(connection->ld, LDAP_OPT_SIGN, LDAP_OPT_ON);
-  ldap_set_optionW(connection->ld, LDAP_OPT_ENCRYPT, LDAP_OPT_ON);
+  const bool typed = credentials != nullptr && credentials->set;
+  if (!typed && UnderWine()) {
+    AdsSetLastFailure(kAdsLogonFailure, "Wine's wldap32 cannot bind with the running account's logon");
+    return kAdsLogonFailure;
+  }
+  if (!connection->tls) {
+    ldap_set_optionW(connection->ld, LDAP_OPT_SIGN, LDAP_OPT_ON);
+    ldap_set_optionW(connection->ld, LDAP_OPT_ENCRYPT, LDAP_OPT_ON);
+  }
   SEC_WINNT_AUTH_IDENTITY_W identity = {};
   std::wstring user, domain, password;
   PWCHAR secret = nullptr;
-  if (credentials != nullptr && credentials->set) {
+  if (typed) {
     user = OemToWide(credentials->user);
     password = OemToWide(credentials->password);
+    // "DOMAIN\user" and "user@domain" both name the domain apart, as SSPI wants it.
     const size_t slash = user.find(L'\\');
+    const size_t at = user.rfind(L'@');
     if (slash != std::wstring::npos) {
       domain = user.substr(0, slash);
       user = user.substr(slash + 1);
+    } else if (at != std::wstring::npos) {
+      domain = user.substr(at + 1);
+      user = user.substr(0, at);
     }
     identity.User = reinterpret_cast<unsigned short*>(user.data());
     identity.UserLength = static_cast<ULONG>(user.size());
@@ -110,9 +238,15 @@ AdsResult Bind(Connection* connection, const AdsCredentials* credentials) {
     secret = reinterpret_cast<PWCHAR>(&identity);
   }
   ++g_round_trips;
-  const ULONG result = ldap_bind_sW(connection->ld, nullptr, secret, LDAP_AUTH_NEGOTIATE);
+  ULONG result = ldap_bind_sW(connection->ld, nullptr, secret, LDAP_AUTH_NEGOTIATE);
   SecureZeroMemory(password.data(), password.size() * sizeof(wchar_t));
-  if (result != LDAP_SUCCESS) return LdapFailure(result);
+  // A directory that will not take this Negotiate bind inside TLS takes the typed name and
+  // password as a simple bind there.
+  if (result != LDAP_SUCCESS && typed && connection->tls) result = BindSimple(connection, credentials);
+  if (result != LDAP_SUCCESS) {
+    if (!typed && LogonRefused(result)) return kAdsLogonFailure;
+    return LdapFailure(result);
+  }
   connection->bound = true;
   return kAdsOk;
 }
@@ -256,7 +390,15 @@ AdsResult AdsOpenObject(const std::string& path, const AdsCredentials* credentia
   Connection* connection = nullptr;
   AdsResult result = GetConnection(parts.server, credentials, anonymous, &connection);
   if (result != kAdsOk) return result;
-  const std::wstring dn = parts.kind == kAdsPathRootDse ? std::wstring() : OemToWide(parts.dn);
+  std::wstring dn = parts.kind == kAdsPathRootDse ? std::wstring() : OemToWide(parts.dn);
+  if (parts.kind != kAdsPathRootDse && dn.empty()) {
+    // A path naming a server alone binds to its domain.
+    std::vector<AdsAttribute> root;
+    result = ReadBase(connection->ld, L"", {"defaultNamingContext"}, &root);
+    if (result != kAdsOk) return result;
+    if (root.empty() || root[0].values.empty()) return kAdsPropertyNotFound;
+    dn = OemToWide(root[0].values[0].text);
+  }
   if (!(flags & kAdsFastBind)) {
     result = ReadBase(connection->ld, dn, {"objectClass"}, nullptr);
     if (result != kAdsOk) return result;
@@ -429,6 +571,9 @@ struct AdsNameTranslator {
 AdsResult AdsNameTranslateInit(int init_type, const std::string& init_name, const AdsCredentials* credentials,
                                AdsNameTranslator** translator) {
   *translator = nullptr;
+  // Wine has no directory service binding (DsBind fails, and its credential helper ends the
+  // program): there is no name translation to offer.
+  if (UnderWine()) return Win32Result(ERROR_CALL_NOT_IMPLEMENTED);
   RPC_AUTH_IDENTITY_HANDLE identity = nullptr;
   if (credentials != nullptr && credentials->set) {
     std::wstring user = OemToWide(credentials->user), domain, password = OemToWide(credentials->password);
@@ -509,21 +654,8 @@ AdsResult AdsLookupAccountSid(const std::string& server, const std::string& sid,
 }
 
 AdsResult AdsGetDcName(const std::string& domain, std::string* dc_name, std::string* dc_address) {
-  PDOMAIN_CONTROLLER_INFOA info = nullptr;
-  const DWORD code = DsGetDcNameA(nullptr, domain.empty() ? nullptr : domain.c_str(), nullptr, nullptr,
-                                  DS_DIRECTORY_SERVICE_REQUIRED | DS_RETURN_DNS_NAME, &info);
+  const DWORD code = LocateController(domain, dc_name, dc_address);
   if (code != NO_ERROR) return Win32Result(code);
-  // Both come with a leading "\\".
-  const char* name = info->DomainControllerName;
-  while (*name == '\\') ++name;
-  *dc_name = name;
-  dc_address->clear();
-  if (info->DomainControllerAddressType == DS_INET_ADDRESS) {
-    const char* address = info->DomainControllerAddress;
-    while (*address == '\\') ++address;
-    *dc_address = address;
-  }
-  NetApiBufferFree(info);
   return kAdsOk;
 }
 

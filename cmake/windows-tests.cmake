@@ -43,8 +43,9 @@ set(windows_scenarios usage-copy save-as save-as-failure find about menu-exit si
 foreach(scenario ${windows_scenarios})
   add_test(NAME windows_${scenario}
            COMMAND ${windows_scripts}/run_scenario.sh ${scenario} ${windows_build} ${windows_work})
+  # Generous: the scenarios wait for conditions, and a loaded machine makes every step slow.
   set_tests_properties(windows_${scenario} PROPERTIES FIXTURES_REQUIRED windows_session LABELS windows
-                       TIMEOUT 180 RESOURCE_LOCK wine)
+                       TIMEOUT 360 RESOURCE_LOCK wine)
 endforeach()
 
 # Printing through Wine's printer driver to a private CUPS server; skipped without one.
@@ -56,7 +57,7 @@ foreach(entry ${print_orders})
   add_test(NAME windows_${scenario}
            COMMAND ${windows_scripts}/print_scenario.sh ${scenario} ${windows_build} ${windows_work} "${order}")
   set_tests_properties(windows_${scenario} PROPERTIES FIXTURES_REQUIRED windows_session LABELS windows
-                       TIMEOUT 180 RESOURCE_LOCK wine SKIP_RETURN_CODE 77)
+                       TIMEOUT 360 RESOURCE_LOCK wine SKIP_RETURN_CODE 77)
 endforeach()
 
 # lorvex.exe against the Samba test domain under Wine, its window's text compared with the output

@@ -15,7 +15,7 @@ fi
 out_ps="$work/cups/out/last.ps"
 rm -f "$out_ps"
 "$here/run_scenario.sh" "$scenario" "$build" "$work"
-for _ in $(seq 1 100); do
+for _ in $(seq 1 300); do
   [ -z "$(lpstat -o PDF 2>/dev/null)" ] && [ -s "$out_ps" ] && break
   sleep 0.2
 done

@@ -14,7 +14,7 @@ rm -rf "$out"
 mkdir -p "$out"
 
 status=0
-timeout 150 wine "$build/lorvex_wine_driver.exe" "$scenario" "$(winepath -w "$build/lorvex.exe")" \
+timeout 300 wine "$build/lorvex_wine_driver.exe" "$scenario" "$(winepath -w "$build/lorvex.exe")" \
   "$(winepath -w "$out")" 2>&1 | grep -v 'Read access denied for device' || status=${PIPESTATUS[0]}
 for bmp in "$out"/*.bmp; do
   [ -e "$bmp" ] || continue

@@ -35,9 +35,6 @@
 
 namespace {
 
-constexpr ULONG kLdapPort = 389;
-constexpr ULONG kLdapsPort = 636;
-constexpr ULONG kGlobalCatalogSslPort = 3269;
 constexpr int kTimeoutSeconds = 30;  // every request has a network timeout
 
 uint64_t g_round_trips = 0;
@@ -75,37 +72,6 @@ struct Connection {
   bool bound = false;
   bool tls = false;  // LDAPS: the bind adds no signing or sealing of its own
 };
-
-// Where a connection goes: a host, its port, and whether the port is one of LDAPS.
-struct Endpoint {
-  std::string host;  // empty: wldap32 chooses
-  ULONG port = kLdapPort;
-  bool tls = false;
-};
-
-// "host", "host:port", or a URI "ldap://host[:port]" or "ldaps://host[:port]" (the first of a list).
-Endpoint ParseEndpoint(std::string text) {
-  Endpoint endpoint;
-  const size_t end = text.find_first_of(" \t,");
-  if (end != std::string::npos) text.resize(end);
-  if (_strnicmp(text.c_str(), "ldaps://", 8) == 0) {
-    endpoint.tls = true;
-    endpoint.port = kLdapsPort;
-    text.erase(0, 8);
-  } else if (_strnicmp(text.c_str(), "ldap://", 7) == 0) {
-    text.erase(0, 7);
-  }
-  const size_t slash = text.find('/');
-  if (slash != std::string::npos) text.resize(slash);
-  const size_t colon = text.rfind(':');
-  if (colon != std::string::npos && colon + 1 < text.size()) {
-    endpoint.port = static_cast<ULONG>(strtoul(text.c_str() + colon + 1, nullptr, 10));
-    text.resize(colon);
-    if (endpoint.port == kLdapsPort || endpoint.port == kGlobalCatalogSslPort) endpoint.tls = true;
-  }
-  endpoint.host = text;
-  return endpoint;
-}
 
 // Whether the program runs under Wine (see the head of this file).
 bool UnderWine() {
@@ -146,10 +112,10 @@ DWORD LocateController(const std::string& domain, std::string* name, std::string
 // the OpenLDAP build, so that one setting serves both builds (and asks for LDAPS with
 // "ldaps://"); then a controller of the computer's domain; then one of the domain the user logged
 // on to (Windows sets USERDNSDOMAIN for a domain logon); else wldap32 chooses.
-Endpoint DefaultEndpoint() {
+LdapEndpoint DefaultEndpoint() {
   const std::string configured = Environment("LDAPURI");
-  if (!configured.empty()) return ParseEndpoint(configured);
-  Endpoint endpoint;
+  if (!configured.empty()) return ParseLdapEndpoint(configured);
+  LdapEndpoint endpoint;
   std::string address;
   if (LocateController("", &endpoint.host, &address) != NO_ERROR) {
     const std::string logon_domain = Environment("USERDNSDOMAIN");
@@ -166,7 +132,7 @@ std::map<std::string, std::unique_ptr<Connection>>& Connections() {
 }
 
 AdsResult Connect(const std::string& server, Connection* connection) {
-  const Endpoint endpoint = server.empty() ? DefaultEndpoint() : ParseEndpoint(server);
+  const LdapEndpoint endpoint = server.empty() ? DefaultEndpoint() : ParseLdapEndpoint(server);
   std::wstring host = OemToWide(endpoint.host);
   PWCHAR host_name = host.empty() ? nullptr : host.data();
   connection->tls = endpoint.tls;

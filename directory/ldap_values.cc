@@ -370,6 +370,27 @@ std::string EscapeFilterBytes(const std::string& bytes) {
   return out;
 }
 
+LdapEndpoint ParseLdapEndpoint(const std::string& text) {
+  LdapEndpoint endpoint;
+  std::string rest = text.substr(0, text.find_first_of(" \t,"));
+  if (StartsWithNoCase(rest, "ldaps://")) {
+    endpoint.tls = true;
+    endpoint.port = 636;
+    rest.erase(0, 8);
+  } else if (StartsWithNoCase(rest, "ldap://")) {
+    rest.erase(0, 7);
+  }
+  rest = rest.substr(0, rest.find('/'));
+  const size_t colon = rest.rfind(':');
+  if (colon != std::string::npos && colon + 1 < rest.size()) {
+    endpoint.port = static_cast<unsigned>(strtoul(rest.c_str() + colon + 1, nullptr, 10));
+    rest.resize(colon);
+    if (endpoint.port == 636 || endpoint.port == 3269) endpoint.tls = true;
+  }
+  endpoint.host = rest;
+  return endpoint;
+}
+
 bool ParseAdsPath(const std::string& path, AdsPathParts* parts) {
   *parts = AdsPathParts();
   if (!StartsWithNoCase(path, "LDAP://")) return false;

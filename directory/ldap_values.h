@@ -62,6 +62,17 @@ struct AdsPathParts {
 
 /// Splits a path; false when it does not begin with "LDAP://".
 bool ParseAdsPath(const std::string& path, AdsPathParts* parts);
+/// Where a connection goes: a host (empty: the library's own choice), its port, and whether the
+/// connection is LDAPS.
+struct LdapEndpoint {
+  std::string host;
+  unsigned port = 389;
+  bool tls = false;
+};
+/// A server as a path or a setting names it: "host", "host:port", "ldap://host[:port]" or
+/// "ldaps://host[:port]"; of a list the first. The LDAPS ports (636, and 3269 of the global
+/// catalogue) mean LDAPS also without "ldaps://".
+LdapEndpoint ParseLdapEndpoint(const std::string& text);
 /// The DNS name held by the DC= components of a DN ("DC=sales,DC=corp" gives "sales.corp").
 std::string DnToDnsName(const std::string& dn);
 /// The value of the first relative name of a DN, without its type ("CN=DC1,CN=Servers" gives "DC1").

@@ -201,6 +201,32 @@ TEST(LdapValues, PathsAreTakenApart) {
   EXPECT_FALSE(ParseAdsPath("GC://rootDSE", &parts));
 }
 
+TEST(LdapValues, ServersNameTheirPortAndWhetherTheyAreLdaps) {
+  const struct Case {
+    const char* text;
+    const char* host;
+    unsigned port;
+    bool tls;
+  } cases[] = {
+      {"", "", 389, false},
+      {"dc1.sales.corp.test", "dc1.sales.corp.test", 389, false},
+      {"dc1:3890", "dc1", 3890, false},
+      {"dc1:636", "dc1", 636, true},
+      {"dc1:3269", "dc1", 3269, true},
+      {"ldap://dc1.sales.corp.test", "dc1.sales.corp.test", 389, false},
+      {"LDAPS://dc1.sales.corp.test", "dc1.sales.corp.test", 636, true},
+      {"ldaps://127.0.0.11:10636/", "127.0.0.11", 10636, true},
+      {"ldaps://dc1 ldap://dc2", "dc1", 636, true},
+      {"ldap://dc2,ldaps://dc1", "dc2", 389, false},
+  };
+  for (const Case& c : cases) {
+    const LdapEndpoint endpoint = ParseLdapEndpoint(c.text);
+    EXPECT_EQ(endpoint.host, c.host) << c.text;
+    EXPECT_EQ(endpoint.port, c.port) << c.text;
+    EXPECT_EQ(endpoint.tls, c.tls) << c.text;
+  }
+}
+
 TEST(LdapValues, DomainNamesComeFromDomainComponents) {
   EXPECT_EQ(DnToDnsName("DC=sales,DC=corp,DC=test"), "sales.corp.test");
   EXPECT_EQ(DnToDnsName("CN=Ann,OU=x,dc=sales, DC=corp"), "sales.corp");

@@ -564,12 +564,18 @@ void DirectoryError() {
   Program program = Start(L"");
   HWND window = WaitMain(program);
   if (window == nullptr) return Kill(program);
-  ClearClipboard();
+  // The window is there before the run has failed (locating a controller can take a while):
+  // its text is copied until it holds the reason.
+  std::string text;
+  WaitFor(kWindowWaitMs, [&] {
+    ClearClipboard();
+    Focus(window);
+    Press({VK_CONTROL}, 'C');
+    text = ReadClipboard();
+    return text.find("\r\nReason(s): ") != std::string::npos;
+  });
   const int code = WaitExit(program, 0);
   if (code != -1) Fail("the window did not stay open (exit %d)", code);
-  Focus(window);
-  Press({VK_CONTROL}, 'C');
-  const std::string text = ReadClipboard();
   SaveScreen("directory-error");
   printf("%s", text.c_str());
   if (text.rfind("LORVEX: ", 0) != 0) Fail("the window does not begin with the program name");

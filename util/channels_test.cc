@@ -2,6 +2,7 @@
 #include "util/channels.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -285,6 +286,23 @@ TEST_F(ChannelFiles, FileThatCannotBeOpenedIsShownWithItsReason) {
   EXPECT_FALSE(Open(&t, "missing/dir/run.log", true, nullptr, false));
   EXPECT_EQ(testing::internal::GetCapturedStderr(),
             "Cannot open log file missing/dir/run.log\nReason(s): No such file or directory\n");
+}
+
+TEST_F(ChannelFiles, LogThatIsNoOrdinaryFileIsWrittenNotDeleted) {
+  // A link stands here for any name that is not an ordinary file (a device such as /dev/full, a
+  // pipe): rewriting the log must not remove it.
+  WriteFile("target.txt", "old contents\n");
+  ASSERT_EQ(symlink("target.txt", "link.log"), 0);
+  {
+    TestOutput t;
+    ASSERT_TRUE(Open(&t, "link.log", true, nullptr, false));
+    t.Print("result");
+    CloseChannelFiles(&t.out);
+  }
+  struct stat status;
+  ASSERT_EQ(lstat("link.log", &status), 0);
+  EXPECT_TRUE(S_ISLNK(status.st_mode));
+  EXPECT_EQ(ReadFile("target.txt"), "result\n");
 }
 
 TEST_F(ChannelFiles, QuotedNameWithASpaceIsOpenedWithoutQuotes) {

@@ -6,7 +6,7 @@
 
 /// The full path of a file name (the file need not exist); false when none can be formed.
 bool FullPathName(const std::string& name, std::string* full_path);
-/// Deletes a file; a missing file is no failure worth reporting.
+/// Deletes a file, if it is an ordinary one; a missing file is no failure worth reporting.
 void DeleteFileIfPresent(const std::string& path);
 /// Looks for a file name in the directories of the system's search path.
 bool FindOnSearchPath(const std::string& name, std::string* found);

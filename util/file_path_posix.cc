@@ -1,4 +1,5 @@
 // File names on POSIX systems.
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -41,7 +42,13 @@ bool FullPathName(const std::string& name, std::string* full_path) {
   return true;
 }
 
-void DeleteFileIfPresent(const std::string& path) { unlink(path.c_str()); }
+void DeleteFileIfPresent(const std::string& path) {
+  // Only a regular file goes: a device such as /dev/null or /dev/full, a pipe or a symbolic link
+  // named as a log file stays where it is, and opening it for writing then starts it afresh where
+  // that means anything. Unlinking a device node as root would remove it for the whole system.
+  struct stat status;
+  if (lstat(path.c_str(), &status) == 0 && S_ISREG(status.st_mode)) unlink(path.c_str());
+}
 
 bool FindOnSearchPath(const std::string& name, std::string* found) {
   const char* search = getenv("PATH");

@@ -139,7 +139,9 @@ int MainRun(const RunSettings& settings) {
   run->selected = 0;
   run->result_head = nullptr;
   run->result_tail = nullptr;
-  out->error_count = 0;
+  // A log or error file that failed while the options were taken (its first line is written then)
+  // stays an error of the run: the files are part of its output.
+  out->error_count = out->file_failures;
   out->message[0] = '\0';
   PrintMessage(out, 0, 0);
 

@@ -231,4 +231,18 @@ TEST_F(DriverTest, FileModeProcessesEveryNamedLine) {
   }
 }
 
+TEST_F(DriverTest, LogFileOnAFullDiskIsAnErrorOfTheRunAndTheConsoleKeepsEverything) {
+  // /dev/full takes the open and refuses every write: the log's first line already fails, while the
+  // options are taken, and that error still counts after the run's counts are reset. (Appending, so
+  // that nothing here would ever try to delete the device.)
+  EXPECT_EQ(Run("ann ad /l=append,\"/dev/full\""), 1);
+  EXPECT_EQ(stdout_,
+            "\n\nValues of \"Account disabled\" for user CN=Ann,OU=Staff at 5-Jan-2011 9:08\n\n"
+            "CN=Ann,OU=Staff                               No\n\n"
+            "1 user, 1 error\n");
+  EXPECT_EQ(stderr_,
+            "LORVEX: Cannot write to log file /dev/full\nReason(s): No space left on device\n\n"
+            "1 user, 1 error\n");
+}
+
 }  // namespace

@@ -246,14 +246,15 @@ bool OpenChannelFiles(OutputContext* out) {
 
 void CloseChannelFiles(OutputContext* out) {
   const std::string separator(78, '-');
+  // A separator that cannot be written is reported like any other failed line (and closes the file).
   if (out->error_file != nullptr) {
     if (out->error_flags & kChannelSeparator) fprintf(out->error_file, "%s\n", separator.c_str());
-    fclose(out->error_file);
+    if (FlushChannelFile(out, false)) fclose(out->error_file);
     out->error_file = nullptr;
   }
   if (out->log_file != nullptr) {
     if (out->normal_flags & kChannelSeparator) fprintf(out->log_file, "%s\n", separator.c_str());
-    fclose(out->log_file);
+    if (FlushChannelFile(out, true)) fclose(out->log_file);
     out->log_file = nullptr;
   }
   if (out->message_file != nullptr) {

@@ -1,6 +1,7 @@
 // PrintMessage: routes the message buffer to the window, the console, the log file and the error file.
 #include "util/output.h"
 
+#include <cerrno>
 #include <cstdarg>
 #include <cstring>
 #include <string>
@@ -9,6 +10,7 @@
 
 #include "util/codepage.h"
 #include "util/error_text.h"
+#include "util/file_path.h"
 #include "util/line_wrap.h"
 #include "util/local_clock.h"
 #include "util/pager.h"
@@ -114,7 +116,53 @@ void WriteFileLine(FILE* file, uint32_t word, const std::string& line) {
   }
 }
 
+// Takes a file that failed out of the output state, closes it and prints why on the channels left.
+// The two lines of the report stay together: the other file's check waits until both are printed.
+void ReportFileFailure(OutputContext* out, bool log, const std::string& reason) {
+  FILE** file = log ? &out->log_file : &out->error_file;
+  if (*file == nullptr) return;
+  fclose(*file);
+  *file = nullptr;
+  ++out->file_failures;
+  // The caller's message stays in the buffer, as PrintMessage promises.
+  const std::string kept(out->message, strnlen(out->message, sizeof out->message));
+  const bool was_holding = out->holding_file_checks;
+  out->holding_file_checks = true;
+  PrintFormatted(out, -1, 1, "%s: Cannot write to %s file %s", out->program_name, log ? "log" : "error",
+                 log ? out->log_file_name : out->error_file_name);
+  if (!reason.empty()) PrintFormatted(out, -1, 0, "Reason(s): %s", reason.c_str());
+  out->holding_file_checks = was_holding;
+  snprintf(out->message, sizeof out->message, "%s", kept.c_str());
+  if (!was_holding) FlushChannelFile(out, !log);
+}
+
+// Whether a file took everything written to it so far; on failure the system's reason is kept.
+bool FileTookItAll(FILE* file, std::string* reason) {
+  errno = 0;
+  if (fflush(file) == 0 && !ferror(file)) return true;
+  if (!LastFileErrorText(reason)) reason->clear();
+  return false;
+}
+
+// Every message is on the disk once it is printed, so that a run ended early (a second Ctrl+C, a
+// crash) keeps all it printed. A file that cannot take it (a full disk) is closed, and the failure is
+// printed as an error on the channels left, once.
+void FlushFiles(OutputContext* out, bool log, bool err) {
+  if (out->holding_file_checks) return;
+  if (log) FlushChannelFile(out, true);
+  if (err) FlushChannelFile(out, false);
+}
+
 }  // namespace
+
+bool FlushChannelFile(OutputContext* out, bool log) {
+  FILE* file = log ? out->log_file : out->error_file;
+  if (file == nullptr) return true;
+  std::string reason;
+  if (FileTookItAll(file, &reason)) return true;
+  ReportFileFailure(out, log, reason);
+  return false;
+}
 
 int PrintMessage(OutputContext* out, int32_t code, int increment) {
   const bool ordinary = code == 0 || code == -2;
@@ -166,6 +214,7 @@ int PrintMessage(OutputContext* out, int32_t code, int increment) {
     }
     if (use_console) fflush(out->console_out ? out->console_out : stdout);
     out->error_count += increment;
+    FlushFiles(out, use_log, use_err);
     return written ? 1 : 0;
   }
 
@@ -200,6 +249,7 @@ int PrintMessage(OutputContext* out, int32_t code, int increment) {
     out->last_blank[kChannelErrFile] = false;
   }
   out->error_count += increment;
+  FlushFiles(out, use_log, use_err);
   return (use_window || use_console || use_log || use_err) ? 1 : 0;
 }
 

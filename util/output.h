@@ -55,11 +55,17 @@ struct OutputContext {
   FILE* console_out;               ///< ordinary console lines; null means standard output
   FILE* console_err;               ///< error console lines; null means standard error
   uint32_t fixed_now;              ///< local time of the date/time prefixes and % codes; 0 reads the clock
+  bool holding_file_checks;        ///< a failed file is being reported; the other file is checked after
+  int32_t file_failures;           ///< log and error files closed after a failed write; errors all run long
 };
 
 /// Prints the message buffer: code 0 ordinary, -1 error, -2 both, else an error with that code's reason.
 /// Returns 1 when some channel took the message, else 0.
 int PrintMessage(OutputContext* out, int32_t code, int increment);
+
+/// Writes out what the log file (log) or the error file holds back; a file that cannot take it is
+/// closed and the failure printed as an error. False after such a failure.
+bool FlushChannelFile(OutputContext* out, bool log);
 
 /// Formats into the message buffer and prints it with PrintMessage.
 int PrintFormatted(OutputContext* out, int32_t code, int increment, const char* format, ...)

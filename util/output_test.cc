@@ -2,6 +2,7 @@
 #include "util/output.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <string>
 #include <vector>
@@ -191,6 +192,88 @@ TEST(PrintMessage, FormattedMessageGoesThroughTheBuffer) {
   EXPECT_EQ(t.Stderr(), "LORVEX: 3 objects\n");
   EXPECT_STREQ(t.out.message, "LORVEX: 3 objects");
   EXPECT_EQ(t.out.error_count, 1);
+}
+
+// A log or error file on a full disk: /dev/full takes the open and refuses every write.
+FILE* FullDisk(TestOutput* t, bool log) {
+  FILE* file = fopen("/dev/full", "w");
+  snprintf(log ? t->out.log_file_name : t->out.error_file_name, sizeof t->out.log_file_name, "/dev/full");
+  return file;
+}
+
+TEST(PrintMessage, FileThatCannotBeWrittenIsClosedAndReportedOnceOnTheOtherChannels) {
+  struct Case {
+    const char* name;
+    bool log_full;
+    bool err_full;
+    const char* stderr_text;
+    const char* log_text;  // the log's contents when it is a working file
+    int errors;
+  } cases[] = {
+      {"full log", true, false,
+       "LORVEX: Cannot write to log file /dev/full\nReason(s): No space left on device\nfailure\n", nullptr, 2},
+      {"full error file", false, true,
+       "failure\nLORVEX: Cannot write to error file /dev/full\nReason(s): No space left on device\n",
+       "result\nfailure\nLORVEX: Cannot write to error file /dev/full\nReason(s): No space left on device\n"
+       "more\n",
+       2},
+      {"both full", true, true,
+       "LORVEX: Cannot write to log file /dev/full\nReason(s): No space left on device\n"
+       "LORVEX: Cannot write to error file /dev/full\nReason(s): No space left on device\nfailure\n",
+       nullptr, 3},
+  };
+  for (const Case& c : cases) {
+    TestOutput t;
+    t.out.normal_flags = kChannelCon | kChannelLog | kChannelWrap;
+    t.out.error_flags = kChannelCon | kChannelLog | kChannelErr | kChannelWrap;
+    if (c.log_full) {
+      t.out.log_file = FullDisk(&t, true);
+    } else {
+      t.OpenTempLog();
+    }
+    if (c.err_full) {
+      t.out.error_file = FullDisk(&t, false);
+    } else {
+      t.OpenTempErr();
+    }
+    ASSERT_NE(t.out.log_file, nullptr) << c.name;
+    ASSERT_NE(t.out.error_file, nullptr) << c.name;
+    t.Print("result");
+    // The caller's message is still in the buffer after the report of the failure.
+    EXPECT_STREQ(t.out.message, "result") << c.name;
+    t.Print("failure", -1, 1);
+    t.Print("more");
+    EXPECT_EQ(t.Stdout(), "result\nmore\n") << c.name;
+    EXPECT_EQ(t.Stderr(), c.stderr_text) << c.name;
+    EXPECT_EQ(t.out.error_count, c.errors) << c.name;
+    EXPECT_EQ(t.out.log_file == nullptr, c.log_full) << c.name;
+    EXPECT_EQ(t.out.error_file == nullptr, c.err_full) << c.name;
+    if (c.log_text != nullptr) {
+      EXPECT_EQ(t.Log(), c.log_text) << c.name;
+    }
+  }
+}
+
+TEST(PrintMessage, FilesHoldEachMessageOnceItIsPrinted) {
+  // Read through a handle of its own, as after the process had ended without closing the file.
+  char name[] = "/tmp/lorvex-output-test-XXXXXX";
+  const int descriptor = mkstemp(name);
+  ASSERT_GE(descriptor, 0);
+  close(descriptor);
+  TestOutput t;
+  t.out.log_file = fopen(name, "w");
+  t.out.normal_flags = kChannelCon | kChannelLog | kChannelWrap;
+  t.out.error_flags = kChannelCon | kChannelLog | kChannelWrap;
+  t.Print("result");
+  t.Print("");
+  t.Print("failure", -1, 1);
+  FILE* reader = fopen(name, "r");
+  ASSERT_NE(reader, nullptr);
+  std::string text;
+  for (int c; (c = fgetc(reader)) != EOF;) text += static_cast<char>(c);
+  fclose(reader);
+  EXPECT_EQ(text, "result\n\nfailure\n");
+  unlink(name);
 }
 
 // A window line store standing in for the output window.

@@ -1,5 +1,7 @@
 // Directory searches over LDAP: paged with the page size asked for, one page fetched at a time,
 // rows handed out one by one; continuation references are skipped.
+#include <deque>
+
 #include "directory/ads_ldap_internal.h"
 
 struct AdsSearch {
@@ -12,9 +14,9 @@ struct AdsSearch {
   std::vector<std::string> attributes;
   std::string cookie;  // the server's position; empty after the last page
   bool more = false;
-  LDAP* ld = nullptr;
-  LDAPMessage* page = nullptr;
-  LDAPMessage* next = nullptr;
+  // The rows of the page in hand, decoded as it arrives: the connection it came on may be dropped
+  // (and its handle freed) by other work done between two rows, as when the server goes down.
+  std::deque<std::vector<AdsAttribute>> rows;
 };
 
 namespace {
@@ -51,9 +53,12 @@ AdsResult FetchPage(AdsSearch* search) {
       ldap_controls_free(returned);
     }
     search->more = !search->cookie.empty();
-    search->ld = c->ld;
-    search->page = res;
-    search->next = ldap_first_entry(c->ld, res);
+    for (LDAPMessage* entry = ldap_first_entry(c->ld, res); entry != nullptr;
+         entry = ldap_next_entry(c->ld, entry)) {
+      search->rows.emplace_back();
+      DecodeEntry(c->ld, entry, &search->rows.back());
+    }
+    ldap_msgfree(res);
     return LDAP_SUCCESS;
   };
   if (search->cookie.empty()) return OnConnection(search->server, credentials, fetch);
@@ -62,12 +67,6 @@ AdsResult FetchPage(AdsSearch* search) {
   if (result < 0) return result;
   int rc = fetch(c);
   return rc == LDAP_SUCCESS ? kAdsOk : LdapFailure(c->ld, rc);
-}
-
-void FreePage(AdsSearch* search) {
-  ldap_msgfree(search->page);
-  search->page = nullptr;
-  search->next = nullptr;
 }
 
 }  // namespace
@@ -96,13 +95,12 @@ AdsResult AdsGetNextRow(AdsSearch* search, std::vector<AdsAttribute>* row) {
   row->clear();
   if (search == nullptr) return kAdsNoMoreRows;
   for (;;) {
-    if (search->next != nullptr) {
-      DecodeEntry(search->ld, search->next, row);
-      search->next = ldap_next_entry(search->ld, search->next);
+    if (!search->rows.empty()) {
+      *row = std::move(search->rows.front());
+      search->rows.pop_front();
       return kAdsOk;
     }
     if (!search->more) return kAdsNoMoreRows;
-    FreePage(search);
     AdsResult result = FetchPage(search);
     if (result < 0) {
       search->more = false;
@@ -111,8 +109,4 @@ AdsResult AdsGetNextRow(AdsSearch* search, std::vector<AdsAttribute>* row) {
   }
 }
 
-void AdsCloseSearch(AdsSearch* search) {
-  if (search == nullptr) return;
-  FreePage(search);
-  delete search;
-}
+void AdsCloseSearch(AdsSearch* search) { delete search; }

@@ -214,6 +214,31 @@ TEST_F(LdapLayer, SearchesArePagedWithThePageSizeAsked) {
   EXPECT_EQ(AdsRoundTrips() - before, 3u);  // pages of 20, 20 and 5
 }
 
+TEST_F(LdapLayer, ThePageInHandOutlivesItsConnection) {
+  // Between two rows other work may drop the connection the page came on, as when its server goes
+  // down; the rows already fetched are still handed out, and only the next page fails.
+  AdsObject* base = nullptr;
+  ASSERT_EQ(AdsOpenObject("LDAP://OU=Bulk," + kBase, &kLogon, kAdsSecureAuthentication, &base), kAdsOk);
+  AdsSearch* search = nullptr;
+  ASSERT_EQ(
+      AdsExecuteSearch(base, kAdsScopeOneLevel, 20, "(objectClass=user)", {"distinguishedName"}, &search),
+      kAdsOk);
+  AdsRelease(base);
+  std::vector<AdsAttribute> row;
+  ASSERT_EQ(AdsGetNextRow(search, &row), kAdsOk);
+  AdsShutdown();
+  int rows = 1;
+  AdsResult code;
+  while ((code = AdsGetNextRow(search, &row)) == kAdsOk) {
+    ASSERT_NE(Find(row, "distinguishedName"), nullptr);
+    EXPECT_EQ(Find(row, "distinguishedName")->values[0].text.find("CN=bulk"), 0u);
+    ++rows;
+  }
+  AdsCloseSearch(search);
+  EXPECT_EQ(rows, 20);
+  EXPECT_LT(code, 0) << "the next page continues a position the new connection does not know";
+}
+
 TEST_F(LdapLayer, MemberRangesComeBackAsTheServerNamesThem) {
   AdsObject* group = nullptr;
   ASSERT_EQ(

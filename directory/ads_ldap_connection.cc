@@ -3,6 +3,7 @@
 // memory from typed credentials) and, where no KDC answers, with a simple bind inside TLS.
 #include <gssapi/gssapi_krb5.h>
 #include <krb5.h>
+#include <pthread.h>
 #include <sasl/sasl.h>
 #include <strings.h>
 
@@ -100,6 +101,8 @@ AdsResult OpenLink(LdapConnection* c) {
 }
 
 void CloseLink(LdapConnection* c) {
+  // The unbind is written to the socket, which may be the one whose server has gone.
+  QuietBrokenPipe quiet;
   if (c->ld != nullptr) ldap_unbind_ext_s(c->ld, nullptr, nullptr);
   c->ld = nullptr;
   c->identity.clear();
@@ -119,6 +122,7 @@ int Interact(LDAP*, unsigned, void*, void* prompts) {
 // GSSAPI bind, with the default credential cache or the named memory one. The security layer
 // signs and seals on a plain connection and is left out inside TLS, which AD refuses to stack.
 int BindGssapi(LdapConnection* c, const std::string& ccache_name) {
+  QuietBrokenPipe quiet;
   ldap_set_option(c->ld, LDAP_OPT_X_SASL_SECPROPS, c->tls ? "maxssf=0" : "minssf=56");
   OM_uint32 minor = 0;
   const char* previous = nullptr;
@@ -172,6 +176,7 @@ int StartTlsFailure(LdapConnection* c, const std::string& host_port, const std::
 // Simple bind protected by TLS: StartTLS on the connection, else, when the server does not take
 // StartTLS, a new LDAPS connection. A simple bind never goes out in clear text.
 int BindSimpleOverTls(LdapConnection* c, const std::string& user, const std::string& password) {
+  QuietBrokenPipe quiet;
   std::string host_port = ConnectedHost(c);
   std::string target = host_port.substr(0, host_port.find(':'));
   CountRoundTrip();
@@ -262,6 +267,31 @@ AdsResult Bind(LdapConnection* c, const AdsCredentials* credentials) {
 
 }  // namespace
 
+QuietBrokenPipe::QuietBrokenPipe() {
+  sigset_t pipe_only;
+  sigemptyset(&pipe_only);
+  sigaddset(&pipe_only, SIGPIPE);
+  pthread_sigmask(SIG_BLOCK, &pipe_only, &saved_mask_);
+  sigset_t pending;
+  sigpending(&pending);
+  was_pending_ = sigismember(&pending, SIGPIPE) == 1;
+}
+
+QuietBrokenPipe::~QuietBrokenPipe() {
+  if (!was_pending_) {
+    sigset_t pending;
+    sigpending(&pending);
+    if (sigismember(&pending, SIGPIPE) == 1) {
+      sigset_t pipe_only;
+      sigemptyset(&pipe_only);
+      sigaddset(&pipe_only, SIGPIPE);
+      const struct timespec no_wait = {0, 0};
+      sigtimedwait(&pipe_only, nullptr, &no_wait);
+    }
+  }
+  pthread_sigmask(SIG_SETMASK, &saved_mask_, nullptr);
+}
+
 void CountRoundTrip() { ++g_round_trips; }
 
 struct timeval RequestTimeout() {
@@ -348,6 +378,7 @@ int SearchNow(LdapConnection* c, const std::string& base, int scope, const std::
   names.push_back(nullptr);
   struct timeval timeout = RequestTimeout();
   CountRoundTrip();
+  QuietBrokenPipe quiet;
   return ldap_search_ext_s(c->ld, base.c_str(), scope, filter.c_str(),
                            attributes.empty() ? nullptr : names.data(), 0, controls, nullptr, &timeout,
                            size_limit, res);

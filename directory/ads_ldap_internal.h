@@ -4,6 +4,7 @@
 #define LORVEX_DIRECTORY_ADS_LDAP_INTERNAL_H_
 
 #include <ldap.h>
+#include <signal.h>
 
 #include <cstdint>
 #include <string>
@@ -30,6 +31,22 @@ struct LdapConnection {
   std::string default_nc, schema_nc, config_nc, server_name, dns_host_name;
   // The domain's NetBIOS name, looked up once when first needed.
   std::string netbios;
+};
+
+/// Keeps a connection whose server has gone from ending the process. While it lives, a write to
+/// such a socket raises no SIGPIPE on this thread: the write fails and the call in hand reports the
+/// server as down. A SIGPIPE that came meanwhile for this thread is taken away when it ends. (The
+/// console keeps the usual SIGPIPE: a reader that stops reading still ends the program.)
+class QuietBrokenPipe {
+ public:
+  QuietBrokenPipe();
+  ~QuietBrokenPipe();
+  QuietBrokenPipe(const QuietBrokenPipe&) = delete;
+  QuietBrokenPipe& operator=(const QuietBrokenPipe&) = delete;
+
+ private:
+  sigset_t saved_mask_;
+  bool was_pending_;
 };
 
 /// Where a failure came from, for the funnel.

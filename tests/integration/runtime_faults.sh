@@ -47,25 +47,26 @@ lorvex() {
   rc=$?
 }
 
-# stalled [--merge] TRIGGER EVENT ARGUMENTS...: the same through stall.py.
+# stalled [STALL-OPTIONS...] TRIGGER EVENT ARGUMENTS...: the same through stall.py.
 stalled() {
-  local merge=()
-  if [ "$1" = --merge ]; then
-    merge=(--merge)
+  local options=()
+  while [[ "$1" == --* ]]; do
+    options+=("$1")
+    [ "$1" = --full ] && { options+=("$2"); shift; }
     shift
-  fi
+  done
   local trigger=$1 event=$2
   shift 2
   (cd "$work" && "$testdomain" exec env TZ=UTC "KRB5CCNAME=FILE:$dir/ccache-alice" /usr/bin/python3 "$stall" \
-    "${merge[@]}" "$trigger" "$event" -- "$lorvex" "$@") >"$work/out" 2>"$work/err" </dev/null
+    "${options[@]}" "$trigger" "$event" -- "$lorvex" "$@") >"$work/out" 2>"$work/err" </dev/null
   rc=$?
 }
 
 # check NAME WANT_RC WANT_OUT WANT_ERR: the last run's exit code and its normalised outputs.
 check() {
   local name=$1 want_rc=$2 same=1
-  normalise <"$work/out" >"$work/$name.out"
-  normalise <"$work/err" >"$work/$name.err"
+  normalise <"$work/out" | sed "s#$work#WORK#g" >"$work/$name.out"
+  normalise <"$work/err" | sed "s#$work#WORK#g" >"$work/$name.err"
   diff -u "$3" "$work/$name.out" >"$work/diff" || same=0
   diff -u "$4" "$work/$name.err" >>"$work/diff" || same=0
   if [ "$rc" -ne "$want_rc" ] || [ "$same" = 0 ]; then
@@ -117,6 +118,261 @@ if wanted huge-group; then
     printf '\n2000 users\n'
   } >"$work/want.out"
   check huge-group 0 "$work/want.out" /dev/null
+fi
+
+# --- An input file of 10,000 lines: 2,000 workstations in four name forms (one with a tail that
+# makes the line too long, one ending in a carriage return), with blank lines, blanks and tabs,
+# comments, names of nothing, a name too long to exist, a contact, an organizational unit and a GUID
+# that names nothing mixed in. Every good line gives its object, every bad one its message, in file
+# order; the log (with /l alone) holds both, in the order they came.
+if wanted long-file; then
+  /usr/bin/python3 - "$work" <<'PY'
+import sys
+work = sys.argv[1]
+lines, out, err, log = [], [], [], []
+def result(n):
+    text = "%-45sYes" % ("CN=huge%04d,OU=Huge" % n)
+    out.append(text)
+    log.append(text)
+def error(*texts):
+    err.extend(texts)
+    log.extend(texts)
+tail = " " + "y" * 400
+for i in range(1, 2001):
+    name = "huge%04d" % i
+    form = i % 4
+    if form == 0:
+        lines.append("CN=%s,OU=Huge" % name)
+    elif form == 1:
+        lines.append(name + ("\r" if i % 8 == 5 else ""))
+    elif form == 2:
+        lines.append("\t SALES\\%s$" % name)
+    else:
+        lines.append(name + tail)
+    result(i)
+    for j in range(4):
+        n = 4 * (i - 1) + j
+        if n % 80 == 0:
+            lines.append("nobody%04d" % i)
+            error("LORVEX: No objects named nobody%04d were found" % i)
+        elif n % 80 == 20:
+            lines.append("x" * 400)
+            error("LORVEX: No objects named", " " + "x" * 299, " were found")
+        elif n % 80 == 40:
+            lines.append('"Carl Contact" is a contact')
+            error("LORVEX: CN=Carl Contact is not a user, computer, inetOrgPerson or group (it is",
+                  " a contact)")
+        elif n % 80 == 60:
+            lines.append("OU=People")
+            error("LORVEX: OU=People is not a user, computer, inetOrgPerson or group (it is an",
+                  " organizationalUnit)")
+        elif n % 80 == 70:
+            lines.append("{00000000-0000-0000-0000-%012d}" % i)
+            error("LORVEX: Cannot verify {00000000-0000-0000-0000-%012d}" % i,
+                  "Reason(s): There is no such object on the server")
+        else:
+            lines.append(["", " \t ", "; a comment line"][n % 3])
+assert len(lines) == 10000
+errors = sum(1 for line in err if line.startswith("LORVEX: "))
+totals = "2000 computers, %d errors" % errors
+heading = ["", "Account disabled for objects in file long.txt at DATE", ""]
+open(work + "/long.txt", "w").write("\n".join(lines) + "\n")
+open(work + "/want.out", "w").write("\n".join(heading + out + ["", totals]) + "\n")
+open(work + "/want.err", "w").write("\n".join(err + ["", totals]) + "\n")
+open(work + "/want.log", "w").write("\n".join(heading + log + ["", totals]) + "\n")
+PY
+  lorvex @long.txt ad /l=long.log
+  check long-file 1 "$work/want.out" "$work/want.err"
+  normalise <"$work/long.log" >"$work/long-file.log"
+  if diff -u "$work/want.log" "$work/long-file.log" >"$work/diff"; then pass long-file-log; else
+    fail long-file-log
+    head -40 "$work/diff"
+  fi
+fi
+
+# --- An object deleted while a search runs: the last workstation of huge0* in search order goes
+# once the first result is out, far ahead of where the run is. The search no longer finds it: the
+# others are shown in search order and counted, without an error.
+if wanted vanish-search; then
+  ldap_admin ldapsearch -LLL -E pr=20/noprompt -b "$base" '(&(objectCategory=computer)(CN=huge0*))' dn |
+    sed -n 's/^dn: CN=\(huge[0-9]*\),.*/\1/p' >"$work/order"
+  gone=$(tail -1 "$work/order")
+  stalled 'OU=Huge' "$(admin_event ldapdelete) 'CN=$gone,OU=Huge,$base'" 'huge0*' ad /o=computer
+  {
+    printf '\nValues of "Account disabled" for computer CN=huge0* at DATE\n\n'
+    sed '$d' "$work/order" | awk '{ printf "%-45sYes\n", "CN=" $0 ",OU=Huge" }'
+    printf '\n998 computers\n'
+  } >"$work/want.out"
+  check vanish-search 0 "$work/want.out" /dev/null
+  restore_huge $((10#${gone#huge}))
+fi
+
+# --- Objects named by an input file deleted once the first result is out, far ahead of where the
+# run is: each gives its message when its line comes, and the lines after it are read as usual.
+if wanted vanish-file; then
+  { seq -f 'huge%04g' 1 399; echo 'CN=huge0400,OU=Huge'; echo huge0401; echo huge0402; } >"$work/vanish.txt"
+  stalled huge0001 "$(admin_event ldapdelete) 'CN=huge0400,OU=Huge,$base' 'CN=huge0401,OU=Huge,$base'" \
+    @vanish.txt ad
+  {
+    printf '\nAccount disabled for objects in file vanish.txt at DATE\n\n'
+    huge_lines 1 399
+    huge_lines 402 402
+    printf '\n400 computers, 2 errors\n'
+  } >"$work/want.out"
+  cat >"$work/want.err" <<EOF
+LORVEX: Cannot verify CN=huge0400,OU=Huge,$base
+Reason(s): There is no such object on the server
+LORVEX: No objects named huge0401 were found
+
+400 computers, 2 errors
+EOF
+  check vanish-file 1 "$work/want.out" "$work/want.err"
+  restore_huge 400
+  restore_huge 401
+fi
+
+# --- Log and error files that cannot be written. A directory the user may not write in (the runs
+# are made as nobody, since root may write anywhere): the run stops before any query, with the reason.
+# A full disk (a node of the device that refuses every write with "no space"): the results still reach
+# the console, the failure is reported once and counted, and the device node is left alone.
+if wanted log-files; then
+  mkdir "$work/locked"
+  cp "$dir/ccache-alice" "$work/ccache-nobody"
+  chown nobody "$work/ccache-nobody"
+  as_nobody() {
+    (cd "$work" && "$testdomain" exec setpriv --reuid=nobody --regid=nogroup --clear-groups env TZ=UTC \
+      "KRB5CCNAME=FILE:$work/ccache-nobody" "$lorvex" "$@") >"$work/out" 2>"$work/err" </dev/null
+    rc=$?
+  }
+  as_nobody alice ad '/l="locked/run.log"'
+  printf 'Cannot open log file locked/run.log\nReason(s): Permission denied\n' >"$work/want.err"
+  check log-unwritable-directory 1 /dev/null "$work/want.err"
+  as_nobody alice ad '/e="locked/run.err"'
+  printf 'Cannot open error file locked/run.err\nReason(s): Permission denied\n' >"$work/want.err"
+  check error-file-unwritable-directory 1 /dev/null "$work/want.err"
+
+  mknod "$work/full" c 1 7
+  alice_ad() {
+    printf '\nValues of "Account disabled" for user CN=alice,OU=People at DATE\n\n'
+    printf 'CN=alice,OU=People (Alice Archer)             No\n\n%s\n' "$1"
+  }
+  lorvex alice ad /l=full
+  # The log's first line fails while the options are taken: its report comes between two blank lines.
+  { echo; alice_ad '1 user, 1 error'; } >"$work/want.out"
+  printf 'LORVEX: Cannot write to log file WORK/full\nReason(s): No space left on device\n\n1 user, 1 error\n' \
+    >"$work/want.err"
+  check log-full-disk 1 "$work/want.out" "$work/want.err"
+  lorvex 'nobody' ad /e=full
+  printf '\n' >"$work/want.out"
+  printf 'LORVEX: No objects named nobody were found\nLORVEX: Cannot write to error file WORK/full\n%s\n' \
+    'Reason(s): No space left on device' >"$work/want.err"
+  check error-file-full-disk 1 "$work/want.out" "$work/want.err"
+  if [ -c "$work/full" ]; then pass full-disk-device-kept; else fail "full-disk-device-kept: the device node is gone"; fi
+
+  # An append-mode log keeps what earlier runs wrote, whatever a later run does: a run that fails on
+  # its entity, one refused for a bad option, one refused for an ambiguous keyword.
+  lorvex alice ad /l=append,kept.log
+  alice_ad '1 user' >"$work/want.log"
+  lorvex nobody ad /l=append,kept.log
+  printf '\nLORVEX: No objects named nobody were found\n' >>"$work/want.log"
+  lorvex alice ad /l=append,kept.log /o=printer
+  printf '\nLORVEX: An object class must be user, computer, inetOrgPerson, person or group\n' >>"$work/want.log"
+  lorvex alice ad '/l=append,n,kept.log'
+  normalise <"$work/kept.log" >"$work/append-kept.log"
+  if diff -u "$work/want.log" "$work/append-kept.log" >"$work/diff"; then pass append-kept; else
+    fail append-kept
+    cat "$work/diff"
+  fi
+fi
+
+# --- Ctrl+C during a sorted run (/s=v): the run stops at the next object, the records kept so far
+# are sorted and shown, no totals follow, and the exit code is 1. The file names its workstations in
+# falling order, with a name of nothing after the first ten: its message comes at once (the results
+# wait for the sort), and Ctrl+C follows it. So at least those ten are kept, and the sorted output
+# is the workstations from some number up to 2000, rising; the append-mode log holds the same.
+if wanted ctrl-c; then
+  { seq -f 'huge%04g' 2000 -1 1991; echo nobody; seq -f 'huge%04g' 1990 -1 1; } >"$work/ctrlc.txt"
+  printf 'kept from an earlier run\n' >"$work/ctrlc.log"
+  stalled --merge nobody 'kill -INT $STALL_PID' @ctrlc.txt ad /s=v /l=append,ctrlc.log
+  kept=$(grep -c '^CN=huge' "$work/out")
+  {
+    printf '\nAccount disabled for objects in file ctrlc.txt at DATE\n\n'
+    printf 'LORVEX: No objects named nobody were found\n'
+    huge_lines $((2001 - kept)) 2000
+  } >"$work/want.out"
+  check ctrl-c 1 "$work/want.out" /dev/null
+  if [ "$kept" -ge 10 ] && [ "$kept" -lt 2000 ]; then pass ctrl-c-kept; else
+    fail "ctrl-c-kept: $kept records shown, expected at least the 10 before the stop and not all 2000"
+  fi
+  { echo 'kept from an earlier run'; cat "$work/want.out"; } >"$work/want.log"
+  normalise <"$work/ctrlc.log" >"$work/ctrl-c.log"
+  if diff -u "$work/want.log" "$work/ctrl-c.log" >"$work/diff"; then pass ctrl-c-log; else
+    fail ctrl-c-log
+    head -20 "$work/diff"
+  fi
+
+  # A second Ctrl+C ends the program at once, here while it waits to write a result (each result
+  # line takes 49 bytes): the log holds exactly what the console got.
+  stalled --merge --full 49 OU=Huge 'kill -INT $STALL_PID
+    while [ $(( 0x$(sed -n "s/^ShdPnd:\t*//p" /proc/$STALL_PID/status) & 2 )) -ne 0 ]; do sleep 0.01; done
+    kill -INT $STALL_PID' 'huge0*' ad /o=computer /l=twice.log
+  if [ "$rc" -eq 130 ] && grep -q '^CN=huge' "$work/out" && cmp -s "$work/out" "$work/twice.log"; then
+    pass ctrl-c-twice
+  else
+    fail "ctrl-c-twice (exit $rc, expected 130): the log differs from the console or nothing was shown"
+    diff "$work/out" "$work/twice.log" | head -10
+  fi
+fi
+
+# --- The only domain controller stops while a search runs: every object after that reports that
+# the server is not operational, the search itself ends with its own failure, and the totals count
+# all of them. Where the stop falls decides how many objects come before it, so every line is
+# checked for its form, each workstation must come once, and the counts must agree. The log holds
+# everything the console got. The controller is started again from the domain's cached state.
+if wanted dc-down; then
+  pid_file=$dir/dc1/run/samba.pid
+  stalled --merge OU=Huge "kill -TERM \$(cat $pid_file); while kill -0 \$(cat $pid_file) 2>/dev/null; do sleep 0.1; done" \
+    'huge0*' ad /o=computer /l=down.log
+  "$testdomain" start >/dev/null 2>&1 || fail "starting the controller again"
+  normalise <"$work/out" >"$work/dc-down.out"
+  if /usr/bin/python3 - "$work/dc-down.out" "$rc" <<'PY'; then pass dc-down; else fail dc-down; fi
+import re, sys
+lines = open(sys.argv[1]).read().split("\n")
+assert lines.pop() == ""
+def expect(condition, what):
+    if not condition:
+        print("  %s; output:\n%s" % (what, "\n".join(lines[:12] + ["..."] + lines[-12:])))
+        sys.exit(1)
+expect(sys.argv[2] == "1", "exit code %s, expected 1" % sys.argv[2])
+expect(lines[:3] == ["", 'Values of "Account disabled" for computer CN=huge0* at DATE', ""], "heading")
+reason = ["Reason(s): The server is not operational", "           Can't contact LDAP server"]
+at, results, failed, names = 3, 0, 0, []
+while at < len(lines) and re.fullmatch(r"CN=huge0\d{3},OU=Huge {26}Yes", lines[at]):
+    names.append(lines[at][3:11])
+    results += 1
+    at += 1
+while at < len(lines):
+    found = re.fullmatch(r"LORVEX: Cannot (connect to|get the attributes for) CN=(huge0\d{3}),OU=Huge", lines[at])
+    if not found:
+        break
+    expect(lines[at + 1:at + 3] == reason, "the reason of line %d" % (at + 1))
+    names.append(found.group(2))
+    failed += 1
+    at += 3
+expect(results >= 1 and failed >= 1, "%d results before the stop and %d failures after it" % (results, failed))
+last = "CN=%s,OU=Huge,DC=sales,DC=corp,DC=test" % names[-1]
+total = "%d computers, %d errors" % (results + failed, failed + 1)
+expect(lines[at:] == ["LORVEX: Failed to complete the search for", " " + last] + reason + ["", "", total, total],
+       "the search's failure and the totals after line %d" % at)
+expect(len(set(names)) == len(names), "a workstation shown twice")
+PY
+  # The console shows the blank line and the totals on both of its streams, the log once.
+  head -n -3 "$work/out" >"$work/want.log"
+  tail -n 1 "$work/out" >>"$work/want.log"
+  if cmp -s "$work/want.log" "$work/down.log"; then pass dc-down-log; else
+    fail dc-down-log
+    diff "$work/want.log" "$work/down.log" | head -10
+  fi
 fi
 
 [ "$failures" -eq 0 ]

@@ -7,8 +7,9 @@
 # GOLDEN_UPDATE=1 rewrites the expected files from the current output.
 #   controllers_golden.sh PATH-TO-LORVEX
 #
-# The cases run in order and change the domain: alice logs on at DC2 half-way, and DC2 is stopped
-# for the last cases (the fixture's cleanup takes the domain back to one controller).
+# The cases run in order and change the domain: alice logs on at DC2 half-way, and DC2 is stopped,
+# in the middle of a run, for the last cases (the fixture's cleanup takes the domain back to one
+# controller).
 here=$(cd "$(dirname "$0")" && pwd)
 golden=$here/controllers_golden
 . "$here/golden_lib.sh"
@@ -91,6 +92,60 @@ check_date dc2-logon-dc1-only-value "$(filetime_date "$dc1_logon")"
 run dc2-logon-single 0 -- 'dc2/alice' lld /j /$
 check_date dc2-logon-single-value "$(filetime_date "$dc2_logon")"
 run dc2-logon-md 0 -- bob md /j
+
+# DC2 stops in the middle of a run. The input file reads alice from both controllers first, then
+# 300 workstations from DC1 alone, then three workstations and alice again from both. DC2 is stopped
+# (by stall.py) once alice's first line is out: the program is then at most a page of output past
+# it, far from the last four lines. Each of them reports DC2, after its binds were tried ten times,
+# and shows the value DC1 holds: alice's newer logon at DC2 is shown first, her older one at DC1
+# last. The run goes on to its totals and exit 1.
+if [ ${#only[@]} -eq 0 ] || [[ " ${only[*]} " =~ " dc2-stops-during-run " ]]; then
+  {
+    echo 'dc1,dc2/alice'
+    echo 'dc1/huge0001'
+    seq -f 'huge%04g' 2 300
+    echo 'dc1,dc2/huge0301'
+    seq -f 'huge%04g' 302 303
+    echo 'dc1,dc2/alice'
+  } >"$work/mid-run.txt"
+  # Every connection of the run is traced, to count the binds tried at DC2.
+  (cd "$work" && "$testdomain" exec env TZ=UTC "$alice" /usr/bin/python3 "$here/stall.py" 'CN=alice' \
+    "$testdomain stop-dc2" -- strace -f -e trace=connect -o "$work/trace" "$lorvex" @mid-run.txt lld) \
+    >"$work/raw" 2>"$work/err" </dev/null
+  rc=$?
+  dc2_failure() { # NAME
+    printf 'LORVEX: Cannot connect to %s on DC2 using 127.0.0.12\n' "$1"
+    printf "Reason(s): The server is not operational\n           Can't contact LDAP server\n"
+  }
+  {
+    printf '\nLast logon date for objects in file mid-run.txt at DATE\n\n'
+    printf '%-45sDATE (DC2)\n' 'CN=alice,OU=People (Alice Archer)'
+    seq -f 'CN=huge%04g,OU=Huge' 1 303 | awk '{ printf "%-61sNone\n", $0 }'
+    printf '%-45sDATE (DC1)\n' 'CN=alice,OU=People (Alice Archer)'
+    printf '\n305 users, 4 errors\n'
+  } >"$work/want.out"
+  {
+    for n in 301 302 303; do dc2_failure "CN=huge0$n,OU=Huge"; done
+    dc2_failure 'CN=alice,OU=People'
+    printf '\n305 users, 4 errors\n'
+  } >"$work/want.err"
+  normalise <"$work/raw" >"$work/mid-run.out"
+  normalise <"$work/err" >"$work/mid-run.err"
+  same=1
+  diff -u "$work/want.out" "$work/mid-run.out" >"$work/diff" || same=0
+  diff -u "$work/want.err" "$work/mid-run.err" >>"$work/diff" || same=0
+  if [ "$rc" -ne 1 ] || [ "$same" = 0 ]; then
+    fail "dc2-stops-during-run (exit $rc, expected 1)"
+    head -60 "$work/diff"
+  else
+    echo "ok   dc2-stops-during-run"
+  fi
+  # One connection to DC2 before it stopped; then ten binds for each of the four objects after.
+  binds=$(grep -c 'htons(389), sin_addr=inet_addr("127.0.0.12")' "$work/trace")
+  if [ "$binds" -ne 41 ]; then fail "dc2-stops-during-run-retries: $binds connections to DC2, expected 41"; else
+    echo "ok   dc2-stops-during-run-retries"
+  fi
+fi
 
 # DC2 goes down: every object read with DC2 in the list reports it, with the bind tried ten times
 # (the server is not operational), and the values come from DC1; the run goes on to the line that

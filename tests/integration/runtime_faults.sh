@@ -8,7 +8,7 @@
 # meet a fault at a chosen moment go through stall.py: their output passes through a pipe of one
 # page that is not read after the trigger line, so the program cannot get more than a page ahead
 # of the fault.
-#   faults.sh PATH-TO-LORVEX [CASE...]
+#   runtime_faults.sh PATH-TO-LORVEX [CASE...]
 #
 # The cases change the domain: the objects they delete are made again, and the last case stops the
 # controller and starts it again from the domain's cached state.

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "directory/entity.h"
+#include "directory/retrieval.h"
 #include "directory/sample_domain_test_util.h"
 
 namespace {
@@ -92,6 +93,28 @@ TEST_F(EntitySearch, FailedSearchIsReported) {
   EXPECT_EQ(d.output.Stderr(),
             "LORVEX: Failed to complete the search for CN=c*\n"
             "Reason(s): The server is not operational\n");
+}
+
+// Retrieves each object found; before the first read, another hand deletes Carl, whom the search
+// has already found.
+int DeleteCarlThenRetrieve(RunContext* run, const std::string& dn) {
+  FakeRemoveObject("CN=Carl,OU=Staff,DC=sales,DC=corp");
+  return RetrieveRestrictions(run, dn);
+}
+
+TEST_F(EntitySearch, ObjectDeletedAfterTheSearchFoundItIsReportedAndTheOthersFollow) {
+  d.run.restriction = kAd;
+  d.run.entity = "c*";
+  ASSERT_TRUE(ResolveEntity(&d.run));
+  EXPECT_EQ(SearchEntitiesWith(&d.run, DeleteCarlThenRetrieve), 0);
+  EXPECT_EQ(d.output.Stdout(),
+            "CN=Cora                                       No\n"
+            "CN=Chris,OU=Staff                             No\n");
+  EXPECT_EQ(d.output.Stderr(),
+            "LORVEX: Cannot get the attributes for CN=Carl,OU=Staff\n"
+            "Reason(s): There is no such object on the server\n");
+  EXPECT_EQ(d.run.examined, 3);
+  EXPECT_EQ(d.output.out.error_count, 1);
 }
 
 TEST_F(EntitySearch, UnreachableBaseIsReported) {

@@ -5,41 +5,54 @@ with nobody reading, it can write at most one more page before its next write bl
 of the output is read. Everything read is copied to standard output, and the exit code is the
 program's (128 + the signal's number when a signal ended it).
 
-    stall.py [--merge] [--full BYTES] TRIGGER EVENT -- PROGRAM [ARGUMENTS...]
+    stall.py [--merge] [--blocked] TRIGGER EVENT -- PROGRAM [ARGUMENTS...]
 
 --merge sends the program's standard error into the same pipe, so that errors hold it back too and
-keep their place among the results. --full waits, after the trigger, until fewer than BYTES are free
-in the pipe (or the program has ended), so that a program whose every line is at least that long is
-held at its next line when the event comes. EVENT is a shell command; it finds the program's
-process id in STALL_PID. When the trigger never comes, the event is not run and the exit code is 125.
+keep their place among the results. --blocked waits, after the trigger, until the program sleeps in
+a write to the pipe (or has ended), so that the event finds it held between two lines. EVENT is a
+shell command; it finds the program's process id in STALL_PID. When the trigger never comes, the
+event is not run and the exit code is 125.
 """
 import fcntl
 import os
-import struct
+import platform
 import subprocess
 import sys
-import termios
 import time
 
 F_SETPIPE_SZ = 1031  # fcntl.F_SETPIPE_SZ, named here for Pythons that lack it
 PAGE = 4096
 
 
-def held(descriptor):
-    """The bytes waiting in a pipe."""
-    return struct.unpack("i", fcntl.ioctl(descriptor, termios.FIONREAD, b"\0\0\0\0"))[0]
+# The number of the write system call, as /proc/PID/task/TID/syscall shows it.
+WRITE = {"x86_64": 1, "aarch64": 64}.get(platform.machine())
+
+
+def blocked_in_write(pid):
+    """Whether a thread of the process sleeps in a write to its standard output or error."""
+    try:
+        tasks = os.listdir("/proc/%d/task" % pid)
+    except OSError:
+        return False
+    for task in tasks:
+        try:
+            with open("/proc/%d/task/%s/stat" % (pid, task)) as stat:
+                state = stat.read().rsplit(")", 1)[1].split()[0]
+            with open("/proc/%d/task/%s/syscall" % (pid, task)) as syscall:
+                fields = syscall.read().split()
+        except OSError:
+            continue
+        if state == "S" and len(fields) > 1 and fields[0] == str(WRITE) and int(fields[1], 16) in (1, 2):
+            return True
+    return False
 
 
 def main(argv):
-    merge = False
-    full = 0
-    while argv and argv[0] in ("--merge", "--full"):
-        if argv[0] == "--merge":
-            merge = True
-            argv = argv[1:]
-        else:
-            full = int(argv[1])
-            argv = argv[2:]
+    merge = blocked = False
+    while argv and argv[0] in ("--merge", "--blocked"):
+        merge = merge or argv[0] == "--merge"
+        blocked = blocked or argv[0] == "--blocked"
+        argv = argv[1:]
     if len(argv) < 4 or argv[2] != "--":
         sys.stderr.write(__doc__)
         return 2
@@ -66,7 +79,7 @@ def main(argv):
             line = b""
     if seen:
         out.flush()
-        while full and child.poll() is None and PAGE - held(read_end) >= full:
+        while blocked and child.poll() is None and not blocked_in_write(child.pid):
             time.sleep(0.01)
         environment = dict(os.environ, STALL_PID=str(child.pid))
         status = subprocess.call(["/bin/sh", "-c", event], env=environment)

@@ -18,6 +18,10 @@ constexpr int kConnectTimeoutSeconds = 5;
 /// Seconds allowed for any one LDAP request to be answered.
 constexpr int kRequestTimeoutSeconds = 30;
 
+/// The security descriptor parts an ordinary user may read: owner, group and DACL (flags 7).
+inline constexpr char kSdFlagsOid[] = "1.2.840.113556.1.4.801";
+inline constexpr char kSdFlagsValue[] = "\x30\x03\x02\x01\x07";
+
 /// One connection to a controller, kept for the whole run and reused by every bind.
 struct LdapConnection {
   std::string key;  ///< the server as paths name it; empty for the default server

@@ -20,10 +20,6 @@ struct AdsObject {
 
 namespace {
 
-// The security descriptor parts an ordinary user may read: owner, group and DACL (flags 7).
-const char kSdFlagsOid[] = "1.2.840.113556.1.4.801";
-const char kSdFlagsValue[] = "\x30\x03\x02\x01\x07";
-
 const AdsCredentials* CredentialsOf(const AdsObject* object) {
   return object->anonymous ? nullptr : &object->credentials;
 }

@@ -1,5 +1,7 @@
 // Directory searches over LDAP: paged with the page size asked for, one page fetched at a time,
 // rows handed out one by one; continuation references are skipped.
+#include <strings.h>
+
 #include <deque>
 
 #include "directory/ads_ldap_internal.h"
@@ -21,6 +23,14 @@ struct AdsSearch {
 
 namespace {
 
+// Whether a search asks for the security descriptor, which then needs the SD-flags control.
+bool AsksForDescriptor(const std::vector<std::string>& attributes) {
+  for (const std::string& name : attributes) {
+    if (strcasecmp(name.c_str(), "nTSecurityDescriptor") == 0) return true;
+  }
+  return false;
+}
+
 // Fetches the next page; the first one may reopen a dropped link, later ones continue the
 // server's position and cannot.
 AdsResult FetchPage(AdsSearch* search) {
@@ -30,10 +40,16 @@ AdsResult FetchPage(AdsSearch* search) {
     LDAPControl* paging = nullptr;
     int rc = ldap_create_page_control(c->ld, search->page_size, &cookie, 0, &paging);
     if (rc != LDAP_SUCCESS) return rc;
-    LDAPControl* controls[2] = {paging, nullptr};
+    LDAPControl* sd_flags = nullptr;
+    if (AsksForDescriptor(search->attributes)) {
+      struct berval value = {5, const_cast<char*>(kSdFlagsValue)};
+      if (ldap_control_create(kSdFlagsOid, 0, &value, 1, &sd_flags) != LDAP_SUCCESS) sd_flags = nullptr;
+    }
+    LDAPControl* controls[3] = {paging, sd_flags, nullptr};
     LDAPMessage* res = nullptr;
     rc = SearchNow(c, search->base, search->scope, search->filter, search->attributes, controls, 0, &res);
     ldap_control_free(paging);
+    if (sd_flags != nullptr) ldap_control_free(sd_flags);
     if (rc != LDAP_SUCCESS) {
       ldap_msgfree(res);
       return rc;

@@ -27,8 +27,10 @@
 #define SECURITY_WIN32
 #include <security.h>
 
+#include <atomic>
 #include <map>
 #include <memory>
+#include <mutex>
 
 #include "directory/ads.h"
 #include "directory/ldap_values.h"
@@ -37,7 +39,9 @@ namespace {
 
 constexpr int kTimeoutSeconds = 30;  // every request has a network timeout
 
-uint64_t g_round_trips = 0;
+// Batched reads run on several threads, one connection each.
+std::atomic<uint64_t> g_round_trips{0};
+std::mutex g_connections_mutex;
 
 std::wstring OemToWide(const std::string& text) {
   const int length = MultiByteToWideChar(CP_OEMCP, 0, text.c_str(), -1, nullptr, 0);
@@ -221,6 +225,7 @@ AdsResult Bind(Connection* connection, const AdsCredentials* credentials) {
 AdsResult GetConnection(const std::string& server, const AdsCredentials* credentials, bool anonymous,
                         Connection** out) {
   const std::string key = server + (anonymous ? "#anonymous" : "");
+  std::lock_guard<std::mutex> lock(g_connections_mutex);
   auto& connections = Connections();
   auto found = connections.find(key);
   if (found != connections.end()) {
@@ -405,7 +410,11 @@ AdsResult FetchPage(AdsSearch* search) {
   ULONG code = ldap_create_page_controlW(search->ld, static_cast<ULONG>(search->page_size), search->cookie, FALSE,
                                          &page_control);
   if (code != LDAP_SUCCESS) return LdapFailure(code);
-  PLDAPControlW controls[2] = {page_control, nullptr};
+  // A search asking for the security descriptor reads the parts an ordinary user may read.
+  SdFlagsControl sd_flags;
+  bool descriptor = false;
+  for (const std::wstring& name : search->attributes) descriptor |= _wcsicmp(name.c_str(), L"nTSecurityDescriptor") == 0;
+  PLDAPControlW controls[3] = {page_control, descriptor ? &sd_flags.control : nullptr, nullptr};
   std::vector<PWCHAR> list;
   for (std::wstring& name : search->attributes) list.push_back(name.data());
   list.push_back(nullptr);
@@ -652,7 +661,7 @@ std::string AdsUserName() {
   return name;
 }
 
-uint64_t AdsRoundTrips() { return g_round_trips; }
+uint64_t AdsRoundTrips() { return g_round_trips.load(); }
 
 void AdsShutdown() {
   for (auto& entry : Connections()) {

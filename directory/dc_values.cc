@@ -1,7 +1,5 @@
 // Per-controller values (lastLogon, whenChanged) and the controller named by a server prefix.
 #include <cctype>
-#include <chrono>
-#include <thread>
 #include <vector>
 
 #include "directory/dir_time.h"
@@ -9,6 +7,7 @@
 #include "directory/ldap_filter.h"
 #include "directory/message_text.h"
 #include "directory/name_forms.h"
+#include "directory/retrieval_source.h"
 #include "directory/scoped_ads.h"
 #include "directory/servers.h"
 #include "query/codes.h"
@@ -17,14 +16,8 @@
 
 namespace {
 
-// A controller that is not operational yet gets this many binds, this far apart.
-constexpr int kBindAttempts = 10;
-constexpr auto kBindRetryWait = std::chrono::milliseconds(20);
-
 // The server-trust bit of userAccountControl: the account of a domain controller.
 constexpr int64_t kServerTrustAccount = 0x2000;
-
-using ValueConverter = uint32_t (*)(const RunContext* run, const AdsValue& value);
 
 uint32_t ConvertFileTime(const RunContext* run, const AdsValue& value) {
   return FileTimeToSeconds(run->output, static_cast<uint64_t>(value.integer), run->local_offset * 1800);
@@ -34,61 +27,6 @@ uint32_t ConvertUtcTime(const RunContext* run, const AdsValue& value) {
   const AdsUtcTime& t = value.time;
   const uint32_t seconds = UtcTimeToSeconds(t.year, t.month, t.day, t.hour, t.minute, t.second);
   return seconds ? seconds + static_cast<uint32_t>(run->local_offset * 1800) : 0;
-}
-
-AdsResult BindWithRetry(const std::string& path, ScopedObject* object) {
-  AdsResult code = 0;
-  for (int attempt = 0; attempt < kBindAttempts; ++attempt) {
-    object->reset();
-    code = BindObject(path, kAdsSecureAuthentication, object->out());
-    if (code >= 0 || (code & 0xFFFF) != 0x203A) break;
-    std::this_thread::sleep_for(kBindRetryWait);
-  }
-  return code;
-}
-
-// Reads one attribute of an object from every controller of the list after the first (whose value
-// comes from the object's own read) and keeps the greatest value with the controller holding it.
-int ReadLatest(RunContext* run, const std::string& dn, const std::string& display_name, const char* attribute,
-               ValueConverter convert, uint32_t* latest, std::string* server) {
-  *latest = 0;
-  uint32_t kept = 0;
-  if (!run->server_list || !run->server_list->head) return 1;
-  for (const ServerEntry* entry = run->server_list->head->next; entry; entry = entry->next) {
-    const std::string controller = FormatName(nullptr, kFormRelative | kFormNoTypes, entry->name);
-    const std::string& path_server = entry->address.empty() ? entry->host : entry->address;
-    // The DN is escaped as on every other object path, so a '/' in it cannot end the server part.
-    const std::string path = "LDAP://" + path_server + "/" + EscapeSlashes(dn);
-    ScopedObject object;
-    AdsResult code = BindWithRetry(path, &object);
-    if (code < 0) {
-      ReportDirectoryError(run->output, code,
-                           MessageText("Cannot connect to %s on %s using %s", display_name.c_str(),
-                                       controller.c_str(), path_server.c_str())
-                               .c_str());
-      continue;
-    }
-    std::vector<AdsAttribute> attributes;
-    code = AdsGetObjectAttributes(object.get(), {attribute}, &attributes);
-    if (code < 0) {
-      ReportDirectoryError(run->output, code,
-                           MessageText("Cannot read the \"%s\" attribute for %s on %s", attribute,
-                                       display_name.c_str(), controller.c_str())
-                               .c_str());
-      continue;
-    }
-    for (const AdsAttribute& read : attributes) {
-      for (const AdsValue& value : read.values) {
-        if (EqualsIgnoreCase(read.name, attribute)) kept = convert(run, value);
-        // An equal value keeps the controller read first.
-        if (kept > *latest) {
-          *latest = kept;
-          *server = controller;
-        }
-      }
-    }
-  }
-  return 1;
 }
 
 bool IsIpNumber(const std::string& text) {
@@ -101,14 +39,53 @@ bool IsIpNumber(const std::string& text) {
 
 }  // namespace
 
+void ReadLatestFrom(RunContext* run, const RetrievalScope& scope, RetrievalSource* source, const std::string& dn,
+                    const std::string& display_name, const char* attribute, uint32_t* latest,
+                    std::string* server) {
+  const bool file_time = EqualsIgnoreCase(attribute, "lastLogon");
+  *latest = 0;
+  uint32_t kept = 0;
+  for (size_t index = 0; index < scope.others.size(); ++index) {
+    const ControllerTarget& controller = scope.others[index];
+    const ReadOutcome outcome = source->ControllerValue(scope, index, dn, attribute);
+    if (outcome.step == ReadOutcome::kBindFailed) {
+      ReportReadFailure(run->output, outcome,
+                        MessageText("Cannot connect to %s on %s using %s", display_name.c_str(),
+                                    controller.display.c_str(), controller.path_server.c_str()));
+      continue;
+    }
+    if (outcome.step == ReadOutcome::kReadFailed) {
+      ReportReadFailure(run->output, outcome,
+                        MessageText("Cannot read the \"%s\" attribute for %s on %s", attribute,
+                                    display_name.c_str(), controller.display.c_str()));
+      continue;
+    }
+    for (const AdsAttribute& read : outcome.attributes) {
+      for (const AdsValue& value : read.values) {
+        if (EqualsIgnoreCase(read.name, attribute))
+          kept = file_time ? ConvertFileTime(run, value) : ConvertUtcTime(run, value);
+        // An equal value keeps the controller read first.
+        if (kept > *latest) {
+          *latest = kept;
+          *server = controller.display;
+        }
+      }
+    }
+  }
+}
+
 int ReadLatestLastLogon(RunContext* run, const std::string& dn, const std::string& display_name,
                         uint32_t* latest, std::string* server) {
-  return ReadLatest(run, dn, display_name, "lastLogon", ConvertFileTime, latest, server);
+  ReadLatestFrom(run, CurrentRetrievalScope(run), SingleObjectReads(), dn, display_name, "lastLogon", latest,
+                 server);
+  return 1;
 }
 
 int ReadLatestWhenChanged(RunContext* run, const std::string& dn, const std::string& display_name,
                           uint32_t* latest, std::string* server) {
-  return ReadLatest(run, dn, display_name, "whenChanged", ConvertUtcTime, latest, server);
+  ReadLatestFrom(run, CurrentRetrievalScope(run), SingleObjectReads(), dn, display_name, "whenChanged", latest,
+                 server);
+  return 1;
 }
 
 bool ResolveServerPrefix(RunContext* run) {

@@ -9,6 +9,7 @@
 #include "directory/ldap_filter.h"
 #include "directory/name_forms.h"
 #include "directory/retrieval.h"
+#include "directory/retrieval_queue.h"
 #include "directory/scoped_ads.h"
 #include "query/codes.h"
 #include "util/error_text.h"
@@ -66,9 +67,11 @@ int SearchEntitiesWith(RunContext* run, ObjectProcessor process) {
   std::string last_dn;
   {
     ScopedSearch search;
+    // Read in batches, objects come a batch to a page; read one by one, 20 to a page.
+    const int page_size = run->retrievals ? static_cast<int>(RetrievalQueue::kBatchObjects) : 20;
     code = AdsExecuteSearch(searcher.get(),
                             run->subtree_flag || run->options.subtree ? kAdsScopeSubtree : kAdsScopeOneLevel,
-                            20, filter, {"distinguishedName"}, search.out());
+                            page_size, filter, {"distinguishedName"}, search.out());
     std::vector<AdsAttribute> row;
     while (code >= 0 && (code = AdsGetNextRow(search.get(), &row)) >= 0 && code != kAdsNoMoreRows) {
       std::string dn;

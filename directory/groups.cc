@@ -2,13 +2,18 @@
 // whose primary group is Domain Users, and members that are foreign security principals.
 #include "directory/groups.h"
 
+#include <algorithm>
+#include <cstdlib>
+#include <unordered_map>
 #include <vector>
 
+#include "directory/batch_reads.h"
 #include "directory/directory_context.h"
 #include "directory/ldap_filter.h"
 #include "directory/message_text.h"
 #include "directory/name_forms.h"
 #include "directory/retrieval.h"
+#include "directory/retrieval_queue.h"
 #include "directory/scoped_ads.h"
 #include "directory/sid.h"
 #include "query/codes.h"
@@ -17,8 +22,15 @@
 
 namespace {
 
-// Members are read this many values at a time.
+// Members are read this many values at a time; when objects are read in batches, a thousand at a
+// time (no more than any domain controller gives in one range).
 constexpr int kRangeSize = 20;
+constexpr int kBatchedRangeSize = 1000;
+// Member classes are read with one search for at most this many members.
+constexpr size_t kClassBatch = 250;
+
+// The most specific class of each member of a range by its lower-cased DN.
+using MemberClasses = std::unordered_map<std::string, std::string>;
 
 // One top-level expansion: where members go, and under /g the groups already entered, so each
 // group is expanded once and cycles of nested groups end.
@@ -72,7 +84,8 @@ int ExpandPrimaryGroupMembers(GroupExpansion* expansion, const std::string& dn, 
   const std::string filter = "(&(sAMAccountType=805306368)(primaryGroupID=" + EscapeFilterLiteral(rid) + "))";
   {
     ScopedSearch search;
-    code = AdsExecuteSearch(searcher.get(), kAdsScopeSubtree, kRangeSize, filter, {"distinguishedName"},
+    const int page_size = run->retrievals ? static_cast<int>(RetrievalQueue::kBatchObjects) : kRangeSize;
+    code = AdsExecuteSearch(searcher.get(), kAdsScopeSubtree, page_size, filter, {"distinguishedName"},
                             search.out());
     std::vector<AdsAttribute> row;
     while (code >= 0 && (code = AdsGetNextRow(search.get(), &row)) >= 0 && code != kAdsNoMoreRows) {
@@ -93,7 +106,49 @@ int ExpandPrimaryGroupMembers(GroupExpansion* expansion, const std::string& dn, 
 
 int ExpandMembers(GroupExpansion* expansion, const std::string& dn);
 
-int ProcessMember(GroupExpansion* expansion, std::string* member) {
+// Reads the classes of a range's members with one search per batch of them, as their own reads
+// would find them: the last value of objectClass. A member the searches miss is read on its own.
+void ReadMemberClasses(RunContext* run, const std::vector<std::string>& members, MemberClasses* classes) {
+  const DirectoryContext* dir = run->directory;
+  ScopedObject base;
+  if (BindObject(dir->path_prefix + EscapeSlashes(dir->default_naming_context),
+                 kAdsSecureAuthentication | kAdsFastBind, base.out()) < 0) {
+    return;
+  }
+  for (size_t start = 0; start < members.size(); start += kClassBatch) {
+    const std::vector<std::string> batch(members.begin() + start,
+                                         members.begin() + std::min(members.size(), start + kClassBatch));
+    ScopedSearch search;
+    AdsResult code = AdsExecuteSearch(base.get(), kAdsScopeSubtree, 1000, BatchFilter(batch),
+                                      {"objectClass", "distinguishedName"}, search.out());
+    std::vector<AdsAttribute> row;
+    while (code >= 0 && (code = AdsGetNextRow(search.get(), &row)) >= 0 && code != kAdsNoMoreRows) {
+      std::string member;
+      const AdsAttribute* object_class = FindAttribute(row, "objectClass");
+      if (!FirstText(row, "distinguishedName", &member) || !object_class || object_class->values.empty()) continue;
+      (*classes)[LowerCase(member)] = object_class->values.back().text;
+    }
+  }
+}
+
+// Where the next range of members starts when objects are read in batches: after the last value
+// the server says it gave, so a server that gives fewer values a range than asked loses none.
+// False when the range read was the last.
+bool NextBatchedRange(const std::vector<AdsAttribute>& attributes, int start, int in_range, int* next) {
+  for (const AdsAttribute& attribute : attributes) {
+    const size_t at = LowerCase(attribute.name).find(";range=");
+    if (at == std::string::npos) continue;
+    const std::string range = attribute.name.substr(at + 7);
+    const size_t dash = range.find('-');
+    if (dash == std::string::npos || range.substr(dash + 1) == "*") return false;
+    *next = atoi(range.c_str() + dash + 1) + 1;
+    return in_range > 0 && *next > start;
+  }
+  *next = start + kBatchedRangeSize;
+  return in_range >= kBatchedRangeSize;
+}
+
+int ProcessMember(GroupExpansion* expansion, std::string* member, const MemberClasses& classes) {
   RunContext* run = expansion->run;
   bool well_known = false;
   ResolveForeignPrincipal(run->output, run->directory, member, &well_known, nullptr);
@@ -102,7 +157,9 @@ int ProcessMember(GroupExpansion* expansion, std::string* member) {
                    member->c_str());
     return 0;
   }
-  if (IsGroup(run, *member)) {
+  const auto known = classes.find(LowerCase(*member));
+  const bool group = known != classes.end() ? EqualsIgnoreCase(known->second, "group") : IsGroup(run, *member) != 0;
+  if (group) {
     if (!expansion->nested) return 0;
     for (const std::string& visited : expansion->visited) {
       if (EqualsIgnoreCase(visited, *member)) return 0;
@@ -126,28 +183,38 @@ int ExpandMembers(GroupExpansion* expansion, const std::string& dn) {
     Report(run, code, MessageText("Cannot connect to %s to read the members", display.c_str()));
     return 0;
   }
+  const bool batched = run->retrievals != nullptr;
+  const int range_size = batched ? kBatchedRangeSize : kRangeSize;
   bool stop = false;
-  for (int start = 0; !stop; start += kRangeSize) {
+  for (int start = 0; !stop;) {
     std::vector<AdsAttribute> attributes;
     code = AdsGetObjectAttributes(
-        group.get(), {MessageText("member;Range=%d-%d", start, start + kRangeSize - 1)}, &attributes);
+        group.get(), {MessageText("member;Range=%d-%d", start, start + range_size - 1)}, &attributes);
     // A failed range read ends the enumeration quietly.
     if (code < 0) break;
-    int in_range = 0;
+    std::vector<std::string> members;
     for (const AdsAttribute& attribute : attributes) {
-      for (const AdsValue& value : attribute.values) {
-        std::string member = value.text;
-        ++member_count;
-        ++in_range;
-        result = ProcessMember(expansion, &member);
-        if (IsStopCode(result)) {
-          stop = true;
-          break;
-        }
-      }
-      if (stop) break;
+      for (const AdsValue& value : attribute.values) members.push_back(value.text);
     }
-    if (code != kAdsOk || in_range < kRangeSize) break;
+    MemberClasses classes;
+    if (batched && !members.empty()) ReadMemberClasses(run, members, &classes);
+    int in_range = 0;
+    for (std::string& member : members) {
+      ++member_count;
+      ++in_range;
+      result = ProcessMember(expansion, &member, classes);
+      if (IsStopCode(result)) {
+        stop = true;
+        break;
+      }
+    }
+    if (code != kAdsOk) break;
+    if (batched) {
+      if (!NextBatchedRange(attributes, start, in_range, &start)) break;
+    } else {
+      if (in_range < kRangeSize) break;
+      start += kRangeSize;
+    }
   }
   group.reset();
 

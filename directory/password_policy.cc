@@ -7,15 +7,9 @@
 #include "directory/entity.h"
 #include "directory/name_forms.h"
 #include "directory/retrieval.h"
+#include "directory/retrieval_source.h"
 #include "util/error_text.h"
 #include "util/output.h"
-
-namespace {
-
-const std::vector<std::string> kDomainPolicyAttributes = {
-    "maxPwdAge",     "minPwdAge",       "minPwdLength",     "pwdHistoryLength",
-    "pwdProperties", "lockoutDuration", "lockoutThreshold", "lockOutObservationWindow",
-};
 
 const std::vector<std::string> kPasswordSettingsAttributes = {
     "msDS-LockoutDuration",
@@ -27,6 +21,13 @@ const std::vector<std::string> kPasswordSettingsAttributes = {
     "msDS-PasswordComplexityEnabled",
     "msDS-PasswordHistoryLength",
     "msDS-PasswordReversibleEncryptionEnabled",
+};
+
+namespace {
+
+const std::vector<std::string> kDomainPolicyAttributes = {
+    "maxPwdAge",     "minPwdAge",       "minPwdLength",     "pwdHistoryLength",
+    "pwdProperties", "lockoutDuration", "lockoutThreshold", "lockOutObservationWindow",
 };
 
 constexpr char kPasswordSettingsClass[] = "msDS-PasswordSettings";

@@ -10,19 +10,21 @@
 #include "directory/directory_context.h"
 #include "directory/name_forms.h"
 #include "directory/permission.h"
+#include "directory/retrieval_queue.h"
+#include "directory/retrieval_source.h"
 #include "directory/servers.h"
 #include "query/filter.h"
 #include "query/worker_control.h"
 #include "util/error_text.h"
 #include "util/progress.h"
 
-namespace {
-
 const std::vector<std::string> kObjectAttributes = {
     "accountExpires",   "badPwdCount", "badPasswordTime",    "lastLogon",   "logonHours",
     "userWorkstations", "pwdLastSet",  "userAccountControl", "whenCreated", "whenChanged",
     "lockoutTime",      "displayName", "msDS-ResultantPSO",
 };
+
+namespace {
 
 // userAccountControl bits the record reads.
 constexpr uint32_t kUacDisabled = 0x2;
@@ -31,20 +33,6 @@ constexpr uint32_t kUacCannotChangePassword = 0x40;
 constexpr uint32_t kUacReversibleEncryption = 0x80;
 constexpr uint32_t kUacPasswordNeverExpires = 0x10000;
 constexpr uint32_t kUacPasswordExpired = 0x800000;
-
-// Whether the run shows a value that is read from every domain controller.
-bool NeedsControllerValues(const RunContext* run, RestrictionCode code) {
-  return run->restriction == code || run->restriction == kAll || (run->options.sort_mode & kSortValue);
-}
-
-// Whether /$ sends every read of the run to one resolved controller.
-bool SingleController(const RunContext* run) {
-  return run->options.single_controller && !run->resolved_server.empty();
-}
-
-const ServerEntry* FirstServer(const RunContext* run) {
-  return run->server_list ? run->server_list->head : nullptr;
-}
 
 // The record as it stands before the object is read: the domain policy, every hour allowed.
 void InitRecord(const DomainPolicy& policy, RestrictionRecord* record) {
@@ -81,9 +69,10 @@ uint32_t LocalFileTime(const RunContext* run, const AdsValue& value) {
 }
 
 // Stores the attributes of the object's own read.
-void StoreObjectAttributes(const RunContext* run, const std::vector<AdsAttribute>& attributes, uint32_t now,
-                           bool permission_known, RestrictionRecord* record) {
-  const ServerEntry* first_server = FirstServer(run);
+void StoreObjectAttributes(const RunContext* run, const RetrievalScope& scope,
+                           const std::vector<AdsAttribute>& attributes, uint32_t now, bool permission_known,
+                           RestrictionRecord* record) {
+  const bool first_server = scope.has_first;
   bool read_display_name = !run->options.no_display_name && !run->options.names_only;
   for (const AdsAttribute& attribute : attributes) {
     if (attribute.values.empty()) continue;
@@ -114,13 +103,13 @@ void StoreObjectAttributes(const RunContext* run, const std::vector<AdsAttribute
       uint32_t changed = LocalUtcTime(run, value.time);
       if (changed > record->modified) {
         record->modified = changed;
-        if (first_server) record->modification_server = first_server->name;
+        if (first_server) record->modification_server = scope.first_name;
       }
     } else if (AsciiEqualsIgnoreCase(name, "lastLogon")) {
       uint32_t last_logon = LocalFileTime(run, value);
       if (last_logon > record->last_logon) {
         record->last_logon = last_logon;
-        if (first_server) record->last_logon_server = first_server->name;
+        if (first_server) record->last_logon_server = scope.first_name;
       }
     } else if (AsciiEqualsIgnoreCase(name, "msDS-ResultantPSO")) {
       record->pso = value.text;
@@ -161,26 +150,72 @@ void DeriveLockoutAndExpiry(uint32_t now, RestrictionRecord* record) {
 
 }  // namespace
 
-AdsResult FillRestrictionRecord(RunContext* run, const std::string& dn, const std::string& display_name,
-                                uint32_t now, RestrictionRecord* record, std::string* error) {
-  error->clear();
-  const DirectoryContext* dir = run->directory;
-  InitRecord(run->policy, record);
+bool ShowsControllerValue(const RunContext* run, RestrictionCode code) {
+  return run->restriction == code || run->restriction == kAll || (run->options.sort_mode & kSortValue);
+}
 
-  if (NeedsControllerValues(run, kLld)) {
-    if (SingleController(run)) {
-      for (char& c : run->server_prefix) c = AsciiUpper(c);
-      record->last_logon_server = run->server_prefix;
-    } else if (run->server_list) {
-      ReadLatestLastLogon(run, dn, display_name, &record->last_logon, &record->last_logon_server);
+RetrievalScope CurrentRetrievalScope(const RunContext* run) {
+  RetrievalScope scope;
+  scope.path_prefix = run->directory->path_prefix;
+  scope.naming_context = run->directory->default_naming_context;
+  // /$ sends every read of the object to the one resolved controller.
+  scope.single = run->options.single_controller && !run->resolved_server.empty();
+  if (scope.single) {
+    scope.single_server = run->resolved_server;
+    scope.single_name = run->server_prefix;
+  }
+  if (run->server_list) {
+    scope.has_list = true;
+    const ServerEntry* first = run->server_list->head;
+    if (first) {
+      scope.has_first = true;
+      scope.first_name = first->name;
+      for (const ServerEntry* entry = first->next; entry; entry = entry->next) {
+        scope.others.push_back(ControllerTarget{FormatName(nullptr, kFormRelative | kFormNoTypes, entry->name),
+                                                entry->address.empty() ? entry->host : entry->address});
+      }
     }
   }
-  if (NeedsControllerValues(run, kMd)) {
-    if (SingleController(run)) {
-      for (char& c : run->server_prefix) c = AsciiUpper(c);
-      record->modification_server = run->server_prefix;
-    } else if (run->server_list) {
-      ReadLatestWhenChanged(run, dn, display_name, &record->modified, &record->modification_server);
+  return scope;
+}
+
+void ReportReadFailure(OutputContext* out, const ReadOutcome& outcome, const std::string& description) {
+  // The server's words belong to this failure, wherever and whenever it was met.
+  AdsSetLastFailure(outcome.code, outcome.diagnostic);
+  ReportDirectoryError(out, outcome.code, description.c_str());
+}
+
+namespace {
+
+// Fills a fresh record from a source: the sequence of the object's reads. Returns 0, or the failure
+// of the object's own bind or read with its message in error and its diagnostic kept for the report.
+AdsResult FillFrom(RunContext* run, const RetrievalScope& scope, RetrievalSource* source, const std::string& dn,
+                   const std::string& display_name, uint32_t now, RestrictionRecord* record,
+                   std::string* error) {
+  error->clear();
+  InitRecord(run->policy, record);
+
+  // Under /$ the server prefix, upper-cased (also in place), names the controller shown.
+  std::string single_name = scope.single_name;
+  auto name_single_controller = [&]() {
+    for (char& c : single_name) c = AsciiUpper(c);
+    for (char& c : run->server_prefix) c = AsciiUpper(c);
+    return single_name;
+  };
+  if (ShowsControllerValue(run, kLld)) {
+    if (scope.single) {
+      record->last_logon_server = name_single_controller();
+    } else if (scope.has_list) {
+      ReadLatestFrom(run, scope, source, dn, display_name, "lastLogon", &record->last_logon,
+                     &record->last_logon_server);
+    }
+  }
+  if (ShowsControllerValue(run, kMd)) {
+    if (scope.single) {
+      record->modification_server = name_single_controller();
+    } else if (scope.has_list) {
+      ReadLatestFrom(run, scope, source, dn, display_name, "whenChanged", &record->modified,
+                     &record->modification_server);
     }
   }
 
@@ -188,42 +223,52 @@ AdsResult FillRestrictionRecord(RunContext* run, const std::string& dn, const st
   // userAccountControl's "cannot change" bit does.
   bool permission_known = false;
   if (run->restriction == kPuc || run->restriction == kAll) {
-    std::string message;
     int denied = 0;
-    if (CheckChangePasswordDenied(&g_credentials, dir->path_prefix + EscapeSlashes(dn), display_name,
-                                  &message, &denied) == kAdsOk) {
+    if (source->ChangePasswordDenied(scope, dn, display_name, &denied)) {
       permission_known = true;
       SetFlag(record, kFlagUserCanChange, denied == 0);
     }
   }
 
-  std::string path = SingleController(run) ? dir->path_prefix + run->resolved_server + "/" + EscapeSlashes(dn)
-                                           : dir->path_prefix + EscapeSlashes(dn);
-  AdsObject* object = nullptr;
-  AdsResult result = AdsOpenObject(path, &g_credentials, kAdsSecureAuthentication | kAdsFastBind, &object);
-  if (result < 0) {
-    *error = "Cannot connect to " + display_name;
-    if (SingleController(run)) *error += " on " + run->server_prefix;
-    return result;
-  }
-  std::vector<AdsAttribute> attributes;
-  result = AdsGetObjectAttributes(object, kObjectAttributes, &attributes);
-  if (result < 0) {
-    AdsRelease(object);
-    *error = "Cannot get the attributes for " + display_name;
-    return result;
+  ReadOutcome object = source->ObjectAttributes(scope, dn);
+  if (object.step != ReadOutcome::kDone) {
+    if (object.step == ReadOutcome::kBindFailed) {
+      *error = "Cannot connect to " + display_name;
+      if (scope.single) *error += " on " + single_name;
+    } else {
+      *error = "Cannot get the attributes for " + display_name;
+    }
+    AdsSetLastFailure(object.code, object.diagnostic);
+    return object.code;
   }
   // Without a readable DACL an account can change its password unless userAccountControl says not.
   if (!permission_known) record->flags |= kFlagUserCanChange;
-  StoreObjectAttributes(run, attributes, now, permission_known, record);
-  AdsRelease(object);
+  StoreObjectAttributes(run, scope, object.attributes, now, permission_known, record);
 
-  if (!record->pso.empty()) ReadPasswordSettings(run, record->pso, record);
+  if (!record->pso.empty()) {
+    ReadOutcome settings = source->PasswordSettings(scope, record->pso);
+    if (settings.step == ReadOutcome::kBindFailed) {
+      ReportReadFailure(run->output, settings,
+                        "Cannot connect to password policy object " +
+                            FormatName(nullptr, kFormRelative | kFormNoTypes, record->pso));
+    } else {
+      ApplyPasswordSettings(settings.attributes, record);
+      SetFlag(record, kFlagLockoutPolicy, record->lockout_reset_period != 0 && record->lockout_threshold != 0);
+    }
+  }
   DeriveLockoutAndExpiry(now, record);
   return kAdsOk;
 }
 
-int RetrieveRestrictions(RunContext* run, const std::string& dn) {
+}  // namespace
+
+AdsResult FillRestrictionRecord(RunContext* run, const std::string& dn, const std::string& display_name,
+                                uint32_t now, RestrictionRecord* record, std::string* error) {
+  return FillFrom(run, CurrentRetrievalScope(run), SingleObjectReads(), dn, display_name, now, record, error);
+}
+
+int RetrieveFrom(RunContext* run, const RetrievalScope& scope, RetrievalSource* source, const std::string& dn,
+                 const std::string& display_name) {
   WorkerSafePoint();
   if (g_cancel) return kWorkCancelled;
   // One instant for every comparison of this object.
@@ -233,9 +278,8 @@ int RetrieveRestrictions(RunContext* run, const std::string& dn) {
   // A record that cannot be allocated ends the run as a full result list does: out of memory.
   auto* record = new (std::nothrow) RestrictionRecord;
   if (!record) return kWorkNoMemory;
-  std::string display_name = FormatName(run->directory, run->options.name_form, dn);
   std::string error;
-  AdsResult result = FillRestrictionRecord(run, dn, display_name, now, record, &error);
+  AdsResult result = FillFrom(run, scope, source, dn, display_name, now, record, &error);
   if (result < 0) {
     ReportDirectoryError(run->output, result, error.c_str());
     delete record;
@@ -245,4 +289,11 @@ int RetrieveRestrictions(RunContext* run, const std::string& dn) {
   WorkerSafePoint();
   if (g_cancel) return kWorkCancelled;
   return code;
+}
+
+int RetrieveRestrictions(RunContext* run, const std::string& dn) {
+  if (run->retrievals) return QueueRetrieval(run->retrievals, dn);
+  if (g_cancel) return kWorkCancelled;
+  return RetrieveFrom(run, CurrentRetrievalScope(run), SingleObjectReads(), dn,
+                      FormatName(run->directory, run->options.name_form, dn));
 }

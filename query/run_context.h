@@ -13,6 +13,7 @@
 struct DirectoryContext;
 struct OutputContext;
 struct ServerList;
+class RetrievalQueue;
 
 /// Most fields of a /a column layout.
 constexpr int kMaxColumns = 5;
@@ -78,6 +79,9 @@ struct RunContext {
   bool entity_given = false;  ///< the entity came from the command line, not the running account
   bool search_flag = false;
   bool subtree_flag = false;
+  // Reading.
+  bool per_object_reads = false;         ///< every object read on its own, never in batches
+  RetrievalQueue* retrievals = nullptr;  ///< the worker's batch queue while it runs, else null
 };
 
 /// The run of this process.

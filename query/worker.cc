@@ -5,10 +5,12 @@
 #include <cctype>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 
 #include "directory/entity.h"
 #include "directory/groups.h"
 #include "directory/retrieval.h"
+#include "directory/retrieval_queue.h"
 #include "directory/servers.h"
 #include "query/filter.h"
 
@@ -112,7 +114,15 @@ int ProcessInputFile(RunContext* run) {
 }
 
 int WorkerBody(RunContext* run, const std::string& name) {
-  const int code = run->options.file_mode ? ProcessInputFile(run) : ProcessOneEntity(run, name);
+  // Objects are read in batches, unless the run reads each one on its own.
+  std::unique_ptr<RetrievalQueue> queue;
+  if (!run->per_object_reads) queue = std::make_unique<RetrievalQueue>(run);
+  int code = run->options.file_mode ? ProcessInputFile(run) : ProcessOneEntity(run, name);
+  if (queue) {
+    const int last = queue->Flush();
+    if (code != kWorkNoMemory && code != kWorkCancelled) code = last;
+    queue.reset();
+  }
   if (code == kWorkNoMemory) return kWorkNoMemory;
   // Also after a stop by the user: what was gathered before it is still shown.
   if (run->options.sort_mode != 0 && run->result_head != nullptr && !SortAndPrint(run)) FreeResultList(run);

@@ -165,6 +165,8 @@ bool FlushChannelFile(OutputContext* out, bool log) {
 }
 
 int PrintMessage(OutputContext* out, int32_t code, int increment) {
+  // A message kept back is printed by its holder once the work queued before it is done.
+  if (out->hold != nullptr && out->hold->Hold(out, code, increment)) return 1;
   const bool ordinary = code == 0 || code == -2;
   const bool error = code != 0;
   // The console is split by kind: ordinary lines to standard output, error lines to standard error.

@@ -31,6 +31,19 @@ enum ControlBits : uint32_t {
 /// Size of the message buffer every caller formats into.
 constexpr int kMessageBufferSize = 16384;
 
+struct OutputContext;
+
+/// Keeps messages that must wait their turn behind work queued before them (objects whose reads
+/// are gathered into batches): a message it keeps is printed later, in order, by its owner.
+class OutputHold {
+ public:
+  /// Takes the message in the message buffer with its code and increment; true when it is kept.
+  virtual bool Hold(OutputContext* out, int32_t code, int increment) = 0;
+
+ protected:
+  ~OutputHold() = default;
+};
+
 /// Where the last line of each channel stood, for blank-line collapsing.
 enum OutputChannel { kChannelWindow = 0, kChannelConsole, kChannelLogFile, kChannelErrFile, kChannelCount };
 
@@ -57,6 +70,7 @@ struct OutputContext {
   uint32_t fixed_now;              ///< local time of the date/time prefixes and % codes; 0 reads the clock
   bool holding_file_checks;        ///< a failed file is being reported; the other file is checked after
   int32_t file_failures;           ///< log and error files closed after a failed write; errors all run long
+  OutputHold* hold;                ///< null, or where messages wait while queued work is pending
 };
 
 /// Prints the message buffer: code 0 ordinary, -1 error, -2 both, else an error with that code's reason.

@@ -7,6 +7,7 @@
 #include <signal.h>
 
 #include <cstdint>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -35,6 +36,9 @@ struct LdapConnection {
   std::string default_nc, schema_nc, config_nc, server_name, dns_host_name;
   // The domain's NetBIOS name, looked up once when first needed.
   std::string netbios;
+  // Naming contexts of domains found by a value of their cross-reference ("nETBIOSName\nSALES"),
+  // each looked up once: every NT4 name of a run needs its domain's.
+  std::map<std::string, std::string> domain_contexts;
 };
 
 /// Keeps a connection whose server has gone from ending the process. While it lives, a write to

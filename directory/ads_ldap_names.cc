@@ -3,6 +3,8 @@
 // their attributes, and the well-known SIDs from their table.
 #include <strings.h>
 
+#include <cctype>
+
 #include "directory/ads_ldap_internal.h"
 #include "directory/ldap_filter.h"
 #include "directory/ldap_values.h"
@@ -59,15 +61,19 @@ int FindUnique(LdapConnection* c, const std::string& base, int scope, const std:
 // The naming context of the domain whose cross-reference has this value of an attribute.
 std::string DomainContextBy(LdapConnection* c, const char* attribute, const std::string& value) {
   if (ReadRootDse(c) != LDAP_SUCCESS) return "";
+  std::string key = std::string(attribute) + "\n" + value;
+  for (char& ch : key) ch = static_cast<char>(tolower(static_cast<unsigned char>(ch)));
+  auto known = c->domain_contexts.find(key);
+  if (known != c->domain_contexts.end()) return known->second;
   Lookup lookup;
   std::string filter =
       std::string("(&(objectClass=crossRef)(") + attribute + "=" + EscapeFilterLiteral(value) + "))";
-  if (FindUnique(c, "CN=Partitions," + c->config_nc, LDAP_SCOPE_ONELEVEL, filter, {"nCName"}, &lookup) !=
-          LDAP_SUCCESS ||
-      lookup.outcome != kFound) {
-    return "";
-  }
-  return FirstText(lookup.values, "nCName");
+  int rc = FindUnique(c, "CN=Partitions," + c->config_nc, LDAP_SCOPE_ONELEVEL, filter, {"nCName"}, &lookup);
+  // A failed request is asked again next time; an answer, found or not, holds for the run.
+  if (rc != LDAP_SUCCESS) return "";
+  std::string nc = lookup.outcome == kFound ? FirstText(lookup.values, "nCName") : "";
+  c->domain_contexts[key] = nc;
+  return nc;
 }
 
 // The domain part of a DN: from its first DC= component on.

@@ -192,6 +192,45 @@ TEST_F(LdapLayer, AnOrdinaryUserReadsTheSecurityDescriptorWithItsDeniedChangePas
   EXPECT_EQ(sd.values[0].bytes[0], 1);  // self-relative descriptor, revision 1
 }
 
+TEST_F(LdapLayer, ASearchForTheSecurityDescriptorGetsItAsAnOrdinaryUserMayReadIt) {
+  AdsObject* base = nullptr;
+  ASSERT_EQ(AdsOpenObject("LDAP://" + kBase, &kLogon, kAdsSecureAuthentication | kAdsFastBind, &base), kAdsOk);
+  AdsSearch* search = nullptr;
+  const std::string heidi = "CN=heidi,OU=People," + kBase;
+  ASSERT_EQ(AdsExecuteSearch(base, kAdsScopeSubtree, 1000,
+                             "(|(distinguishedName=" + heidi + ")(distinguishedName=" + kAlice + "))",
+                             {"nTSecurityDescriptor", "distinguishedName"}, &search),
+            kAdsOk);
+  std::vector<AdsAttribute> row;
+  int rows = 0;
+  while (AdsGetNextRow(search, &row) == kAdsOk) {
+    ++rows;
+    const AdsAttribute* sd = Find(row, "nTSecurityDescriptor");
+    ASSERT_NE(sd, nullptr);
+    EXPECT_EQ(sd->type, kAdsTypeSecurityDescriptor);
+    EXPECT_EQ(sd->values[0].bytes[0], 1);
+  }
+  AdsCloseSearch(search);
+  AdsRelease(base);
+  EXPECT_EQ(rows, 2);
+}
+
+TEST_F(LdapLayer, TheDomainOfNt4NamesIsLookedUpOncePerConnection) {
+  AdsNameTranslator* translator = nullptr;
+  ASSERT_EQ(AdsNameTranslateInit(kAdsNameInitServer, "DC1", &kLogon, &translator), kAdsOk);
+  uint64_t before = AdsRoundTrips();
+  ASSERT_EQ(AdsNameTranslateSet(translator, kAdsNameNt4, "SALES\\alice"), kAdsOk);
+  EXPECT_EQ(AdsRoundTrips() - before, 2u);  // the domain of SALES, then the account
+  before = AdsRoundTrips();
+  ASSERT_EQ(AdsNameTranslateSet(translator, kAdsNameNt4, "sales\\bob"), kAdsOk);
+  EXPECT_EQ(AdsRoundTrips() - before, 1u);  // the account alone
+  EXPECT_EQ(AdsNameTranslateSet(translator, kAdsNameNt4, "OTHER\\bob"), kAdsNameNotFound);
+  before = AdsRoundTrips();
+  EXPECT_EQ(AdsNameTranslateSet(translator, kAdsNameNt4, "OTHER\\alice"), kAdsNameNotFound);
+  EXPECT_EQ(AdsRoundTrips() - before, 0u);  // a domain known to be missing is not asked for again
+  AdsNameTranslateRelease(translator);
+}
+
 TEST_F(LdapLayer, SearchesArePagedWithThePageSizeAsked) {
   AdsObject* base = nullptr;
   ASSERT_EQ(AdsOpenObject("LDAP://OU=Bulk," + kBase, &kLogon, kAdsSecureAuthentication, &base), kAdsOk);

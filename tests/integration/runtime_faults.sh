@@ -325,8 +325,8 @@ if wanted ctrl-c; then
   fi
 fi
 
-# --- The only domain controller stops while a search runs: every object after that reports that
-# the server is not operational, the search itself ends with its own failure, and the totals count
+# --- The only domain controller stops while a search runs: every object read after that reports
+# that the server is not operational, the search itself ends with its own failure, and the totals count
 # all of them. Where the stop falls decides how many objects come before it, so every line is
 # checked for its form, each workstation must come once, and the counts must agree. The log and the
 # error file hold everything the console got. The controller is started again from the domain's
@@ -361,9 +361,11 @@ while at < len(lines):
     names.append(found.group(2))
     failed += 1
     at += 3
-expect(results >= 1 and failed >= 1, "%d results before the stop and %d failures after it" % (results, failed))
+# Objects are read a batch at a time: those of a batch read before the stop are all shown, and only
+# the objects of a batch read after it report the failure, so there may be none of those.
+expect(results >= 1, "%d results before the stop and %d failures after it" % (results, failed))
 last = "CN=%s,OU=Huge,DC=sales,DC=corp,DC=test" % names[-1]
-total = "%d computers, %d errors" % (results + failed, failed + 1)
+total = "%d computers, %d error%s" % (results + failed, failed + 1, "s" if failed else "")
 expect(lines[at:] == ["LORVEX: Failed to complete the search for", " " + last] + reason + ["", "", total, total],
        "the search's failure and the totals after line %d" % at)
 expect(len(set(names)) == len(names), "a workstation shown twice")

@@ -1,7 +1,9 @@
 // The reads of a batch of objects made all at once, and what each object's retrieval takes from them.
 #include "directory/batch_reads.h"
 
+#include <chrono>
 #include <functional>
+#include <thread>
 
 #include "directory/directory_context.h"
 #include "directory/ldap_filter.h"
@@ -18,28 +20,47 @@ constexpr int kBatchPageSize = 1000;
 
 constexpr char kDescriptor[] = "nTSecurityDescriptor";
 
-// One search for the objects of the filter below a base; each row is kept under its DN. Controllers
-// are bound as their own reads bind them, tried again while they are not operational yet.
+// A controller that is not operational yet gets this many tries, this far apart, as its binds do.
+constexpr int kControllerAttempts = 10;
+constexpr auto kControllerRetryWait = std::chrono::milliseconds(20);
+
+bool NotOperational(AdsResult code) { return code < 0 && (code & 0xFFFF) == 0x203A; }
+
+// One search for the objects of the filter below a base; each row is kept under its DN. A
+// controller (retry) is tried as its own binds are: again while it is not operational, a search
+// that finds it gone before its first row counting as a failed bind, since a kept connection
+// learns only then that its server has gone.
 void SearchInto(const std::string& base_path, const std::string& filter, std::vector<std::string> attributes,
                 bool retry, BatchReads::Rows* rows) {
-  ScopedObject base;
+  attributes.push_back("distinguishedName");
   const uint32_t flags = kAdsSecureAuthentication | kAdsFastBind;
-  AdsResult code =
-      retry ? BindControllerWithRetry(base_path, flags, base.out()) : BindObject(base_path, flags, base.out());
-  if (code < 0) {
-    rows->bind_failed = true;
-    rows->failure = FailedRead(ReadOutcome::kBindFailed, code);
+  const int attempts = retry ? kControllerAttempts : 1;
+  for (int attempt = 1;; ++attempt) {
+    ScopedObject base;
+    AdsResult code = BindObject(base_path, flags, base.out());
+    ScopedSearch search;
+    bool bound = code >= 0;
+    if (bound) {
+      code = AdsExecuteSearch(base.get(), kAdsScopeSubtree, kBatchPageSize, filter, attributes, search.out());
+      if (retry && NotOperational(code)) bound = false;
+    }
+    if (!bound) {
+      if (NotOperational(code) && attempt < attempts) {
+        std::this_thread::sleep_for(kControllerRetryWait);
+        continue;
+      }
+      rows->bind_failed = true;
+      rows->failure = FailedRead(ReadOutcome::kBindFailed, code);
+      return;
+    }
+    std::vector<AdsAttribute> row;
+    while (code >= 0 && (code = AdsGetNextRow(search.get(), &row)) >= 0 && code != kAdsNoMoreRows) {
+      std::string dn;
+      if (FirstText(row, "distinguishedName", &dn)) rows->by_dn[LowerCase(dn)] = std::move(row);
+    }
+    // A search that fails part of the way leaves the objects it did not return to reads of their own.
     return;
   }
-  attributes.push_back("distinguishedName");
-  ScopedSearch search;
-  code = AdsExecuteSearch(base.get(), kAdsScopeSubtree, kBatchPageSize, filter, attributes, search.out());
-  std::vector<AdsAttribute> row;
-  while (code >= 0 && (code = AdsGetNextRow(search.get(), &row)) >= 0 && code != kAdsNoMoreRows) {
-    std::string dn;
-    if (FirstText(row, "distinguishedName", &dn)) rows->by_dn[LowerCase(dn)] = std::move(row);
-  }
-  // A search that fails part of the way leaves the objects it did not return to reads of their own.
 }
 
 // The server part of a path, which names the connection the path is read over.

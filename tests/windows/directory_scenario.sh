@@ -5,7 +5,7 @@
 # Both run inside the test domain's network namespace with its Kerberos configuration; the
 # window's X display is reached through Xvfb's socket file, which every namespace sees. Wine's
 # sockets are made by the wineserver, so for these runs the session's wineserver gives way to
-# one started inside the namespace, and comes back afterwards.
+# one started inside the test domain's namespace, and comes back to its own afterwards.
 #
 # What Wine 8.0's wldap32 can and cannot do here (see directory/ads_win32.cc):
 # - The running account's logon cannot be used: a Negotiate bind without credentials ends a
@@ -36,8 +36,8 @@ wineserver -w 2>/dev/null
 back_outside() {
   wineserver -k 2>/dev/null
   wineserver -w 2>/dev/null
-  wineserver -p </dev/null >/dev/null 2>&1
-  wine cmd /c exit </dev/null >/dev/null 2>&1
+  in_wine_ns wineserver -p </dev/null >/dev/null 2>&1
+  in_wine_ns wine cmd /c exit </dev/null >/dev/null 2>&1
 }
 trap back_outside EXIT
 "$testdomain" exec wineserver -p </dev/null >/dev/null 2>&1

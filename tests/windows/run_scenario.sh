@@ -14,7 +14,9 @@ rm -rf "$out"
 mkdir -p "$out"
 
 status=0
-timeout 300 wine "$build/lorvex_wine_driver.exe" "$scenario" "$(winepath -w "$build/lorvex.exe")" \
+wine_run=()
+[ -n "$wine_ns" ] && wine_run=(ip netns exec "$wine_ns")
+timeout 300 "${wine_run[@]}" wine "$build/lorvex_wine_driver.exe" "$scenario" "$(winepath -w "$build/lorvex.exe")" \
   "$(winepath -w "$out")" 2>&1 | grep -v 'Read access denied for device' || status=${PIPESTATUS[0]}
 for bmp in "$out"/*.bmp; do
   [ -e "$bmp" ] || continue

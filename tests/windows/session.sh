@@ -22,6 +22,10 @@ if [ "$action" = stop ]; then
   fi
   stop_pid_file "$work/cupsd.pid"
   stop_pid_file "$work/xvfb.pid"
+  if [ -f "$work/netns" ]; then
+    ip netns del "$(cat "$work/netns")" 2>/dev/null || true
+    rm -f "$work/netns"
+  fi
   rm -f "$work/display"
   exit 0
 fi
@@ -75,9 +79,18 @@ echo $! >"$work/xvfb.pid"
 for _ in $(seq 1 100); do [ -e "/tmp/.X11-unix/X$n" ] && break; sleep 0.1; done
 echo ":$n" >"$work/display"
 
+# Wine's own network namespace (see wine_env.sh), named after the work folder.
+if [ "$(id -u)" = 0 ] && command -v ip >/dev/null; then
+  ns=lorvex-wine-$(printf '%s' "$work" | md5sum | cut -c1-8)
+  ip netns del "$ns" 2>/dev/null || true
+  ip netns add "$ns"
+  ip -n "$ns" link set lo up
+  echo "$ns" >"$work/netns"
+fi
+
 . "$here/wine_env.sh" "$work"
 # A wineserver that stays between the tests' programs saves each of them the start of Wine.
 wineserver -k 2>/dev/null || true
 wineserver -w 2>/dev/null || true
-wineserver -p </dev/null >/dev/null 2>&1
-wine cmd /c exit >/dev/null 2>&1 || true
+in_wine_ns wineserver -p </dev/null >/dev/null 2>&1
+in_wine_ns wine cmd /c exit >/dev/null 2>&1 || true

@@ -4,10 +4,19 @@ export WINEPREFIX="$1/prefix" WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES="ms
 unset WAYLAND_DISPLAY
 [ -f "$1/display" ] && export DISPLAY="$(cat "$1/display")"
 [ -S "$1/cups/socket" ] && export CUPS_SERVER="$1/cups/socket"
+# Wine's sockets are made by its wineserver. The session runs it, and every Wine program, in a
+# network namespace of its own that has only loopback (session.sh makes it when run as root), so
+# that nothing a test runs reaches the network: Windows' domain controller locator, for one, asks
+# DNS. in_wine_ns COMMAND... runs a command there.
+wine_ns=
+[ -f "$1/netns" ] && wine_ns=$(cat "$1/netns")
+in_wine_ns() {
+  if [ -n "$wine_ns" ]; then ip netns exec "$wine_ns" "$@"; else "$@"; fi
+}
 if [ ! -f "$WINEPREFIX/.lorvex-ready" ]; then
   rm -rf "$WINEPREFIX"
-  wineboot -i >/dev/null 2>&1
+  in_wine_ns wineboot -i >/dev/null 2>&1
   # A crashing program ends with its exit code instead of waiting in a dialog.
-  wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
+  in_wine_ns wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
   touch "$WINEPREFIX/.lorvex-ready"
 fi

@@ -159,6 +159,10 @@ std::string AdsDiagnosticFor(AdsResult code);
 
 /// Number of LDAP requests sent so far, for benchmarks.
 uint64_t AdsRoundTrips();
+
+// Whether the layer reads objects in batches, a search per controller run on threads of their
+// own; where it does not, every object is read on its own.
+bool AdsBatchedReads();
 /// Closes every cached connection (the end of the component library).
 void AdsShutdown();
 

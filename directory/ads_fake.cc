@@ -782,4 +782,6 @@ std::string AdsUserName() {
 
 uint64_t AdsRoundTrips() { return State().calls.size(); }
 
+bool AdsBatchedReads() { return true; }
+
 void AdsShutdown() {}

@@ -386,6 +386,8 @@ int SearchNow(LdapConnection* c, const std::string& base, int scope, const std::
 
 uint64_t AdsRoundTrips() { return g_round_trips.load(); }
 
+bool AdsBatchedReads() { return true; }
+
 void AdsShutdown() {
   std::lock_guard<std::recursive_mutex> lock(g_mutex);
   for (auto& entry : g_connections) CloseLink(entry.second.get());

@@ -663,6 +663,11 @@ std::string AdsUserName() {
 
 uint64_t AdsRoundTrips() { return g_round_trips.load(); }
 
+// Batched searches over LDAPS, on connections of their own, fail under Wine's wldap32 with "the
+// server is not operational" where the same reads made one object at a time succeed; until batched
+// reads are shown to work through wldap32, this layer reads every object on its own.
+bool AdsBatchedReads() { return false; }
+
 void AdsShutdown() {
   for (auto& entry : Connections()) {
     if (entry.second->ld != nullptr) ldap_unbind(entry.second->ld);

@@ -68,7 +68,7 @@ int Initialise(const RunSettings& settings, std::string* option_text, std::vecto
   // LORVEX_PER_OBJECT=1 reads every object on its own (one request per object and controller)
   // instead of in batches: the reference that tests compare the batched reads with. Not for users.
   const char* per_object = getenv("LORVEX_PER_OBJECT");
-  run->per_object_reads = per_object != nullptr && strcmp(per_object, "1") == 0;
+  run->per_object_reads = (per_object != nullptr && strcmp(per_object, "1") == 0) || !AdsBatchedReads();
   out->fixed_now = settings.fixed_now;
   run->local_offset = settings.fixed_offset ? settings.local_offset : ReadLocalTimeOffset();
   out->normal_flags = kChannelCon;

@@ -32,6 +32,8 @@ if [ ! -f "$LORVEX_TESTDOMAIN_DIR/cache/stamp" ] && [ -f "$ordinary_domain/cache
   cp -p "$ordinary_domain"/cache/*stamp "$LORVEX_TESTDOMAIN_DIR/cache/" 2>/dev/null || true
 fi
 export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=1:strict_string_checks=1:detect_stack_use_after_return=1}
+# Leaks of the libraries lorvex calls, not of lorvex, are listed (with why) in the suppressions.
+export LSAN_OPTIONS=${LSAN_OPTIONS:-suppressions=$source_dir/scripts/lsan.supp:print_suppressions=0}
 export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
 # Only the tests of the project itself: the fuzz and sanitizer stages are not registered in this
 # tree, and the labels keep it that way should that change.

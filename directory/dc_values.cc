@@ -103,44 +103,23 @@ bool ResolveServerPrefix(RunContext* run) {
 }
 
 int LocateDomainController(RunContext* run, const std::string& name, std::string* resolved) {
-  const DirectoryContext* dir = run->directory;
   OutputContext* out = run->output;
   resolved->clear();
-  const std::string filter = "(&(objectCategory=computer)(CN=" + EscapeFilterLiteral(name) + "))";
-  ScopedObject searcher;
-  AdsResult code =
-      BindObject(dir->path_prefix + dir->default_naming_context, kAdsSecureAuthentication, searcher.out());
-  if (code < 0) {
-    ReportDirectoryError(
-        out, code,
-        MessageText("Cannot connect to %s to locate a domain controller", dir->default_naming_context.c_str())
-            .c_str());
-    return 0;
-  }
-  long count = 0;
   bool is_controller = false;
-  {
-    ScopedSearch search;
-    code = AdsExecuteSearch(searcher.get(), kAdsScopeSubtree, 20, filter,
-                            {"distinguishedName", "userAccountControl", "dNSHostName"}, search.out());
-    std::vector<AdsAttribute> row;
-    while (code >= 0 && (code = AdsGetNextRow(search.get(), &row)) >= 0 && code != kAdsNoMoreRows) {
-      std::string dn;
-      if (FirstText(row, "distinguishedName", &dn)) ++count;
-      int64_t account_control = 0;
-      FirstInteger(row, "userAccountControl", &account_control);
-      is_controller = (account_control & kServerTrustAccount) != 0;
-      if (!is_controller) {
-        PrintFormatted(out, -1, 1, "%s: %s is not a domain controller", out->program_name, name.c_str());
-      } else {
-        FirstText(row, "dNSHostName", resolved);
-      }
-    }
-  }
-  if (code < 0) {
-    ReportDirectoryError(out, code, ("Failed to search AD for DC " + name).c_str());
-    return 0;
-  }
+  const long count = SearchDomainComputers(
+      out, run->directory, "(&(objectCategory=computer)(CN=" + EscapeFilterLiteral(name) + "))",
+      {"distinguishedName", "userAccountControl", "dNSHostName"}, "locate a domain controller",
+      "Failed to search AD for DC " + name, [&](const std::vector<AdsAttribute>& row) {
+        int64_t account_control = 0;
+        FirstInteger(row, "userAccountControl", &account_control);
+        is_controller = (account_control & kServerTrustAccount) != 0;
+        if (!is_controller) {
+          PrintFormatted(out, -1, 1, "%s: %s is not a domain controller", out->program_name, name.c_str());
+        } else {
+          FirstText(row, "dNSHostName", resolved);
+        }
+      });
+  if (count < 0) return 0;
   if (count == 0) {
     PrintFormatted(out, -1, 1, "%s: A domain controller named %s was not located", out->program_name,
                    name.c_str());

@@ -85,40 +85,52 @@ int BuildServerList(OutputContext* out, const std::string& specification, Server
   return failed ? 1 : 0;
 }
 
-int FindDomainControllers(OutputContext* out, const DirectoryContext* dir, ServerList* list,
-                          const ServerSpecification& specification) {
-  // Computers with the server-trust bit 0x2000 in userAccountControl.
-  static const char kFilter[] =
-      "(&(objectCategory=computer)(userAccountControl:1.2.840.113556.1.4.803:=8192))";
+long SearchDomainComputers(OutputContext* out, const DirectoryContext* dir, const std::string& filter,
+                           const std::vector<std::string>& attributes, const char* purpose,
+                           const std::string& search_failure,
+                           const std::function<void(const std::vector<AdsAttribute>&)>& each_row) {
   ScopedObject searcher;
   AdsResult code =
       BindObject(dir->path_prefix + dir->default_naming_context, kAdsSecureAuthentication, searcher.out());
   if (code < 0) {
     ReportDirectoryError(
         out, code,
-        MessageText("Cannot connect to %s to locate domain controllers", dir->default_naming_context.c_str())
-            .c_str());
-    return 0;
+        MessageText("Cannot connect to %s to %s", dir->default_naming_context.c_str(), purpose).c_str());
+    return -1;
   }
   long count = 0;
   {
     ScopedSearch search;
-    code = AdsExecuteSearch(searcher.get(), kAdsScopeSubtree, 20, kFilter,
-                            {"distinguishedName", "dNSHostName"}, search.out());
+    code = AdsExecuteSearch(searcher.get(), kAdsScopeSubtree, 20, filter, attributes, search.out());
     std::vector<AdsAttribute> row;
     while (code >= 0 && (code = AdsGetNextRow(search.get(), &row)) >= 0 && code != kAdsNoMoreRows) {
-      std::string dn, host;
-      if (!FirstText(row, "distinguishedName", &dn)) continue;
-      const std::string name = FormatName(nullptr, kFormRelative | kFormNoTypes, dn);
-      ++count;
-      if (!FirstText(row, "dNSHostName", &host) || name.empty() || host.empty()) continue;
-      AddServer(list, specification, name, host, HostToAddress(host));
+      std::string dn;
+      if (FirstText(row, "distinguishedName", &dn)) ++count;
+      each_row(row);
     }
   }
   if (code < 0) {
-    ReportDirectoryError(out, code, "Failed to complete the search for domain controllers");
-    return 0;
+    ReportDirectoryError(out, code, search_failure.c_str());
+    return -1;
   }
+  return count;
+}
+
+int FindDomainControllers(OutputContext* out, const DirectoryContext* dir, ServerList* list,
+                          const ServerSpecification& specification) {
+  // Computers with the server-trust bit 0x2000 in userAccountControl.
+  static const char kFilter[] =
+      "(&(objectCategory=computer)(userAccountControl:1.2.840.113556.1.4.803:=8192))";
+  const long count = SearchDomainComputers(
+      out, dir, kFilter, {"distinguishedName", "dNSHostName"}, "locate domain controllers",
+      "Failed to complete the search for domain controllers", [&](const std::vector<AdsAttribute>& row) {
+        std::string dn, host;
+        if (!FirstText(row, "distinguishedName", &dn)) return;
+        const std::string name = FormatName(nullptr, kFormRelative | kFormNoTypes, dn);
+        if (!FirstText(row, "dNSHostName", &host) || name.empty() || host.empty()) return;
+        AddServer(list, specification, name, host, HostToAddress(host));
+      });
+  if (count < 0) return 0;
   if (count == 0) {
     PrintFormatted(out, -1, 1, "%s: No domain controllers were found", out->program_name);
     return 0;

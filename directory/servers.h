@@ -3,9 +3,11 @@
 #define LORVEX_DIRECTORY_SERVERS_H_
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
+#include "directory/ads.h"
 #include "query/run_context.h"
 
 struct DirectoryContext;
@@ -55,6 +57,13 @@ bool ReadServerFile(const std::string& file_name, ServerSpecification* specifica
 /// found at least one controller, else 0 (reported).
 int FindDomainControllers(OutputContext* out, const DirectoryContext* dir, ServerList* list,
                           const ServerSpecification& specification);
+/// Searches the whole domain with the filter for computers, handing each row to each_row. A failed
+/// bind is reported as "Cannot connect to <domain> to <purpose>", a failed search with
+/// search_failure; -1 after either, else the number of rows that had a distinguishedName.
+long SearchDomainComputers(OutputContext* out, const DirectoryContext* dir, const std::string& filter,
+                           const std::vector<std::string>& attributes, const char* purpose,
+                           const std::string& search_failure,
+                           const std::function<void(const std::vector<AdsAttribute>&)>& each_row);
 /// Appends a controller when it is wanted, not excluded and not listed yet; 1 when it cannot be stored.
 int AddServer(ServerList* list, const ServerSpecification& specification, const std::string& name,
               const std::string& host, const std::string& address);

@@ -181,6 +181,43 @@ TEST_F(Servers, ServerPrefixResolvesToTheControllerHost) {
   }
 }
 
+TEST_F(Servers, ControllerSearchesNameTheStepThatFailed) {
+  const struct {
+    bool bind_fails;  // else the search fails
+    bool locate;      // LocateDomainController, else FindDomainControllers
+    const char* errors;
+  } cases[] = {
+      {true, false,
+       "LORVEX: Cannot connect to DC=sales,DC=corp to locate domain controllers\n"
+       "Reason(s): The server is not operational\n"},
+      {true, true,
+       "LORVEX: Cannot connect to DC=sales,DC=corp to locate a domain controller\n"
+       "Reason(s): The server is not operational\n"},
+      {false, false,
+       "LORVEX: Failed to complete the search for domain controllers\n"
+       "Reason(s): The server is not operational\n"},
+      {false, true, "LORVEX: Failed to search AD for DC DC2\nReason(s): The server is not operational\n"},
+  };
+  for (const auto& c : cases) {
+    SampleDomain fresh;
+    AddComputer("DC2", kDcAccount, "10.1.1.2");
+    if (c.bind_fails) {
+      FakeFailBind(kDomainDn, kAdsServerDown);
+    } else {
+      FakeFailSearch(kDomainDn, kAdsServerDown);
+    }
+    ServerList list;
+    std::string resolved = "before";
+    const int found =
+        c.locate ? LocateDomainController(&fresh.run, "DC2", &resolved)
+                 : FindDomainControllers(&fresh.output.out, &fresh.dir, &list, ServerSpecification());
+    EXPECT_EQ(found, 0) << c.errors;
+    EXPECT_EQ(list.head, nullptr) << c.errors;
+    EXPECT_EQ(resolved, c.locate ? "" : "before") << c.errors;
+    EXPECT_EQ(fresh.output.Stderr(), c.errors);
+  }
+}
+
 TEST_F(Servers, LongControllerNameIsTriedWithFifteenCharacters) {
   AddComputer("BRANCHCONTROLLE", kDcAccount, "10.1.3.1");
   d.run.server_prefix = "branchcontroller7";

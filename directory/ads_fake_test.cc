@@ -3,15 +3,14 @@
 
 #include <gtest/gtest.h>
 
+#include "directory/sales_run_test_util.h"
+
 namespace {
 
 class FakeDirectoryTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    FakeReset();
-    FakeSetRootDse("DC=sales,DC=corp", "CN=Schema,CN=Configuration,DC=sales,DC=corp",
-                   "CN=DC1,CN=Servers,CN=Site,CN=Sites,CN=Configuration,DC=sales,DC=corp");
-    FakeSetDomainNames("SALES", "sales.corp");
+    ResetFakeSalesRoot();
     FakeAddObject("DC=sales,DC=corp", {"top", "domain", "domainDNS"});
     FakeAddObject("OU=Staff,DC=sales,DC=corp", {"top", "organizationalUnit"});
     FakeAddObject("CN=Ann,OU=Staff,DC=sales,DC=corp", {"top", "person", "organizationalPerson", "user"},

@@ -6,6 +6,7 @@
 
 #include "directory/ads_fake.h"
 #include "directory/directory_context.h"
+#include "directory/sales_run_test_util.h"
 #include "query/codes.h"
 
 namespace {
@@ -101,10 +102,7 @@ TEST(NameForms, DomainPartStartsAtTheFirstUpperOrLowerCaseDc) {
 class DirectoryNameForms : public ::testing::Test {
  protected:
   void SetUp() override {
-    FakeReset();
-    FakeSetRootDse("DC=sales,DC=corp", "CN=Schema,CN=Configuration,DC=sales,DC=corp",
-                   "CN=DC1,CN=Servers,CN=Site,CN=Sites,CN=Configuration,DC=sales,DC=corp");
-    FakeSetDomainNames("SALES", "sales.corp");
+    ResetFakeSalesRoot();
     FakeAddObject("CN=Ann,OU=Staff,DC=sales,DC=corp", {"top", "user"},
                   {FakeString("sAMAccountName", "ann"), FakeString("userPrincipalName", "ann@sales.corp"),
                    FakeString("displayName", "Ann Lee"), FakeOctets("objectGUID", kGuid)});
@@ -112,9 +110,7 @@ class DirectoryNameForms : public ::testing::Test {
     FakeAddObject("CN=Bob,DC=other,DC=corp", {"top", "user"}, {FakeString("sAMAccountName", "bob")});
     FakeAddObject("CN=Cy,DC=averyveryverylongdomain,DC=corp", {"top", "user"},
                   {FakeString("sAMAccountName", "cy")});
-    dir_.path_prefix = "LDAP://";
-    dir_.default_naming_context = "DC=sales,DC=corp";
-    dir_.netbios_domain_name = "SALES";
+    OpenSalesDirectory(&dir_);
   }
 
   const std::string kGuid =

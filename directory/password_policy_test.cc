@@ -6,6 +6,7 @@
 #include "directory/ads_fake.h"
 #include "directory/directory_context.h"
 #include "directory/retrieval.h"
+#include "directory/sales_run_test_util.h"
 #include "directory/test_times.h"
 #include "util/output.h"
 
@@ -14,42 +15,19 @@ namespace {
 using namespace test_times;
 
 constexpr uint32_t kNow = Seconds(2024, 6, 15, 12, 0, 0);
-const char kDomain[] = "DC=sales,DC=corp";
+const char* const kDomain = kSalesDomain;
 const char kPso[] = "CN=pso1,CN=Password Settings Container,CN=System,DC=sales,DC=corp";
 const char kAnn[] = "CN=Ann,OU=Staff,DC=sales,DC=corp";
 
-class PasswordPolicy : public ::testing::Test {
+class PasswordPolicy : public SalesRunTest {
  protected:
-  void SetUp() override {
-    FakeReset();
-    FakeSetRootDse(kDomain, "CN=Schema,CN=Configuration,DC=sales,DC=corp",
-                   "CN=DC1,CN=Servers,CN=Site,CN=Sites,CN=Configuration,DC=sales,DC=corp");
-    FakeSetDomainNames("SALES", "sales.corp");
-    dir_.path_prefix = "LDAP://";
-    dir_.default_naming_context = kDomain;
-    dir_.netbios_domain_name = "SALES";
-    memset(&out_, 0, sizeof out_);
-    strcpy(out_.program_name, "LORVEX");
-    run_.directory = &dir_;
-    run_.output = &out_;
-    run_.fixed_now = kNow;
-    run_.restriction = kAd;
-  }
+  PasswordPolicy() : SalesRunTest(kNow) {}
 
   void AddDomain(std::vector<AdsAttribute> attributes) {
     FakeAddObject(kDomain, {"top", "domain", "domainDNS"}, std::move(attributes));
   }
 
-  static std::vector<AdsAttribute> FullDomainPolicy() {
-    return {FakeLargeInteger("maxPwdAge", Interval(42 * kDay)),
-            FakeLargeInteger("minPwdAge", Interval(kDay)),
-            FakeInteger("minPwdLength", 7),
-            FakeInteger("pwdHistoryLength", 24),
-            FakeInteger("pwdProperties", 1),
-            FakeLargeInteger("lockoutDuration", Interval(30 * kMinute)),
-            FakeInteger("lockoutThreshold", 5),
-            FakeLargeInteger("lockOutObservationWindow", Interval(15 * kMinute))};
-  }
+  static std::vector<AdsAttribute> FullDomainPolicy() { return SalesDomainPolicy(15 * kMinute); }
 
   void AddPso(const std::string& dn, std::vector<AdsAttribute> attributes) {
     FakeAddObject(dn, {"top", "msDS-PasswordSettings"}, std::move(attributes));
@@ -61,10 +39,6 @@ class PasswordPolicy : public ::testing::Test {
     EXPECT_EQ(FillRestrictionRecord(&run_, kAnn, "NAME", kNow, &record, &error), kAdsOk);
     return record;
   }
-
-  DirectoryContext dir_;
-  OutputContext out_;
-  RunContext run_;
 };
 
 TEST_F(PasswordPolicy, DomainPolicyIsReadFromTheDomainHead) {

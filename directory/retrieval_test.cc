@@ -7,6 +7,7 @@
 
 #include "directory/ads_fake.h"
 #include "directory/directory_context.h"
+#include "directory/sales_run_test_util.h"
 #include "directory/servers.h"
 #include "directory/test_descriptors.h"
 #include "directory/test_times.h"
@@ -17,36 +18,21 @@ namespace {
 using namespace test_times;
 
 constexpr uint32_t kNow = Seconds(2024, 6, 15, 12, 0, 0);
-constexpr uint32_t kMaxAge = 42 * kDay;
+constexpr uint32_t kMaxAge = 42 * kDay;  // the maximum password age of SalesDomainPolicy
 constexpr int64_t kNormalAccount = 0x200;
-const char kDomain[] = "DC=sales,DC=corp";
+const char* const kDomain = kSalesDomain;
 // The flags every normal account of the test domain carries from the domain's policy.
 constexpr uint32_t kDomainFlags = kFlagUniqueRequired | kFlagComplexity | kFlagLockoutPolicy;
 
 std::string UserDn(const std::string& name) { return "CN=" + name + ",OU=Staff,DC=sales,DC=corp"; }
 
-class Retrieval : public ::testing::Test {
+class Retrieval : public SalesRunTest {
  protected:
+  Retrieval() : SalesRunTest(kNow) {}
+
   void SetUp() override {
-    FakeReset();
-    FakeSetRootDse(kDomain, "CN=Schema,CN=Configuration,DC=sales,DC=corp",
-                   "CN=DC1,CN=Servers,CN=Site,CN=Sites,CN=Configuration,DC=sales,DC=corp");
-    FakeSetDomainNames("SALES", "sales.corp");
-    FakeAddObject(
-        kDomain, {"top", "domain", "domainDNS"},
-        {FakeLargeInteger("maxPwdAge", Interval(kMaxAge)), FakeLargeInteger("minPwdAge", Interval(kDay)),
-         FakeInteger("minPwdLength", 7), FakeInteger("pwdHistoryLength", 24), FakeInteger("pwdProperties", 1),
-         FakeLargeInteger("lockoutDuration", Interval(30 * kMinute)), FakeInteger("lockoutThreshold", 5),
-         FakeLargeInteger("lockOutObservationWindow", Interval(30 * kMinute))});
-    dir_.path_prefix = "LDAP://";
-    dir_.default_naming_context = kDomain;
-    dir_.netbios_domain_name = "SALES";
-    memset(&out_, 0, sizeof out_);
-    strcpy(out_.program_name, "LORVEX");
-    run_.directory = &dir_;
-    run_.output = &out_;
-    run_.fixed_now = kNow;
-    run_.restriction = kAd;
+    SalesRunTest::SetUp();
+    FakeAddObject(kDomain, {"top", "domain", "domainDNS"}, SalesDomainPolicy(30 * kMinute));
     g_cancel = 0;
     ReadDomainPolicy(&run_);
   }
@@ -72,10 +58,6 @@ class Retrieval : public ::testing::Test {
   bool Called(const std::string& call) {
     return std::find(FakeCalls().begin(), FakeCalls().end(), call) != FakeCalls().end();
   }
-
-  DirectoryContext dir_;
-  OutputContext out_;
-  RunContext run_;
 };
 
 TEST_F(Retrieval, AccountExpiryIsStrictlyBeforeNow) {

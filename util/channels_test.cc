@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "util/empty_dir_test_util.h"
 #include "util/test_streams.h"
 
 namespace {
@@ -169,22 +170,8 @@ TEST(SetChannelWord, FileNameTokensExpandDateCodesInTheLastComponent) {
 }
 
 // Runs in an empty directory of its own.
-class ChannelFiles : public testing::Test {
+class ChannelFiles : public EmptyDirectoryTest {
  protected:
-  void SetUp() override {
-    char saved[4096];
-    ASSERT_NE(getcwd(saved, sizeof saved), nullptr);
-    saved_dir_ = saved;
-    char pattern[] = "/tmp/lorvex_channels_XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    dir_ = pattern;
-    ASSERT_EQ(chdir(dir_.c_str()), 0);
-  }
-  void TearDown() override {
-    ASSERT_EQ(chdir(saved_dir_.c_str()), 0);
-    std::string command = "rm -rf '" + dir_ + "'";
-    ASSERT_EQ(system(command.c_str()), 0);
-  }
   static std::string ReadFile(const std::string& name) {
     FILE* file = fopen(name.c_str(), "r");
     if (file == nullptr) return "<missing>";
@@ -194,11 +181,6 @@ class ChannelFiles : public testing::Test {
     fclose(file);
     return text;
   }
-  static void WriteFile(const std::string& name, const std::string& text) {
-    FILE* file = fopen(name.c_str(), "w");
-    fputs(text.c_str(), file);
-    fclose(file);
-  }
   // Sets both words as the option processing does and opens the files.
   static bool Open(TestOutput* t, const char* l_value, bool l_given, const char* e_value, bool e_given) {
     if (l_given) t->out.control_flags |= kControlLogGiven;
@@ -206,9 +188,6 @@ class ChannelFiles : public testing::Test {
     return SetChannelWord(&t->out, 'l', l_value) && SetChannelWord(&t->out, 'e', e_value) &&
            OpenChannelFiles(&t->out);
   }
-
-  std::string saved_dir_;
-  std::string dir_;
 };
 
 TEST_F(ChannelFiles, LogAloneRewritesTheLogWithErrorsToo) {

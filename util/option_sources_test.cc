@@ -8,6 +8,7 @@
 #include <string>
 
 #include "util/cmdline.h"
+#include "util/empty_dir_test_util.h"
 
 namespace {
 
@@ -15,28 +16,15 @@ constexpr char kPlain[] = "0$cefghjlnpstuvx";
 constexpr char kValued[] = "@aelopsy";
 
 // Runs each test in an empty directory of its own, without ZEMUTILS.
-class OptionSources : public testing::Test {
+class OptionSources : public EmptyDirectoryTest {
  protected:
   void SetUp() override {
-    char saved[4096];
-    ASSERT_NE(getcwd(saved, sizeof saved), nullptr);
-    saved_dir_ = saved;
-    char pattern[] = "/tmp/lorvex_options_XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    dir_ = pattern;
-    ASSERT_EQ(chdir(dir_.c_str()), 0);
+    EmptyDirectoryTest::SetUp();
     unsetenv("ZEMUTILS");
   }
   void TearDown() override {
     unsetenv("ZEMUTILS");
-    ASSERT_EQ(chdir(saved_dir_.c_str()), 0);
-    std::string command = "rm -rf '" + dir_ + "'";
-    ASSERT_EQ(system(command.c_str()), 0);
-  }
-  static void Write(const char* name, const std::string& text) {
-    FILE* file = fopen(name, "w");
-    fputs(text.c_str(), file);
-    fclose(file);
+    EmptyDirectoryTest::TearDown();
   }
   // Gathers with the given program name; the message box text lands in box.
   bool Gather(const char* program, const std::string& options, GatheredOptions* found, std::string* box) {
@@ -48,14 +36,11 @@ class OptionSources : public testing::Test {
   static std::string Value(const GatheredOptions& found, char letter) {
     return found.has_value[letter - 'a'] ? found.values[letter - 'a'] : "<none>";
   }
-
-  std::string saved_dir_;
-  std::string dir_;
 };
 
 TEST_F(OptionSources, IniFileAppliesSectionsOfAllAndOfThisProgram) {
-  Write("zemutils.ini",
-        "all: /j\nlorvex: /s\nother: /t\n; /x commented\n  \t/c\n-n\n\nLORVEX: /u\nall:/o=group\r\n");
+  WriteFile("zemutils.ini",
+            "all: /j\nlorvex: /s\nother: /t\n; /x commented\n  \t/c\n-n\n\nLORVEX: /u\nall:/o=group\r\n");
   GatheredOptions found;
   std::string box;
   EXPECT_TRUE(Gather("LORVEX", "", &found, &box));
@@ -66,7 +51,7 @@ TEST_F(OptionSources, IniFileAppliesSectionsOfAllAndOfThisProgram) {
 }
 
 TEST_F(OptionSources, SectionPrefixFollowsTheProgramName) {
-  Write("zemutils.ini", "lorvex: /s\nother: /t\n");
+  WriteFile("zemutils.ini", "lorvex: /s\nother: /t\n");
   GatheredOptions found;
   std::string box;
   EXPECT_TRUE(Gather("OTHER", "", &found, &box));
@@ -84,8 +69,8 @@ TEST_F(OptionSources, MissingIniIsSilentButMissingAtFileIsAnError) {
 
 TEST_F(OptionSources, LaterSourcesOverrideEarlierOnes) {
   setenv("ZEMUTILS", "/s=u /g /o=user", 1);
-  Write("zemutils.ini", "/o=computer /c\n");
-  Write("more.ini", "all: /o=group\n");
+  WriteFile("zemutils.ini", "/o=computer /c\n");
+  WriteFile("more.ini", "all: /o=group\n");
   GatheredOptions found;
   std::string box;
   EXPECT_TRUE(Gather("LORVEX", " /s=v /g- /@=more.ini", &found, &box));
@@ -109,7 +94,7 @@ TEST_F(OptionSources, ErrorsNameTheirSourceAndStopTheGathering) {
   };
   for (const Case& c : cases) {
     setenv("ZEMUTILS", c.environment, 1);
-    Write("zemutils.ini", c.ini);
+    WriteFile("zemutils.ini", c.ini);
     GatheredOptions found;
     std::string box;
     EXPECT_FALSE(Gather("LORVEX", c.options, &found, &box));
@@ -122,7 +107,7 @@ TEST_F(OptionSources, ErrorsNameTheirSourceAndStopTheGathering) {
 TEST_F(OptionSources, LongLinesAreReadInPiecesOf254) {
   // A 254-character line is one line; the 255th character starts a further piece.
   std::string line = "/o=" + std::string(251, 'g');
-  Write("zemutils.ini", line + "\n" + "/o=" + std::string(251, 'u') + "/c\n");
+  WriteFile("zemutils.ini", line + "\n" + "/o=" + std::string(251, 'u') + "/c\n");
   GatheredOptions found;
   std::string box;
   EXPECT_TRUE(Gather("LORVEX", "", &found, &box));

@@ -44,34 +44,15 @@ ticket() {
 }
 
 # run_prompt NAME EXPECTED_EXIT USER PASSWORD [NAME=VALUE...] -- lorvex arguments
-# Runs lorvex on a terminal without a usable credential cache (unless the environment names one),
+# Runs lorvex on a terminal without a usable credential cache (unless the settings name one),
 # answers its prompt with USER and PASSWORD, and compares what the terminal shows.
 run_prompt() {
   local name=$1 want_rc=$2 user=$3 password=$4
   shift 4
-  local envs=("$nobody")
-  while [ "$1" != -- ]; do
-    envs+=("$1")
-    shift
-  done
-  shift
-  if [ ${#only[@]} -gt 0 ] && [[ ! " ${only[*]} " =~ " $name " ]]; then return; fi
-  (cd "$work" && "$testdomain" exec env TZ=UTC "${envs[@]}" /usr/bin/python3 "$here/prompt_driver.py" \
-    "$user" "$password" "$lorvex" "$@") >"$work/raw" 2>"$work/err" </dev/null
-  local rc=$?
-  normalise <"$work/raw" >"$work/$name.out"
-  if [ "${GOLDEN_UPDATE:-0}" = 1 ]; then
-    cp "$work/$name.out" "$golden/$name.out"
-    [ "$rc" -eq "$want_rc" ] || echo "note: $name exits $rc, the script expects $want_rc"
-    return
-  fi
-  if [ "$rc" -ne "$want_rc" ] || ! diff -u "$golden/$name.out" "$work/$name.out" >"$work/diff" ||
-    [ -s "$work/err" ]; then
-    fail "$name (exit $rc, expected $want_rc): lorvex $*"
-    cat "$work/diff" "$work/err"
-  else
-    echo "ok   $name"
-  fi
+  split_case "$@"
+  selected "$name" || return
+  run_case "$name" "$want_rc" "$nobody" "${case_envs[@]}" /usr/bin/python3 "$here/prompt_driver.py" \
+    "$user" "$password" "$lorvex" "${case_args[@]}"
 }
 
 # Accounts the domain refuses at the prompt, each for its own reason: the reason line names it.
@@ -123,7 +104,7 @@ run signing-refused 1 "$alice" LDAPURI=ldaps://dc1.sales.corp.test -- alice ad
 
 # A server that takes the connection and never answers: the request's time limit (30 seconds)
 # ends the run. The listener is started in the namespace and stopped after the case.
-if [ ${#only[@]} -eq 0 ] || [[ " ${only[*]} " =~ " silent-server " ]]; then
+if selected silent-server; then
   "$testdomain" exec /usr/bin/python3 -c '
 import os, socket
 s = socket.socket()

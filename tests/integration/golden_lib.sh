@@ -1,6 +1,7 @@
-# Shared by the golden scripts that run lorvex against the test domain (scripts/testdomain.sh).
-# Source it after setting `golden` (the directory of expected files); it takes the path of lorvex
-# from $1 and case names to run (all when none) from the rest of the arguments:
+# Shared by the scripts that run lorvex against the test domain (scripts/testdomain.sh) and compare
+# its output: the golden scripts beside it and tests/windows/directory_scenario.sh. Source it after
+# setting `golden` (the directory of expected files); it takes the path of lorvex from $1 and case
+# names to run (all when none) from the rest of the arguments:
 #   here=$(cd "$(dirname "$0")" && pwd); golden=$here/<name>; . "$here/golden_lib.sh"
 # Dates and times become DATE and GUIDs {GUID} on both sides: they change with every provisioning.
 # GOLDEN_UPDATE=1 rewrites the expected files from the current output (review the diff first).
@@ -19,7 +20,10 @@ alice=KRB5CCNAME=FILE:$dir/ccache-alice
 admin=KRB5CCNAME=FILE:$dir/ccache-administrator
 nobody=KRB5CCNAME=FILE:$dir/no-such-ccache
 
-date_pattern='[0-9]{1,2}-(Jan|Feb|Mar|Apr|May|Jun|Jul|Aug|Sep|Oct|Nov|Dec)-[0-9]{4}( [0-9]{1,2}:[0-9]{2}(:[0-9]{2})?)?'
+# A date as lorvex prints it, and the time of day (hours and minutes) that may follow it.
+day_pattern='[0-9]{1,2}-(Jan|Feb|Mar|Apr|May|Jun|Jul|Aug|Sep|Oct|Nov|Dec)-[0-9]{4}'
+minute_pattern=' [0-9]{1,2}:[0-9]{2}'
+date_pattern="$day_pattern($minute_pattern(:[0-9]{2})?)?"
 # A GUID typed by a test (all digits zero, so it is never an object's) is kept as it stands.
 normalise() {
   sed -E -e "s/$date_pattern/DATE/g" \
@@ -33,24 +37,43 @@ fail() {
   failures=$((failures + 1))
 }
 
-# run NAME EXPECTED_EXIT [NAME=VALUE...] -- lorvex arguments
-# Runs lorvex in the namespace, in UTC (the logon-hours grid and local times are then the same on
-# every machine), in the work directory (relative file names in the arguments are found there),
-# with the given environment (alice's credential cache when none is given). The raw output of the
-# last run stays in $work/raw for checks of its own.
-run() {
-  local name=$1 want_rc=$2
-  shift 2
-  local envs=()
+# verdict NAME SAME DESCRIPTION DIFF_FILE: "ok   NAME" when SAME is 1; otherwise a failure named
+# NAME and the description, followed by the differences.
+verdict() {
+  if [ "$2" = 1 ]; then
+    echo "ok   $1"
+  else
+    fail "$1$3"
+    cat "$4"
+  fi
+}
+
+# selected NAME: whether the case is to run (every case when the script was given no names).
+selected() {
+  [ ${#only[@]} -eq 0 ] || [[ " ${only[*]} " =~ " $1 " ]]
+}
+
+# split_case [NAME=VALUE...] -- ARGUMENTS: a case's settings into case_envs, the rest into case_args.
+split_case() {
+  case_envs=()
   while [ "$1" != -- ]; do
-    envs+=("$1")
+    case_envs+=("$1")
     shift
   done
   shift
-  if [ ${#only[@]} -gt 0 ] && [[ ! " ${only[*]} " =~ " $name " ]]; then return; fi
-  [ ${#envs[@]} -gt 0 ] || envs=("$alice")
-  (cd "$work" && "$testdomain" exec env TZ=UTC "${envs[@]}" "$lorvex" "$@") \
-    >"$work/raw" 2>"$work/err" </dev/null
+  case_args=("$@")
+}
+
+# run_case NAME EXPECTED_EXIT [NAME=VALUE...] COMMAND...
+# Runs the command in the namespace, in UTC (the logon-hours grid and local times are then the
+# same on every machine), in the work directory (relative file names in the arguments are found
+# there), with the settings; and compares its normalised output and error output, and its exit
+# code, with the expected ones. The failure names the case's arguments (case_args). The raw output
+# of the last run stays in $work/raw for checks of its own.
+run_case() {
+  local name=$1 want_rc=$2
+  shift 2
+  (cd "$work" && "$testdomain" exec env TZ=UTC "$@") >"$work/raw" 2>"$work/err" </dev/null
   local rc=$?
   normalise <"$work/raw" >"$work/$name.out"
   normalise <"$work/err" >"$work/$name.err"
@@ -66,12 +89,19 @@ run() {
   local same=1
   diff -u "$golden/$name.out" "$work/$name.out" >"$work/diff" || same=0
   diff -u "$expected_err" "$work/$name.err" >>"$work/diff" || same=0
-  if [ "$rc" -ne "$want_rc" ] || [ "$same" = 0 ]; then
-    fail "$name (exit $rc, expected $want_rc): lorvex $*"
-    cat "$work/diff"
-  else
-    echo "ok   $name"
-  fi
+  [ "$rc" -eq "$want_rc" ] || same=0
+  verdict "$name" "$same" " (exit $rc, expected $want_rc): lorvex ${case_args[*]}" "$work/diff"
+}
+
+# run NAME EXPECTED_EXIT [NAME=VALUE...] -- lorvex arguments
+# Runs lorvex as run_case does, with alice's credential cache when no settings are given.
+run() {
+  local name=$1 want_rc=$2
+  shift 2
+  split_case "$@"
+  selected "$name" || return
+  [ ${#case_envs[@]} -gt 0 ] || case_envs=("$alice")
+  run_case "$name" "$want_rc" "${case_envs[@]}" "$lorvex" "${case_args[@]}"
 }
 
 # The end of a golden script: its exit code.

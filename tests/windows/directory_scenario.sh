@@ -21,14 +21,11 @@
 set -uo pipefail
 linux_lorvex=$1
 build=$(cd "$2" && pwd)
-work=$(mkdir -p "$3" && cd "$3" && pwd)
+artifacts=$(mkdir -p "$3" && cd "$3" && pwd)
 here=$(cd "$(dirname "$0")" && pwd)
-testdomain=$here/../../scripts/testdomain.sh
-"$testdomain" status || { echo "the test domain is not running"; exit 77; }
-dir=$("$testdomain" env | sed -n 's/^LORVEX_TESTDOMAIN_DIR=//p')
-. "$here/wine_env.sh" "$work"
-failures=0
-only=("${@:4}")
+# The test domain's checks, settings, case selection and verdicts of the golden scripts.
+. "$here/../integration/golden_lib.sh" "$linux_lorvex" "${@:4}"
+. "$here/wine_env.sh" "$artifacts"
 
 wineserver -k 2>/dev/null
 wineserver -w 2>/dev/null
@@ -39,65 +36,55 @@ back_outside() {
   in_wine_ns wineserver -p </dev/null >/dev/null 2>&1
   in_wine_ns wine cmd /c exit </dev/null >/dev/null 2>&1
 }
-trap back_outside EXIT
+trap 'back_outside; rm -rf "$work"' EXIT
 "$testdomain" exec wineserver -p </dev/null >/dev/null 2>&1
 "$testdomain" exec wine cmd /c exit </dev/null >/dev/null 2>&1
 
 # The window takes no blank line before its first one, and a heading's time has no seconds: the
-# minute may turn between the two runs.
-normalise() {
-  sed -E -e '/./,$!d' -e 's/[0-9]{1,2}-(Jan|Feb|Mar|Apr|May|Jun|Jul|Aug|Sep|Oct|Nov|Dec)-[0-9]{4} [0-9]{1,2}:[0-9]{2}$/DATE/'
+# minute may turn between the two runs. Only that time is made DATE, not every date as in the
+# golden files: both builds must show the same dates.
+normalise_heading() {
+  sed -E -e '/./,$!d' -e "s/$day_pattern$minute_pattern\$/DATE/"
 }
 
-# run NAME [env NAME=VALUE...] -- lorvex arguments (the settings apply to the Windows run)
-run() {
+# compare_run NAME [NAME=VALUE...] -- lorvex arguments (the settings apply to the Windows run)
+compare_run() {
   local name=$1
   shift
-  if [ ${#only[@]} -gt 0 ] && [[ ! " ${only[*]} " =~ " $name " ]]; then return; fi
-  local envs=()
-  while [ "$1" != -- ]; do
-    envs+=("$1")
-    shift
-  done
-  shift
-  local out=$work/directory-$name
+  split_case "$@"
+  selected "$name" || return
+  local out=$artifacts/directory-$name
   rm -rf "$out"
   mkdir -p "$out"
   cp "$dir/ccache-alice" "$out/ccache"
   local arguments=""
   local a
-  for a in "$@"; do
+  for a in "${case_args[@]}"; do
     case "$a" in *" "*) arguments+=" \"$a\"" ;; *) arguments+=" $a" ;; esac
   done
   # UTC keeps local times the same on both sides. The Windows run comes first, so that the
   # OpenLDAP build reads whatever its bind changed.
-  timeout 300 "$testdomain" exec env TZ=UTC KRB5CCNAME="FILE:$out/ccache" USERDNSDOMAIN=sales.corp.test "${envs[@]}" \
-    wine "$build/lorvex_wine_driver.exe" directory-run "$(winepath -w "$build/lorvex.exe")" "$(winepath -w "$out")" \
-    "${arguments# }" 'SALES\alice' 'Passw0rd!user' 2>&1 | grep -v 'Read access denied for device'
-  "$testdomain" exec env TZ=UTC KRB5CCNAME="FILE:$dir/ccache-alice" "$linux_lorvex" "$@" \
-    >"$out/linux.txt" 2>&1 </dev/null
+  timeout 300 "$testdomain" exec env TZ=UTC KRB5CCNAME="FILE:$out/ccache" USERDNSDOMAIN=sales.corp.test \
+    "${case_envs[@]}" wine "$build/lorvex_wine_driver.exe" directory-run "$(winepath -w "$build/lorvex.exe")" \
+    "$(winepath -w "$out")" "${arguments# }" 'SALES\alice' 'Passw0rd!user' 2>&1 | grep -v 'Read access denied for device'
+  "$testdomain" exec env TZ=UTC "$alice" "$linux_lorvex" "${case_args[@]}" >"$out/linux.txt" 2>&1 </dev/null
   echo $? >"$out/linux-exit.txt"
-  tr -d '\r' <"$out/window.txt" 2>/dev/null | normalise >"$out/windows-normalised.txt"
-  normalise <"$out/linux.txt" >"$out/linux-normalised.txt"
+  tr -d '\r' <"$out/window.txt" 2>/dev/null | normalise_heading >"$out/windows-normalised.txt"
+  normalise_heading <"$out/linux.txt" >"$out/linux-normalised.txt"
   local same=1
   diff -u "$out/linux-normalised.txt" "$out/windows-normalised.txt" >"$out/diff" || same=0
   cmp -s "$out/linux-exit.txt" "$out/exit.txt" || same=0
   [ -s "$out/linux-normalised.txt" ] || same=0
-  if [ "$same" = 1 ]; then
-    echo "ok   $name"
-  else
-    echo "FAIL $name: lorvex $* (exit $(cat "$out/exit.txt" 2>/dev/null), the OpenLDAP build $(cat "$out/linux-exit.txt"))"
-    cat "$out/diff"
-    failures=$((failures + 1))
-  fi
+  local exits="exit $(cat "$out/exit.txt" 2>/dev/null), the OpenLDAP build $(cat "$out/linux-exit.txt")"
+  verdict "$name" "$same" ": lorvex ${case_args[*]} ($exits)" "$out/diff"
 }
 
-run alice-report -- alice
-run last-logon-wildcard -- 'a*' lld lt tod-90 /s=v
-run group -- Staff ad /s
+compare_run alice-report -- alice
+compare_run last-logon-wildcard -- 'a*' lld lt tod-90 /s=v
+compare_run group -- Staff ad /s
 # LDAPS where LDAPURI asks for it, as the OpenLDAP build reads it: the same members as over LDAP.
 # (The OpenLDAP build's own GSSAPI bind inside LDAPS is refused by Samba: "Sign or Seal are
 # required"; so its output over plain LDAP is the one compared.)
-run group-over-ldaps LDAPURI=ldaps://dc1.sales.corp.test -- Staff ad /s
+compare_run group-over-ldaps LDAPURI=ldaps://dc1.sales.corp.test -- Staff ad /s
 
-[ "$failures" -eq 0 ]
+finish

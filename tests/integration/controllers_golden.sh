@@ -99,7 +99,7 @@ run dc2-logon-md 0 -- bob md /j
 # it, far from the last four lines. Each of them reports DC2, after its binds were tried ten times,
 # and shows the value DC1 holds: alice's newer logon at DC2 is shown first, her older one at DC1
 # last. The run goes on to its totals and exit 1.
-if [ ${#only[@]} -eq 0 ] || [[ " ${only[*]} " =~ " dc2-stops-during-run " ]]; then
+if selected dc2-stops-during-run; then
   {
     echo 'dc1,dc2/alice'
     echo 'dc1/huge0001'

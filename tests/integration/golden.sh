@@ -61,7 +61,7 @@ run other-domain 1 "$alice" -- 'otherdom\ann' ad
 
 # The credential prompt on a terminal: the name is echoed, the password is not, and the typed
 # credentials (a Kerberos ticket obtained in memory) then read the object.
-if [ ${#only[@]} -eq 0 ] || [[ " ${only[*]} " =~ " prompt " ]]; then
+if selected prompt; then
   { sleep 2; printf 'SALES\\alice\r'; sleep 1; printf 'Passw0rd!user\r'; } |
     "$testdomain" exec env TZ=UTC "$nobody" script -qec "$lorvex bob ad /j" /dev/null >"$work/prompt" 2>&1
   tr -d '\r' <"$work/prompt" >"$work/prompt.txt"

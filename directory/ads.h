@@ -157,6 +157,22 @@ void AdsSetLastFailure(AdsResult code, const std::string& text);
 /// code, else empty: a report of some other failure never quotes it.
 std::string AdsDiagnosticFor(AdsResult code);
 
+/// Names that the look-ups about to follow will ask for (see AdsPrefetchNames).
+struct AdsNameHint {
+  std::vector<std::string> accounts;         ///< account names (sAMAccountName) of the domain
+  std::vector<std::string> principal_names;  ///< user principal names
+  std::vector<std::string> dns;              ///< distinguished names
+};
+
+/// Tells the layer that the name translations and binds that follow will look up these names in
+/// the domain below path ("LDAP://[server/]<naming context>"). The layer may find them all at once
+/// and answer those look-ups from what it found, until the next hint or AdsForgetPrefetch; it
+/// answers so only where the answer is certain to be the one the look-up itself would give, and
+/// looks up everything else as usual. Nothing is reported: a failed prefetch keeps nothing.
+void AdsPrefetchNames(const std::string& path, const AdsCredentials* credentials, const AdsNameHint& hint);
+/// Forgets what the last hint found.
+void AdsForgetPrefetch();
+
 /// Number of LDAP requests sent so far, for benchmarks.
 uint64_t AdsRoundTrips();
 

@@ -39,6 +39,7 @@ struct FakeState {
   std::map<std::string, AdsResult> fail_server, fail_bind, fail_read, fail_search;
   std::map<int, AdsResult> fail_translate_init;
   std::vector<std::string> calls;
+  std::vector<std::string> hints;
 };
 
 FakeState& State() {
@@ -779,6 +780,24 @@ std::string AdsUserName() {
   std::lock_guard<std::mutex> lock(Lock());
   return State().user_name;
 }
+
+// The in-memory directory answers every look-up at no cost, so a hint finds nothing ahead: it is
+// only noted, for the tests of what is hinted, and is no call of its own.
+void AdsPrefetchNames(const std::string& path, const AdsCredentials*, const AdsNameHint& hint) {
+  std::lock_guard<std::mutex> lock(Lock());
+  std::string text = path;
+  for (const std::string& name : hint.accounts) text += " account:" + name;
+  for (const std::string& name : hint.principal_names) text += " upn:" + name;
+  for (const std::string& dn : hint.dns) text += " dn:" + dn;
+  State().hints.push_back(text);
+}
+
+void AdsForgetPrefetch() {
+  std::lock_guard<std::mutex> lock(Lock());
+  State().hints.push_back("forget");
+}
+
+const std::vector<std::string>& FakeHints() { return State().hints; }
 
 uint64_t AdsRoundTrips() { return State().calls.size(); }
 

@@ -52,6 +52,9 @@ void FakeFailTranslateInit(int init_type, AdsResult code);
 /// Every operation so far, one line each: "open <path>", "read <dn> <attr,...>",
 /// "info <dn>", "search <base> <scope> <filter>", "translate <type> <name>", "sid <text>", "dc <domain>".
 const std::vector<std::string>& FakeCalls();
+/// The hints given (AdsPrefetchNames), each "path account:a upn:u dn:d ...", and "forget" for
+/// AdsForgetPrefetch; FakeReset clears them.
+const std::vector<std::string>& FakeHints();
 /// Clears the call log.
 void FakeClearCalls();
 

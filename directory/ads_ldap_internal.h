@@ -13,6 +13,7 @@
 
 #include "directory/ads.h"
 #include "directory/ldap_values.h"
+#include "directory/prefetched_names.h"
 
 /// Seconds allowed to open a TCP connection to a controller.
 constexpr int kConnectTimeoutSeconds = 5;
@@ -117,6 +118,28 @@ std::string EntryDn(LDAP* ld, LDAPMessage* entry);
 std::string FirstText(const std::vector<AdsAttribute>& attributes, const char* name);
 /// The NetBIOS name of the domain whose naming context is nc, from its cross-reference object.
 std::string NetbiosNameOf(LdapConnection* connection, const std::string& nc);
+
+/// Look-ups answered from the last prefetch of names (AdsPrefetchNames) on a connection's server,
+/// with the answer the look-up of its own would give, or none when that look-up has to be made.
+/// An account name or a principal name in the domain below base: found (with its DN), absent or
+/// unknown.
+PrefetchAnswer PrefetchedAccount(const LdapConnection* connection, const std::string& base,
+                                 const std::string& account, std::string* dn);
+PrefetchAnswer PrefetchedPrincipalName(const LdapConnection* connection, const std::string& base,
+                                       const std::string& name, std::string* dn);
+/// An object by a DN as typed: its DN as stored.
+bool PrefetchedDn(const LdapConnection* connection, const std::string& dn, std::string* stored_dn);
+/// An object's DN as stored and its class, as its base read gives them.
+bool PrefetchedIdentity(const LdapConnection* connection, const std::string& dn, std::string* stored_dn,
+                        std::string* class_name);
+/// An object's distinguishedName attribute, as a read of that attribute alone gives it.
+bool PrefetchedDnAttribute(const LdapConnection* connection, const std::string& dn,
+                           std::vector<AdsAttribute>* attributes);
+/// The schema properties of a class read since the last hint; and keeping them.
+bool PrefetchedClassProperties(const LdapConnection* connection, const std::string& class_name,
+                               std::vector<std::string>* mandatory, std::vector<std::string>* optional);
+void KeepClassProperties(const LdapConnection* connection, const std::string& class_name,
+                         const std::vector<std::string>& mandatory, const std::vector<std::string>& optional);
 
 /// What is wrong with the certificate a server presents over TLS (StartTLS on an ldap:// URI, else
 /// LDAPS), checked for the host name against the LDAP library's trust anchors; empty when nothing

@@ -94,6 +94,10 @@ int FindByFormat(LdapConnection* c, int type, const std::string& name, Lookup* l
   const std::string& domain = c->default_nc;
   switch (type) {
     case kAdsName1779:
+      if (PrefetchedDn(c, name, &lookup->dn)) {
+        lookup->outcome = kFound;
+        return LDAP_SUCCESS;
+      }
       return FindUnique(c, name, LDAP_SCOPE_BASE, "(objectClass=*)", {"1.1"}, lookup);
     case kAdsNameNt4: {
       size_t slash = name.find('\\');
@@ -102,13 +106,31 @@ int FindByFormat(LdapConnection* c, int type, const std::string& name, Lookup* l
       if (nc.empty()) return LDAP_SUCCESS;
       std::string account = name.substr(slash + 1);
       if (account.empty()) return FindUnique(c, nc, LDAP_SCOPE_BASE, "(objectClass=*)", {"1.1"}, lookup);
+      switch (PrefetchedAccount(c, nc, account, &lookup->dn)) {
+        case PrefetchAnswer::kFound:
+          lookup->outcome = kFound;
+          return LDAP_SUCCESS;
+        case PrefetchAnswer::kAbsent:
+          return LDAP_SUCCESS;
+        case PrefetchAnswer::kUnknown:
+          break;
+      }
       return FindUnique(c, nc, LDAP_SCOPE_SUBTREE, "(sAMAccountName=" + EscapeFilterLiteral(account) + ")",
                         {"1.1"}, lookup);
     }
     case kAdsNameUpn: {
-      rc = FindUnique(c, domain, LDAP_SCOPE_SUBTREE, "(userPrincipalName=" + EscapeFilterLiteral(name) + ")",
-                      {"1.1"}, lookup);
-      if (rc != LDAP_SUCCESS || lookup->outcome != kNotFound) return rc;
+      switch (PrefetchedPrincipalName(c, domain, name, &lookup->dn)) {
+        case PrefetchAnswer::kFound:
+          lookup->outcome = kFound;
+          return LDAP_SUCCESS;
+        case PrefetchAnswer::kAbsent:
+          break;
+        case PrefetchAnswer::kUnknown:
+          rc = FindUnique(c, domain, LDAP_SCOPE_SUBTREE,
+                          "(userPrincipalName=" + EscapeFilterLiteral(name) + ")", {"1.1"}, lookup);
+          if (rc != LDAP_SUCCESS || lookup->outcome != kNotFound) return rc;
+          break;
+      }
       // The implicit principal name: the account name at the domain's DNS name.
       size_t at = name.rfind('@');
       if (at == std::string::npos) return LDAP_SUCCESS;

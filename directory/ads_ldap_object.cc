@@ -35,6 +35,13 @@ std::string EscapePathSlashes(const std::string& dn) {
 
 // Base read of an object: its DN as stored and its most specific structural class.
 int ReadIdentity(LdapConnection* c, AdsObject* object) {
+  std::string stored_dn, class_name;
+  if (PrefetchedIdentity(c, object->dn, &stored_dn, &class_name)) {
+    object->dn = stored_dn;
+    object->class_name = class_name;
+    object->read = true;
+    return LDAP_SUCCESS;
+  }
   LDAPMessage* res = nullptr;
   int rc = SearchNow(c, object->dn, LDAP_SCOPE_BASE, "(objectClass=*)", {"objectClass"}, nullptr, 0, &res);
   if (rc == LDAP_SUCCESS) {
@@ -160,7 +167,11 @@ AdsResult AdsGetObjectAttributes(AdsObject* object, const std::vector<std::strin
     if (at != std::string::npos && strncasecmp(name.c_str() + at, ";range=", 7) == 0)
       name.replace(at, 7, ";range=");
   }
+  // The container of a typed name is read for its distinguishedName alone; a prefetch may have it.
+  const bool dn_alone = asked.size() == 1 && strcasecmp(asked[0].c_str(), "distinguishedName") == 0 &&
+                        object->kind == kAdsPathObject;
   return OnConnection(object->server, CredentialsOf(object), [&](LdapConnection* c) {
+    if (dn_alone && PrefetchedDnAttribute(c, base, attributes)) return LDAP_SUCCESS;
     LDAPControl* sd_flags = nullptr;
     LDAPControl* controls[2] = {nullptr, nullptr};
     if (descriptor) {
@@ -206,6 +217,9 @@ AdsResult AdsGetClassProperties(const std::string& path, const AdsCredentials* c
   if (!ParseAdsPath(path, &parts) || parts.kind != kAdsPathSchemaClass) return kAdsBadPath;
   // The attributes of a class include those of its superclasses and auxiliary classes.
   return OnConnection(parts.server, credentials, [&](LdapConnection* c) {
+    if (PrefetchedClassProperties(c, parts.class_name, mandatory, optional)) return LDAP_SUCCESS;
+    mandatory->clear();
+    optional->clear();
     std::vector<std::string> pending = {parts.class_name};
     std::set<std::string> seen;
     int rc = LDAP_SUCCESS;
@@ -233,6 +247,7 @@ AdsResult AdsGetClassProperties(const std::string& path, const AdsCredentials* c
       AppendValues(values, "systemAuxiliaryClass", &parents);
       for (const std::string& parent : parents) pending.push_back(parent);
     }
+    if (rc == LDAP_SUCCESS) KeepClassProperties(c, parts.class_name, *mandatory, *optional);
     return rc;
   });
 }

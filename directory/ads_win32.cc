@@ -661,6 +661,12 @@ std::string AdsUserName() {
   return name;
 }
 
+// This layer reads every object on its own (AdsBatchedReads), and the input file's lines are then
+// resolved one at a time: a hint is never given, and would find nothing ahead if it were.
+void AdsPrefetchNames(const std::string&, const AdsCredentials*, const AdsNameHint&) {}
+
+void AdsForgetPrefetch() {}
+
 uint64_t AdsRoundTrips() { return g_round_trips.load(); }
 
 // Batched searches over LDAPS, on connections of their own, fail under Wine's wldap32 with "the

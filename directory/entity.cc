@@ -17,10 +17,6 @@
 
 namespace {
 
-bool ContainsIgnoreCase(const std::string& text, const char* part) {
-  return LowerCase(text).find(LowerCase(part)) != std::string::npos;
-}
-
 // The classes whose restrictions can be shown, or whose members can.
 bool IsAcceptedClass(const std::string& class_name) {
   return EqualsIgnoreCase(class_name, "user") || EqualsIgnoreCase(class_name, "group") ||
@@ -32,15 +28,6 @@ void ApplyNamingAttribute(RunContext* run, const std::string& relative) {
   if (run->options.object_class.empty()) return;
   std::string attribute;
   if (NamingAttribute(run, run->options.object_class, &attribute)) run->entity = attribute + "=" + relative;
-}
-
-// Completes a relative typed name ("CN=Ann", "CN=Ann,OU=Staff", "Ann Lee,Staff") with the
-// domain's own distinguished name, so that the translation can take it as a full DN.
-bool NeedsDomainCompletion(const std::string& name) {
-  const size_t equals = name.find('=');
-  const size_t comma = name.find(',');
-  const bool relative = equals != std::string::npos ? equals < comma : comma != std::string::npos;
-  return relative && name.size() <= 300 && !ContainsIgnoreCase(name, "DC=");
 }
 
 }  // namespace

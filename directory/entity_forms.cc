@@ -34,6 +34,13 @@ size_t ContainerStart(const std::string& name) {
   return comma == std::string::npos ? std::string::npos : comma + 1;
 }
 
+bool NeedsDomainCompletion(const std::string& name) {
+  const size_t equals = name.find('=');
+  const size_t comma = name.find(',');
+  const bool relative = equals != std::string::npos ? equals < comma : comma != std::string::npos;
+  return relative && name.size() <= 300 && LowerCase(name).find("dc=") == std::string::npos;
+}
+
 std::string ContainerPart(const std::string& name) {
   const size_t start = ContainerStart(name);
   return start == std::string::npos ? std::string() : name.substr(start);

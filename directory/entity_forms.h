@@ -13,6 +13,10 @@ void UpperCaseLeadingType(std::string* name);
 /// Index where the container part begins (after the first comma that is neither the first
 /// character nor escaped), or std::string::npos when there is none.
 size_t ContainerStart(const std::string& name);
+/// Whether a typed name is relative ("CN=Ann", "CN=Ann,OU=Staff", "Ann Lee,Staff": an '=' before
+/// the first comma, or a comma and no '=') and lacks the domain part, so that the translation
+/// takes it as a full DN only with the default naming context appended.
+bool NeedsDomainCompletion(const std::string& name);
 /// The container part of a name; empty when it has none.
 std::string ContainerPart(const std::string& name);
 /// The relative value: the first relative name without its type (name form 0x82).

@@ -6,9 +6,11 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <vector>
 
 #include "directory/entity.h"
 #include "directory/groups.h"
+#include "directory/name_hint.h"
 #include "directory/retrieval.h"
 #include "directory/retrieval_queue.h"
 #include "directory/servers.h"
@@ -18,6 +20,8 @@ namespace {
 
 // Longest input file line that is read, without its line end.
 constexpr int kMaxLineLength = 299;
+// Names of the input file read ahead of their resolution: a batch's worth.
+constexpr size_t kLinesAhead = RetrievalQueue::kBatchObjects;
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
@@ -93,20 +97,44 @@ int ProcessOneEntity(RunContext* run, const std::string& name) {
 
 int ProcessInputFile(RunContext* run) {
   const std::string object_class = run->options.object_class;
+  // The names of a block of lines are told to the directory layer before the lines are resolved,
+  // so that it can look them up together; the lines are then resolved one by one as ever.
+  InputPrefetch prefetch(run);
   int code = kWorkDone;
-  std::string line;
-  while (ReadLine(run->input_file, &line)) {
-    const std::string name = InputLineName(line);
-    if (name.empty() || name[0] == ';') continue;
-    run->options.object_class = object_class;
-    SplitServerPrefix(name, &run->server_prefix, &run->entity);
-    if (!ResolveEntity(run)) continue;
-    if ((!run->server_prefix.empty() || run->server_list == nullptr) &&
-        !PrepareServerList(run, run->server_prefix)) {
-      continue;
+  bool more = true;
+  bool stopped = false;
+  std::vector<std::string> names, objects;
+  while (more && !stopped) {
+    names.clear();
+    std::string line;
+    while (names.size() < kLinesAhead && (more = ReadLine(run->input_file, &line))) {
+      std::string name = InputLineName(line);
+      if (!name.empty() && name[0] != ';') names.push_back(std::move(name));
     }
-    code = ProcessOneEntity(run, run->entity);
-    if (code == kWorkNoMemory || code == kWorkCancelled) break;
+    if (names.empty()) break;
+    // A line's own server prefix only chooses the controllers of its per-controller values; its
+    // name is resolved in the run's domain like any other.
+    objects.assign(names.size(), std::string());
+    std::string server;
+    for (size_t i = 0; i < names.size(); ++i) SplitServerPrefix(names[i], &server, &objects[i]);
+    prefetch.Hint(objects, 0);
+    for (size_t i = 0; i < names.size(); ++i) {
+      run->options.object_class = object_class;
+      SplitServerPrefix(names[i], &run->server_prefix, &run->entity);
+      const bool resolved = ResolveEntity(run);
+      // A line that named another domain moved the run there: the lines after it are looked up there.
+      if (prefetch.Moved()) prefetch.Hint(objects, i + 1);
+      if (!resolved) continue;
+      if ((!run->server_prefix.empty() || run->server_list == nullptr) &&
+          !PrepareServerList(run, run->server_prefix)) {
+        continue;
+      }
+      code = ProcessOneEntity(run, run->entity);
+      if (code == kWorkNoMemory || code == kWorkCancelled) {
+        stopped = true;
+        break;
+      }
+    }
   }
   fclose(run->input_file);
   run->input_file = nullptr;

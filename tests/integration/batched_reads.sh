@@ -6,7 +6,8 @@
 #   batched_reads.sh PATH-TO-LORVEX one-dc|two-dc
 #
 # one-dc: wildcards with every restriction, filters, sorting, layouts, /x, groups (the 45-member
-# one, nested with /g, Domain Users, foreign members), input files with good and bad lines.
+# one, nested with /g, Domain Users, foreign members), input files with good and bad lines and
+# names in every form, and the number of requests the lines of a file cost.
 # two-dc: the per-controller values with DC2 up, the number of requests a wildcard run costs per
 # controller (LORVEX_ROUND_TRIPS=1), then the same commands with DC2 down.
 set -uo pipefail
@@ -81,6 +82,54 @@ printf 'alice\n; a comment\n\nnosuchuser\n"Lee, Ann" with a note\nbob\nk*\n{0000
   >"$work/objects.txt"
 printf 'ivan\ncarol\ndc1/dave\nerin\n' >"$work/servers.txt"
 printf 'Staff\nBig Group\nnosuchgroup\nLocalRes\n' >"$work/groups.txt"
+# Names in every form users write them in a file, each line resolved with the names of its block
+# looked up ahead: account names in any case, NT names by the domain's NetBIOS and DNS names,
+# principal names, DNs whole and without the domain, names that resolve to nothing, a duplicate,
+# a group and a computer, comments and blank lines, non-ASCII names, a line with its own server.
+cat >"$work/names.txt" <<'NAMES'
+alice
+; names in every form
+bob
+
+SALES\carol
+sales.corp.test\dave
+alice@sales.corp.test
+CN=erin,OU=People,DC=sales,DC=corp,DC=test
+cn=kate,ou=engineering,ou=people
+SALES\CN=leo,OU=Engineering,OU=People
+nosuchuser
+SALES\nosuchuser
+nosuch@sales.corp.test
+CN=nobody,OU=People
+ALICE
+alice
+Staff
+WS01$
+ws01
+juergen
+"Jürgen Müller"
+dc1/frank
+bulk01@sales.corp.test
+OU=People
+{00000000-0000-0000-0000-000000000000}
+ines
+  svc-backup   trailing words are ignored
+"Lee, Ann"
+annlee
+NAMES
+# The 45 bulk accounts in four forms each, for the count of requests.
+for i in $(seq -w 1 45); do
+  printf 'bulk%s\nSALES\\BULK%s\nCN=bulk%s,OU=Bulk,DC=sales,DC=corp,DC=test\ncn=bulk%s,ou=bulk\n' "$i" "$i" "$i" "$i"
+done >"$work/bulk.txt"
+
+# The number of LDAP requests of a run (LORVEX_ROUND_TRIPS=1), one by one or batched.
+trips() { # PER_OBJECT -- lorvex arguments
+  local per_object=$1
+  shift 2
+  (cd "$work" && "$testdomain" exec env TZ=UTC "KRB5CCNAME=FILE:$dir/ccache-alice" \
+    "LORVEX_PER_OBJECT=$per_object" LORVEX_ROUND_TRIPS=1 "$lorvex" "$@" 2>&1 >/dev/null </dev/null |
+    sed -n 's/^LDAP round trips: //p')
+}
 
 restrictions="ad ae aed al blc cd ild ilp ilr ilt lld lud md pcr pcl pe ped phl pmx plc pml pmn pne pr pre
   pso puc pur lh wr all"
@@ -131,6 +180,28 @@ if [ "$mode" = one-dc ]; then
   compare file-servers -- @servers.txt lld
   compare file-groups -- @groups.txt pso /o=group /g
   compare file-missing -- @nothing.txt ad
+  compare file-names -- @names.txt ad
+  compare file-names-user -- @names.txt ad /o=user
+  compare file-names-all -- @names.txt all
+  compare file-names-sorted-nt -- @names.txt lld /s=v /y=n
+  compare file-names-computer -- @names.txt ad /o=computer
+  compare file-names-group -- @names.txt pso /o=group /g
+  compare file-names-subtree -- @names.txt ad /x
+  compare file-bulk -- @bulk.txt ad /o=user /l=run.log /e=errors.log
+
+  # Resolving the lines of a file costs requests per block of lines, not per line: one by one it
+  # costs two or more a line.
+  lines=$(wc -l <"$work/bulk.txt")
+  batched=$(trips 0 -- @bulk.txt ad /j)
+  single=$(trips 1 -- @bulk.txt ad /j)
+  echo "requests for $lines lines: batched $batched, one by one $single"
+  if [ -z "$batched" ] || [ -z "$single" ]; then
+    fail "file-round-trips: lorvex reported no count (LORVEX_ROUND_TRIPS=1)"
+  elif [ "$batched" -gt $((lines / 6)) ] || [ "$single" -lt $((2 * lines)) ]; then
+    fail "file-round-trips: $batched requests batched, $single one by one, for $lines lines"
+  else
+    echo "ok   file-round-trips"
+  fi
   compare single-controller -- 'dc1/*' lld /$
 fi
 
@@ -157,6 +228,7 @@ if [ "$mode" = two-dc ]; then
     compare "$state-big-group" -- 'Big Group' lld
     compare "$state-file" -- @servers.txt lld
     compare "$state-file-objects" -- @objects.txt md
+    compare "$state-file-names" -- @names.txt lld
     compare "$state-dc2-only" -- 'dc2/*' lld
     compare "$state-both-named" -- 'dc2,dc1/k*' all
     compare "$state-single-dc2" -- 'dc2/*' lld /$
@@ -169,12 +241,6 @@ if [ "$mode" = two-dc ]; then
   users=$("$testdomain" exec env "KRB5CCNAME=FILE:$dir/ccache-alice" ldapsearch -LLL -Q -Y GSSAPI \
     -H ldap://dc1.sales.corp.test -b 'DC=sales,DC=corp,DC=test' '(sAMAccountType=805306368)' dn 2>/dev/null |
     grep -c '^dn:')
-  trips() { # PER_OBJECT -- lorvex arguments
-    local per_object=$1
-    shift 2
-    "$testdomain" exec env TZ=UTC "KRB5CCNAME=FILE:$dir/ccache-alice" "LORVEX_PER_OBJECT=$per_object" \
-      LORVEX_ROUND_TRIPS=1 "$lorvex" "$@" 2>&1 >/dev/null </dev/null | sed -n 's/^LDAP round trips: //p'
-  }
   one=$(trips 0 -- 'dc1/*' lld /j)
   two=$(trips 0 -- '*' lld /j)
   single_one=$(trips 1 -- 'dc1/*' lld /j)

@@ -231,6 +231,73 @@ TEST_F(LdapLayer, TheDomainOfNt4NamesIsLookedUpOncePerConnection) {
   AdsNameTranslateRelease(translator);
 }
 
+TEST_F(LdapLayer, TheNamesOfAHintAreFoundWithOneSearchAndLookedUpFromIt) {
+  // As in a run, the rootDSE read first makes the default server the one the translation names.
+  AdsObject* root = nullptr;
+  ASSERT_EQ(AdsOpenObject("LDAP://rootDSE", nullptr, kAdsSecureAuthentication, &root), kAdsOk);
+  AdsRelease(root);
+  AdsNameTranslator* translator = nullptr;
+  ASSERT_EQ(AdsNameTranslateInit(kAdsNameInitServer, "DC1", &kLogon, &translator), kAdsOk);
+  // The domain of SALES is known before the hint, as it is once a run has looked up one name.
+  ASSERT_EQ(AdsNameTranslateSet(translator, kAdsNameNt4, "SALES\\dave"), kAdsOk);
+  const std::string bulk = "OU=Bulk," + kBase;
+  uint64_t before = AdsRoundTrips();
+  AdsPrefetchNames("LDAP://" + kBase, &kLogon,
+                   AdsNameHint{{"alice", "BOB", "nobody", "J\u00fcrgen"}, {"alice@sales.corp.test"}, {bulk}});
+  EXPECT_EQ(AdsRoundTrips() - before, 1u);
+
+  struct Case {
+    std::string name;
+    AdsResult code;
+    std::string dn;
+    uint64_t requests;
+  } cases[] = {
+      {"SALES\\alice", kAdsOk, kAlice, 0},
+      {"SALES\\Alice", kAdsOk, kAlice, 0},
+      {"SALES\\bob", kAdsOk, "CN=bob,OU=People," + kBase, 0},
+      {"SALES\\nobody", kAdsNameNotFound, "", 0},
+      {"alice@sales.corp.test", kAdsOk, kAlice, 0},
+      {"ou=bulk," + kBase, kAdsOk, bulk, 0},
+      // Not hinted: looked up as ever.
+      {"SALES\\carol", kAdsOk, "CN=carol,OU=People," + kBase, 1},
+  };
+  for (const Case& c : cases) {
+    before = AdsRoundTrips();
+    EXPECT_EQ(AdsNameTranslateSet(translator, kAdsNameUnknown, c.name), c.code) << c.name;
+    std::string dn;
+    if (c.code == kAdsOk) {
+      EXPECT_EQ(AdsNameTranslateGet(translator, kAdsName1779, &dn), kAdsOk);
+    }
+    EXPECT_EQ(dn, c.dn) << c.name;
+    EXPECT_EQ(AdsRoundTrips() - before, c.requests) << c.name;
+  }
+
+  // Binding an object found reads nothing more; nor does the DN of a container found.
+  before = AdsRoundTrips();
+  AdsObject* object = nullptr;
+  ASSERT_EQ(AdsOpenObject("LDAP://" + kAlice, &kLogon, kAdsSecureAuthentication, &object), kAdsOk);
+  std::string path, class_name;
+  EXPECT_EQ(AdsGetObjectInformation(object, &path, &class_name), kAdsOk);
+  EXPECT_EQ(path, "LDAP://" + kAlice);
+  EXPECT_EQ(class_name, "user");
+  AdsRelease(object);
+  ASSERT_EQ(AdsOpenObject("LDAP://OU=BULK," + kBase, &kLogon, kAdsSecureAuthentication, &object), kAdsOk);
+  std::vector<AdsAttribute> values;
+  EXPECT_EQ(AdsGetObjectAttributes(object, {"distinguishedName"}, &values), kAdsOk);
+  ASSERT_NE(Find(values, "distinguishedName"), nullptr);
+  EXPECT_EQ(Find(values, "distinguishedName")->values[0].text, bulk);
+  AdsRelease(object);
+  EXPECT_EQ(AdsRoundTrips() - before, 0u);
+
+  // Forgotten, the same names are looked up again.
+  AdsForgetPrefetch();
+  before = AdsRoundTrips();
+  EXPECT_EQ(AdsNameTranslateSet(translator, kAdsNameNt4, "SALES\\alice"), kAdsOk);
+  EXPECT_EQ(AdsNameTranslateSet(translator, kAdsNameNt4, "SALES\\nobody"), kAdsNameNotFound);
+  EXPECT_EQ(AdsRoundTrips() - before, 2u);
+  AdsNameTranslateRelease(translator);
+}
+
 TEST_F(LdapLayer, SearchesArePagedWithThePageSizeAsked) {
   AdsObject* base = nullptr;
   ASSERT_EQ(AdsOpenObject("LDAP://OU=Bulk," + kBase, &kLogon, kAdsSecureAuthentication, &base), kAdsOk);

@@ -50,7 +50,8 @@ void AdsPrefetchNames(const std::string& path, const AdsCredentials* credentials
     // Whatever the search returns, or an entry too many, the answers come from this one search.
     g_prefetched.Finish(false);
     complete = true;
-    int rc = SearchNow(c, parts.dn, LDAP_SCOPE_SUBTREE, filter, PrefetchedNames::Attributes(), nullptr, 0, &res);
+    int rc =
+        SearchNow(c, parts.dn, LDAP_SCOPE_SUBTREE, filter, PrefetchedNames::Attributes(), nullptr, 0, &res);
     if (rc == LDAP_SUCCESS) {
       for (LDAPMessage* entry = ldap_first_entry(c->ld, res); entry != nullptr && complete;
            entry = ldap_next_entry(c->ld, entry)) {
@@ -116,7 +117,8 @@ bool PrefetchedClassProperties(const LdapConnection* connection, const std::stri
 }
 
 void KeepClassProperties(const LdapConnection* connection, const std::string& class_name,
-                         const std::vector<std::string>& mandatory, const std::vector<std::string>& optional) {
+                         const std::vector<std::string>& mandatory,
+                         const std::vector<std::string>& optional) {
   std::lock_guard<std::mutex> lock(g_prefetch_mutex);
   g_prefetched.KeepClassProperties(connection->key, class_name, mandatory, optional);
 }

@@ -8,8 +8,8 @@
 namespace {
 
 bool IsOwnDomain(const DirectoryContext& dir, const std::string& domain) {
-  return EqualsIgnoreCase(domain, dir.domain_short_name) || EqualsIgnoreCase(domain, dir.netbios_domain_name) ||
-         EqualsIgnoreCase(domain, dir.dns_domain_name);
+  return EqualsIgnoreCase(domain, dir.domain_short_name) ||
+         EqualsIgnoreCase(domain, dir.netbios_domain_name) || EqualsIgnoreCase(domain, dir.dns_domain_name);
 }
 
 // The classes whose plain names resolution takes as account names of the domain: those with a
@@ -85,7 +85,8 @@ void InputPrefetch::Hint(const std::vector<std::string>& entities, size_t from) 
   naming_context_ = dir.default_naming_context;
   const bool searched = run_->options.subtree || run_->subtree_flag;
   AdsNameHint hint;
-  for (size_t i = from; i < entities.size(); ++i) AddEntityToHint(dir, object_class_, searched, entities[i], &hint);
+  for (size_t i = from; i < entities.size(); ++i)
+    AddEntityToHint(dir, object_class_, searched, entities[i], &hint);
   AdsPrefetchNames(dir.path_prefix + dir.default_naming_context, &g_credentials, hint);
   hinted_ = true;
 }

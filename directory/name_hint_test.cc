@@ -48,7 +48,8 @@ const HintCase kHints[] = {
     {"CN=Ann,OU=Staff,DC=sales,DC=corp", "", false,
      "dn:OU=Staff,DC=sales,DC=corp dn:CN=Ann,OU=Staff,DC=sales,DC=corp"},
     {"cn=ann", "", false, "dn:CN=ann,DC=sales,DC=corp"},
-    {"CN=Lee\\, Ann,OU=Staff", "", false, "dn:OU=Staff,DC=sales,DC=corp dn:CN=Lee\\, Ann,OU=Staff,DC=sales,DC=corp"},
+    {"CN=Lee\\, Ann,OU=Staff", "", false,
+     "dn:OU=Staff,DC=sales,DC=corp dn:CN=Lee\\, Ann,OU=Staff,DC=sales,DC=corp"},
     // Names that are searched for, or looked up otherwise, give nothing.
     {"ann", "", true, ""},
     {"SALES\\ann", "", true, ""},

@@ -132,7 +132,8 @@ void PrefetchedNames::Finish(bool completed) {
   accounts_certain_ = principal_names_certain_ = true;
   for (const PrefetchedEntry& entry : entries_) {
     for (const std::string& value : entry.accounts) accounts_certain_ &= IsPrefetchableAccount(value);
-    for (const std::string& value : entry.principal_names) principal_names_certain_ &= IsPrefetchableAccount(value);
+    for (const std::string& value : entry.principal_names)
+      principal_names_certain_ &= IsPrefetchableAccount(value);
   }
 }
 
@@ -187,7 +188,8 @@ PrefetchAnswer PrefetchedNames::FindPrincipalName(const std::string& server, con
                      &PrefetchedEntry::principal_names, dn);
 }
 
-bool PrefetchedNames::FindByDn(const std::string& server, const std::string& dn, std::string* stored_dn) const {
+bool PrefetchedNames::FindByDn(const std::string& server, const std::string& dn,
+                               std::string* stored_dn) const {
   if (!Answers(server)) return false;
   const PrefetchedEntry* entry = EntryWithDn(dn);
   if (entry == nullptr) return false;

@@ -67,8 +67,8 @@ class PrefetchedNames {
   PrefetchAnswer FindAccount(const std::string& server, const std::string& base, const std::string& account,
                              std::string* dn) const;
   /// The same for a principal name.
-  PrefetchAnswer FindPrincipalName(const std::string& server, const std::string& base, const std::string& name,
-                                   std::string* dn) const;
+  PrefetchAnswer FindPrincipalName(const std::string& server, const std::string& base,
+                                   const std::string& name, std::string* dn) const;
   /// The object named by a DN that was asked for (the text compared without regard to ASCII case).
   bool FindByDn(const std::string& server, const std::string& dn, std::string* stored_dn) const;
   /// The identity of an object found: its DN as stored and its class.
@@ -80,7 +80,8 @@ class PrefetchedNames {
 
   /// Keeps the schema properties of a class read on a server while a hint is in force.
   void KeepClassProperties(const std::string& server, const std::string& class_name,
-                           const std::vector<std::string>& mandatory, const std::vector<std::string>& optional);
+                           const std::vector<std::string>& mandatory,
+                           const std::vector<std::string>& optional);
   /// The schema properties of a class kept since the hint.
   bool FindClassProperties(const std::string& server, const std::string& class_name,
                            std::vector<std::string>* mandatory, std::vector<std::string>* optional) const;
@@ -96,8 +97,8 @@ class PrefetchedNames {
                              const std::vector<std::string>& asked, bool certain,
                              std::vector<std::string> PrefetchedEntry::*values, std::string* dn) const;
 
-  bool active_ = false;    ///< a hint is in force
-  bool answers_ = false;   ///< its search completed
+  bool active_ = false;                   ///< a hint is in force
+  bool answers_ = false;                  ///< its search completed
   bool accounts_certain_ = false;         ///< every account name found compares by ASCII case alone
   bool principal_names_certain_ = false;  ///< so does every principal name found
   std::string server_, base_;

@@ -73,19 +73,20 @@ TEST(PrefetchedNames, OneSearchForEveryNameOnceEscaped) {
               AdsNameHint{{"alice", "ALICE", "a(b)", "al ice", "bob"},
                           {"carol@sales.corp", "Carol@Sales.Corp"},
                           {"CN=Lee\\, Ann,OU=Staff,DC=sales,DC=corp", "Ann Lee,Staff"}});
-  EXPECT_EQ(names.Filter(),
-            "(|(sAMAccountName=alice)(sAMAccountName=a\\28b\\29)(sAMAccountName=bob)"
-            "(userPrincipalName=carol@sales.corp)(distinguishedName=CN=Lee\\5C, Ann,OU=Staff,DC=sales,DC=corp))");
+  EXPECT_EQ(
+      names.Filter(),
+      "(|(sAMAccountName=alice)(sAMAccountName=a\\28b\\29)(sAMAccountName=bob)"
+      "(userPrincipalName=carol@sales.corp)(distinguishedName=CN=Lee\\5C, Ann,OU=Staff,DC=sales,DC=corp))");
   names.Begin("", kBase, AdsNameHint{{"al ice"}, {}, {}});
   EXPECT_EQ(names.Filter(), "");
 }
 
 TEST(PrefetchedNames, AnswersAccountNamesWithoutRegardToCase) {
-  const PrefetchedNames names = Found(AdsNameHint{{"Alice", "bob", "nobody", "twice"}, {}, {}},
-                                      {Entry("CN=alice,OU=People,DC=sales,DC=corp", "alice"),
-                                       Entry("CN=Bob,OU=People,DC=sales,DC=corp", "BOB"),
-                                       Entry("CN=twice,OU=A,DC=sales,DC=corp", "twice"),
-                                       Entry("CN=twice,OU=B,DC=sales,DC=corp", "TWICE")});
+  const PrefetchedNames names = Found(
+      AdsNameHint{{"Alice", "bob", "nobody", "twice"}, {}, {}},
+      {Entry("CN=alice,OU=People,DC=sales,DC=corp", "alice"),
+       Entry("CN=Bob,OU=People,DC=sales,DC=corp", "BOB"), Entry("CN=twice,OU=A,DC=sales,DC=corp", "twice"),
+       Entry("CN=twice,OU=B,DC=sales,DC=corp", "TWICE")});
   struct {
     const char* account;
     PrefetchAnswer answer;
@@ -128,9 +129,9 @@ TEST(PrefetchedNames, AnAccountNameFoundThatIsNotPlainAsciiLeavesEveryAccountToI
 }
 
 TEST(PrefetchedNames, AnswersPrincipalNamesFoundAndAbsent) {
-  const PrefetchedNames names =
-      Found(AdsNameHint{{}, {"alice@sales.corp", "nobody@sales.corp"}, {}},
-            {Entry("CN=alice,DC=sales,DC=corp", "alice", "Alice@Sales.Corp"), Entry("CN=b,DC=sales,DC=corp", "b")});
+  const PrefetchedNames names = Found(
+      AdsNameHint{{}, {"alice@sales.corp", "nobody@sales.corp"}, {}},
+      {Entry("CN=alice,DC=sales,DC=corp", "alice", "Alice@Sales.Corp"), Entry("CN=b,DC=sales,DC=corp", "b")});
   std::string dn;
   EXPECT_EQ(names.FindPrincipalName("", kBase, "alice@sales.corp", &dn), PrefetchAnswer::kFound);
   EXPECT_EQ(dn, "CN=alice,DC=sales,DC=corp");
@@ -181,7 +182,8 @@ TEST(PrefetchedNames, ASearchThatFailedOrReturnedTooMuchAnswersNothing) {
 }
 
 TEST(PrefetchedNames, KeepsOneHintAtATime) {
-  PrefetchedNames names = Found(AdsNameHint{{"alice"}, {}, {}}, {Entry("CN=alice,DC=sales,DC=corp", "alice")});
+  PrefetchedNames names =
+      Found(AdsNameHint{{"alice"}, {}, {}}, {Entry("CN=alice,DC=sales,DC=corp", "alice")});
   names.KeepClassProperties("", "user", {"objectClass"}, {"sAMAccountName"});
   std::vector<std::string> mandatory, optional;
   EXPECT_TRUE(names.FindClassProperties("", "User", &mandatory, &optional));

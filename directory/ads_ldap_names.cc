@@ -58,7 +58,9 @@ int FindUnique(LdapConnection* c, const std::string& base, int scope, const std:
   return LDAP_SUCCESS;
 }
 
-// The naming context of the domain whose cross-reference has this value of an attribute.
+// The naming context of the domain whose cross-reference has this value of an attribute. Only
+// domain cross-references count (system flag 2): in the forest root domain, those of the
+// configuration and schema partitions carry the domain's DNS name too.
 std::string DomainContextBy(LdapConnection* c, const char* attribute, const std::string& value) {
   if (ReadRootDse(c) != LDAP_SUCCESS) return "";
   std::string key = std::string(attribute) + "\n" + value;
@@ -66,8 +68,8 @@ std::string DomainContextBy(LdapConnection* c, const char* attribute, const std:
   auto known = c->domain_contexts.find(key);
   if (known != c->domain_contexts.end()) return known->second;
   Lookup lookup;
-  std::string filter =
-      std::string("(&(objectClass=crossRef)(") + attribute + "=" + EscapeFilterLiteral(value) + "))";
+  std::string filter = std::string("(&(objectClass=crossRef)(systemFlags:1.2.840.113556.1.4.803:=2)(") +
+                       attribute + "=" + EscapeFilterLiteral(value) + "))";
   int rc = FindUnique(c, "CN=Partitions," + c->config_nc, LDAP_SCOPE_ONELEVEL, filter, {"nCName"}, &lookup);
   // A failed request is asked again next time; an answer, found or not, holds for the run.
   if (rc != LDAP_SUCCESS) return "";

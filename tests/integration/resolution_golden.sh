@@ -18,6 +18,8 @@ run dn-without-domain 0 -- 'cn=alice,ou=people' ad /j
 run account-name 0 -- alice ad /j
 run nt-name 0 -- 'sales\alice' ad /j
 run principal-name 0 -- alice@sales.corp.test ad /j
+# bulk01 has no principal name of its own: its account name at the domain's DNS name is one.
+run principal-name-implicit 0 -- bulk01@sales.corp.test ad /j
 run common-name 0 -- 'Jürgen Müller' ad /j
 run account-is-default 0 -- . ad /j
 run unknown-guid 1 -- '{00000000-0000-0000-0000-000000000000}' ad

@@ -240,8 +240,10 @@ def main():
     doc.append("")
     doc.append("The floor of a case is one paged search (page size %d) on each controller, one after the" %
                FLOOR_PAGE_SIZE)
-    doc.append("other, and its figures are their **sum** (the maximum for memory): lorvex reads the controllers")
-    doc.append("in turn from one worker thread. DC1 gives the %d attributes lorvex reads of every object" %
+    doc.append("other, and its figures are their **sum** (the maximum for memory). lorvex reads objects in")
+    doc.append("batches of 250 (docs/batched-reads.md): one search on each controller per batch, the")
+    doc.append("controllers' searches at the same time on threads of their own, and the lines of an input")
+    doc.append("file resolved with one search per batch. DC1 gives the %d attributes lorvex reads of every object" %
                len(OBJECT_ATTRIBUTES))
     doc.append("(with `all` also the security descriptor, for the password-change permission), DC2 the values")
     doc.append("that are not replicated (`lastLogon`, with `all` also `whenChanged`). Round trips are LDAP")
@@ -249,7 +251,9 @@ def main():
     doc.append("counted in libldap's trace. Wall ratio is lorvex's wall time over the floor's. Wall times")
     doc.append("follow the load of the machine (other work shares its cores; the load average above), and")
     doc.append("have been seen to vary by up to half from one run to the next; CPU time and round trips")
-    doc.append("are steadier. `--repeat` keeps the run of median wall time of several.")
+    doc.append("are steadier. `--repeat` keeps the run of median wall time of several. With")
+    doc.append("`LORVEX_PER_OBJECT=1` lorvex reads every object on its own instead, a bind and a read per object")
+    doc.append("and controller: the way to compare the two.")
     doc.append("")
     doc.append("| case | floor searches: controller, entries, wall s, round trips | lorvex exit, output lines |")
     doc.append("|---|---|---|")

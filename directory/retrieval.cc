@@ -195,29 +195,22 @@ AdsResult FillFrom(RunContext* run, const RetrievalScope& scope, RetrievalSource
   error->clear();
   InitRecord(run->policy, record);
 
-  // Under /$ the server prefix, upper-cased (also in place), names the controller shown.
+  // A value each controller keeps for itself: the latest over the server list, or under /$ the
+  // value read, with the server prefix, upper-cased (also in place), naming the controller shown.
   std::string single_name = scope.single_name;
-  auto name_single_controller = [&]() {
-    for (char& c : single_name) c = AsciiUpper(c);
-    for (char& c : run->server_prefix) c = AsciiUpper(c);
-    return single_name;
+  auto controller_value = [&](RestrictionCode restriction, const char* attribute, uint32_t* value,
+                              std::string* server) {
+    if (!ShowsControllerValue(run, restriction)) return;
+    if (scope.single) {
+      for (char& c : single_name) c = AsciiUpper(c);
+      for (char& c : run->server_prefix) c = AsciiUpper(c);
+      *server = single_name;
+    } else if (scope.has_list) {
+      ReadLatestFrom(run, scope, source, dn, display_name, attribute, value, server);
+    }
   };
-  if (ShowsControllerValue(run, kLld)) {
-    if (scope.single) {
-      record->last_logon_server = name_single_controller();
-    } else if (scope.has_list) {
-      ReadLatestFrom(run, scope, source, dn, display_name, "lastLogon", &record->last_logon,
-                     &record->last_logon_server);
-    }
-  }
-  if (ShowsControllerValue(run, kMd)) {
-    if (scope.single) {
-      record->modification_server = name_single_controller();
-    } else if (scope.has_list) {
-      ReadLatestFrom(run, scope, source, dn, display_name, "whenChanged", &record->modified,
-                     &record->modification_server);
-    }
-  }
+  controller_value(kLld, "lastLogon", &record->last_logon, &record->last_logon_server);
+  controller_value(kMd, "whenChanged", &record->modified, &record->modification_server);
 
   // The DACL, when it can be read, decides whether the user can change the password; otherwise
   // userAccountControl's "cannot change" bit does.

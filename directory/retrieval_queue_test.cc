@@ -99,6 +99,14 @@ class BatchedRetrieval : public testing::Test {
     return printed;
   }
 
+  // Does the work both ways; what the batches print must be what the reads one by one print.
+  Printed RunBothWays(const std::function<int()>& work) {
+    const Printed one_by_one = Run(false, work);
+    const Printed batched = Run(true, work);
+    EXPECT_EQ(batched, one_by_one);
+    return batched;
+  }
+
   // Retrieves each object in turn; the code of the last, or the first stop code.
   std::function<int()> Retrieve(const Names& dns) {
     return [this, dns]() {
@@ -184,9 +192,7 @@ TEST_F(BatchedRetrieval, ObjectThatVanishedIsReadAloneAndReportedLikeAnyOther) {
     code = RetrieveRestrictions(&d.run, User(2));
     return code;
   };
-  const Printed one_by_one = Run(false, work);
-  const Printed batched = Run(true, work);
-  EXPECT_EQ(batched, one_by_one);
+  const Printed batched = RunBothWays(work);
   EXPECT_EQ(batched.err,
             "LORVEX: Cannot connect to CN=Gone,OU=Staff on DC2 using 10.1.1.2\n"
             "Reason(s): There is no such object on the server\n"
@@ -207,9 +213,7 @@ TEST_F(BatchedRetrieval, MessagesPrintedMeanwhileWaitForTheObjectsQueuedBeforeTh
     PrintFormatted(d.run.output, 0, 0, "ordinary");
     return RetrieveRestrictions(&d.run, User(1));
   };
-  const Printed one_by_one = Run(false, work);
-  const Printed batched = Run(true, work);
-  EXPECT_EQ(batched, one_by_one);
+  const Printed batched = RunBothWays(work);
   EXPECT_EQ(batched.out,
             "CN=U0,OU=Staff                                No\n"
             "ordinary\n"
@@ -226,9 +230,7 @@ TEST_F(BatchedRetrieval, NewServerListEndsTheBatchReadWithTheOldOne) {
     PrepareServerList(&d.run, "dc1,dc3");
     return RetrieveRestrictions(&d.run, User(1));
   };
-  const Printed one_by_one = Run(false, work);
-  const Printed batched = Run(true, work);
-  EXPECT_EQ(batched, one_by_one);
+  const Printed batched = RunBothWays(work);
   EXPECT_EQ(batched.out,
             "CN=U1,OU=Staff                               05-Jan-2011 09:09:07 (DC2)\n"
             "CN=U1,OU=Staff                               05-Jan-2011 09:08:08 (DC3)\n");
@@ -256,9 +258,7 @@ TEST_F(BatchedRetrieval, PasswordSettingsObjectThatCannotBeBoundIsReportedForEac
   FakeFailBind(pso, kAdsAccessDenied);
   for (int i = 0; i < 2; ++i) AddUser(User(i), "u" + std::to_string(i), {FakeDn("msDS-ResultantPSO", pso)});
   d.run.restriction = kPml;
-  const Printed one_by_one = Run(false, Retrieve({User(0), User(1)}));
-  const Printed batched = Run(true, Retrieve({User(0), User(1)}));
-  EXPECT_EQ(batched, one_by_one);
+  const Printed batched = RunBothWays(Retrieve({User(0), User(1)}));
   EXPECT_EQ(batched.err,
             "LORVEX: Cannot connect to password policy object Gone\n"
             "Reason(s): Access is denied\n"
@@ -272,9 +272,7 @@ TEST_F(BatchedRetrieval, DaclComesWithTheObjectsSearch) {
   AddUser(User(0), "u0", {FakeSecurityDescriptor(CannotChangeDescriptor()), FakeInteger("userAccountControl", 0x200)});
   AddUser(User(1), "u1", {FakeInteger("userAccountControl", 0x200)});
   d.run.restriction = kPuc;
-  const Printed one_by_one = Run(false, Retrieve({User(0), User(1)}));
-  const Printed batched = Run(true, Retrieve({User(0), User(1)}));
-  EXPECT_EQ(batched, one_by_one);
+  const Printed batched = RunBothWays(Retrieve({User(0), User(1)}));
   EXPECT_EQ(batched.out,
             "CN=U0,OU=Staff                                No\n"
             "CN=U1,OU=Staff                               Yes\n");

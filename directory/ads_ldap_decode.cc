@@ -72,6 +72,13 @@ std::string FirstText(const std::vector<AdsAttribute>& attributes, const char* n
   return "";
 }
 
+void AppendValues(const std::vector<AdsAttribute>& values, const char* name, std::vector<std::string>* out) {
+  for (const AdsAttribute& attribute : values) {
+    if (strcasecmp(attribute.name.c_str(), name) != 0) continue;
+    for (const AdsValue& value : attribute.values) out->push_back(value.text);
+  }
+}
+
 std::string NetbiosNameOf(LdapConnection* c, const std::string& nc) {
   bool own_domain = strcasecmp(nc.c_str(), c->default_nc.c_str()) == 0;
   if (own_domain && !c->netbios.empty()) return c->netbios;

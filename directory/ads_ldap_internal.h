@@ -116,6 +116,8 @@ void DecodeEntry(LDAP* ld, LDAPMessage* entry, std::vector<AdsAttribute>* attrib
 std::string EntryDn(LDAP* ld, LDAPMessage* entry);
 /// The first text value of an attribute of a decoded entry, empty when absent.
 std::string FirstText(const std::vector<AdsAttribute>& attributes, const char* name);
+/// Appends the text values of an attribute of a decoded entry to out.
+void AppendValues(const std::vector<AdsAttribute>& values, const char* name, std::vector<std::string>* out);
 /// The NetBIOS name of the domain whose naming context is nc, from its cross-reference object.
 std::string NetbiosNameOf(LdapConnection* connection, const std::string& nc);
 

@@ -89,13 +89,6 @@ int FindClassSchema(LdapConnection* c, const std::string& class_name, std::vecto
   return rc;
 }
 
-void AppendValues(const std::vector<AdsAttribute>& values, const char* name, std::vector<std::string>* out) {
-  for (const AdsAttribute& attribute : values) {
-    if (strcasecmp(attribute.name.c_str(), name) != 0) continue;
-    for (const AdsValue& value : attribute.values) out->push_back(value.text);
-  }
-}
-
 }  // namespace
 
 AdsResult AdsOpenObject(const std::string& path, const AdsCredentials* credentials, uint32_t flags,

@@ -22,15 +22,6 @@ const AdsAttribute* AttributeNamed(const std::vector<AdsAttribute>& attributes, 
   return nullptr;
 }
 
-std::vector<std::string> TextValues(const std::vector<AdsAttribute>& attributes, const char* name) {
-  std::vector<std::string> texts;
-  const AdsAttribute* attribute = AttributeNamed(attributes, name);
-  if (attribute != nullptr) {
-    for (const AdsValue& value : attribute->values) texts.push_back(value.text);
-  }
-  return texts;
-}
-
 }  // namespace
 
 void AdsPrefetchNames(const std::string& path, const AdsCredentials* credentials, const AdsNameHint& hint) {
@@ -59,9 +50,10 @@ void AdsPrefetchNames(const std::string& path, const AdsCredentials* credentials
         DecodeEntry(c->ld, entry, &values);
         PrefetchedEntry found;
         found.dn = EntryDn(c->ld, entry);
-        found.accounts = TextValues(values, "sAMAccountName");
-        found.principal_names = TextValues(values, "userPrincipalName");
-        const std::vector<std::string> classes = TextValues(values, "objectClass");
+        AppendValues(values, "sAMAccountName", &found.accounts);
+        AppendValues(values, "userPrincipalName", &found.principal_names);
+        std::vector<std::string> classes;
+        AppendValues(values, "objectClass", &classes);
         if (!classes.empty()) found.class_name = classes.back();
         const AdsAttribute* dn_attribute = AttributeNamed(values, "distinguishedName");
         if (dn_attribute != nullptr) found.dn_attribute.push_back(*dn_attribute);

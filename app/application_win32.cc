@@ -64,7 +64,8 @@ void MessageLoop() {
   MSG message;
   while (GetMessageW(&message, nullptr, 0, 0) > 0) {
     if (g_app.find_dialog != nullptr && IsDialogMessageW(g_app.find_dialog, &message)) continue;
-    if (g_app.main_window != nullptr && TranslateAcceleratorW(g_app.main_window, accelerators, &message)) continue;
+    if (g_app.main_window != nullptr && TranslateAcceleratorW(g_app.main_window, accelerators, &message))
+      continue;
     TranslateMessage(&message);
     DispatchMessageW(&message);
   }
@@ -81,9 +82,9 @@ int RunApplication(HINSTANCE instance, int show, int (*run)()) {
   g_app.main_thread = GetCurrentThreadId();
   if (!RegisterWindowClass(instance)) return 1;
   const WindowRect rect = InitialWindowRect(ReadWindowMetrics(), kStartColumns, kStartRows);
-  g_app.main_window = CreateWindowW(kWindowTitle, kWindowTitle, WS_OVERLAPPEDWINDOW | WS_VSCROLL | WS_HSCROLL,
-                                    rect.left, rect.top, rect.width, rect.height, nullptr, nullptr, instance,
-                                    nullptr);
+  g_app.main_window =
+      CreateWindowW(kWindowTitle, kWindowTitle, WS_OVERLAPPEDWINDOW | WS_VSCROLL | WS_HSCROLL, rect.left,
+                    rect.top, rect.width, rect.height, nullptr, nullptr, instance, nullptr);
   if (g_app.main_window == nullptr) return 1;
   InstallWindowChannel();
 

@@ -106,7 +106,8 @@ void FindNext(HWND window) {
 
 INT_PTR CALLBACK AboutProc(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam) {
   switch (message) {
-    case WM_INITDIALOG: return TRUE;
+    case WM_INITDIALOG:
+      return TRUE;
     case WM_CTLCOLORDLG:
     case WM_CTLCOLORSTATIC:
       SetBkColor(reinterpret_cast<HDC>(wparam), RGB(0xC0, 0xC0, 0xC0));
@@ -117,7 +118,8 @@ INT_PTR CALLBACK AboutProc(HWND dialog, UINT message, WPARAM wparam, LPARAM lpar
         return TRUE;
       }
       break;
-    default: break;
+    default:
+      break;
   }
   (void)lparam;
   return FALSE;
@@ -149,20 +151,35 @@ void PrintScreenCommand(HWND window) {
 
 void RunCommand(HWND window, int command) {
   switch (command) {
-    case IDM_SAVE_AS: SaveAs(window); break;
+    case IDM_SAVE_AS:
+      SaveAs(window);
+      break;
     case IDM_PRINT:
       if (!PrintStoreLines(window)) {
         AppMessageBox(window, "Could not print file Lorvex", MB_ICONEXCLAMATION);
         SetFocus(window);
       }
       break;
-    case IDM_EXIT: SendMessageW(window, WM_CLOSE, 0, 0); break;
-    case IDM_PRINT_SCREEN: PrintScreenCommand(window); break;
-    case IDM_COPY: Copy(window); break;
-    case IDM_FIND: Find(window); break;
-    case IDM_FIND_NEXT: FindNext(window); break;
-    case IDM_ABOUT: DialogBoxW(g_app.instance, L"AboutBox", window, AboutProc); break;
-    default: break;  // the editing commands of the accelerator table do nothing here
+    case IDM_EXIT:
+      SendMessageW(window, WM_CLOSE, 0, 0);
+      break;
+    case IDM_PRINT_SCREEN:
+      PrintScreenCommand(window);
+      break;
+    case IDM_COPY:
+      Copy(window);
+      break;
+    case IDM_FIND:
+      Find(window);
+      break;
+    case IDM_FIND_NEXT:
+      FindNext(window);
+      break;
+    case IDM_ABOUT:
+      DialogBoxW(g_app.instance, L"AboutBox", window, AboutProc);
+      break;
+    default:
+      break;  // the editing commands of the accelerator table do nothing here
   }
 }
 

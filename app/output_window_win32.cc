@@ -59,8 +59,8 @@ void SetScrollBars(HWND window) {
 
 void OnSize(HWND window, int width, int height) {
   // The scroll bars are always there; counting their room in keeps the text area steady.
-  ComputeScrollRanges(&g_view, width + GetSystemMetrics(SM_CXVSCROLL), height + GetSystemMetrics(SM_CYHSCROLL),
-                      g_line_store.count, g_line_store.longest);
+  ComputeScrollRanges(&g_view, width + GetSystemMetrics(SM_CXVSCROLL),
+                      height + GetSystemMetrics(SM_CYHSCROLL), g_line_store.count, g_line_store.longest);
   SetScrollBars(window);
 }
 
@@ -83,41 +83,88 @@ void ScrollHorizontally(HWND window, int delta) {
 
 void OnVerticalScroll(HWND window, int request, int thumb) {
   switch (request) {
-    case SB_LINEUP: ScrollVertically(window, -1); break;
-    case SB_LINEDOWN: ScrollVertically(window, 1); break;
-    case SB_PAGEUP: ScrollVertically(window, -VerticalPage(g_view)); break;
-    case SB_PAGEDOWN: ScrollVertically(window, VerticalPage(g_view)); break;
-    case SB_THUMBTRACK: ScrollVertically(window, thumb - g_view.vertical.position); break;
-    case SB_TOP: ScrollVertically(window, -g_view.vertical.position); break;
-    case SB_BOTTOM: ScrollVertically(window, g_view.vertical.limit - g_view.vertical.position); break;
-    default: break;
+    case SB_LINEUP:
+      ScrollVertically(window, -1);
+      break;
+    case SB_LINEDOWN:
+      ScrollVertically(window, 1);
+      break;
+    case SB_PAGEUP:
+      ScrollVertically(window, -VerticalPage(g_view));
+      break;
+    case SB_PAGEDOWN:
+      ScrollVertically(window, VerticalPage(g_view));
+      break;
+    case SB_THUMBTRACK:
+      ScrollVertically(window, thumb - g_view.vertical.position);
+      break;
+    case SB_TOP:
+      ScrollVertically(window, -g_view.vertical.position);
+      break;
+    case SB_BOTTOM:
+      ScrollVertically(window, g_view.vertical.limit - g_view.vertical.position);
+      break;
+    default:
+      break;
   }
 }
 
 void OnHorizontalScroll(HWND window, int request, int thumb) {
   switch (request) {
-    case SB_LINELEFT: ScrollHorizontally(window, -1); break;
-    case SB_LINERIGHT: ScrollHorizontally(window, 1); break;
-    case SB_PAGELEFT: ScrollHorizontally(window, -kHorizontalPage); break;
-    case SB_PAGERIGHT: ScrollHorizontally(window, kHorizontalPage); break;
-    case SB_THUMBTRACK: ScrollHorizontally(window, thumb - g_view.horizontal.position); break;
-    default: break;
+    case SB_LINELEFT:
+      ScrollHorizontally(window, -1);
+      break;
+    case SB_LINERIGHT:
+      ScrollHorizontally(window, 1);
+      break;
+    case SB_PAGELEFT:
+      ScrollHorizontally(window, -kHorizontalPage);
+      break;
+    case SB_PAGERIGHT:
+      ScrollHorizontally(window, kHorizontalPage);
+      break;
+    case SB_THUMBTRACK:
+      ScrollHorizontally(window, thumb - g_view.horizontal.position);
+      break;
+    default:
+      break;
   }
 }
 
 void OnKeyDown(HWND window, WPARAM key) {
   switch (key) {
-    case VK_ESCAPE: PostQuitMessage(0); break;
-    case VK_PRIOR: OnVerticalScroll(window, SB_PAGEUP, 0); break;
-    case VK_NEXT: OnVerticalScroll(window, SB_PAGEDOWN, 0); break;
-    case VK_HOME: OnVerticalScroll(window, SB_TOP, 0); break;
-    case VK_END: OnVerticalScroll(window, SB_BOTTOM, 0); break;
-    case VK_UP: OnVerticalScroll(window, SB_LINEUP, 0); break;
-    case VK_DOWN: OnVerticalScroll(window, SB_LINEDOWN, 0); break;
-    case VK_LEFT: OnHorizontalScroll(window, SB_PAGELEFT, 0); break;
-    case VK_RIGHT: OnHorizontalScroll(window, SB_PAGERIGHT, 0); break;
-    case VK_SNAPSHOT: PrintScreenCommand(window); break;
-    default: break;
+    case VK_ESCAPE:
+      PostQuitMessage(0);
+      break;
+    case VK_PRIOR:
+      OnVerticalScroll(window, SB_PAGEUP, 0);
+      break;
+    case VK_NEXT:
+      OnVerticalScroll(window, SB_PAGEDOWN, 0);
+      break;
+    case VK_HOME:
+      OnVerticalScroll(window, SB_TOP, 0);
+      break;
+    case VK_END:
+      OnVerticalScroll(window, SB_BOTTOM, 0);
+      break;
+    case VK_UP:
+      OnVerticalScroll(window, SB_LINEUP, 0);
+      break;
+    case VK_DOWN:
+      OnVerticalScroll(window, SB_LINEDOWN, 0);
+      break;
+    case VK_LEFT:
+      OnHorizontalScroll(window, SB_PAGELEFT, 0);
+      break;
+    case VK_RIGHT:
+      OnHorizontalScroll(window, SB_PAGERIGHT, 0);
+      break;
+    case VK_SNAPSHOT:
+      PrintScreenCommand(window);
+      break;
+    default:
+      break;
   }
 }
 
@@ -268,27 +315,48 @@ void InstallWindowChannel() { SetWindowChannel(&kWindowChannel); }
 
 LRESULT CALLBACK OutputWindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
   switch (message) {
-    case WM_CREATE: OnCreate(window); return 0;
-    case WM_SIZE: OnSize(window, LOWORD(lparam), HIWORD(lparam)); return 0;
-    case WM_PAINT: OnPaint(window); return 0;
-    case WM_VSCROLL: OnVerticalScroll(window, LOWORD(wparam), HIWORD(wparam)); return 0;
-    case WM_HSCROLL: OnHorizontalScroll(window, LOWORD(wparam), HIWORD(wparam)); return 0;
-    case WM_KEYDOWN: OnKeyDown(window, wparam); return 0;
+    case WM_CREATE:
+      OnCreate(window);
+      return 0;
+    case WM_SIZE:
+      OnSize(window, LOWORD(lparam), HIWORD(lparam));
+      return 0;
+    case WM_PAINT:
+      OnPaint(window);
+      return 0;
+    case WM_VSCROLL:
+      OnVerticalScroll(window, LOWORD(wparam), HIWORD(wparam));
+      return 0;
+    case WM_HSCROLL:
+      OnHorizontalScroll(window, LOWORD(wparam), HIWORD(wparam));
+      return 0;
+    case WM_KEYDOWN:
+      OnKeyDown(window, wparam);
+      return 0;
     case WM_SETCURSOR:
       if (g_app.wait_cursor != nullptr && LOWORD(lparam) == HTCLIENT) {
         SetCursor(g_app.wait_cursor);
         return TRUE;
       }
       break;
-    case WM_CLOSE: OnClose(window); return 0;
+    case WM_CLOSE:
+      OnClose(window);
+      return 0;
     case WM_DESTROY:
       g_app.main_window = nullptr;
       PostQuitMessage(0);
       return 0;
-    case WM_COMMAND: RunCommand(window, LOWORD(wparam)); return 0;
-    case WM_INITMENUPOPUP: OnMenuPopup(reinterpret_cast<HMENU>(wparam)); return 0;
-    case kAppendLineMessage: LineStoreAppend(&g_line_store, reinterpret_cast<const char*>(lparam)); return 0;
-    default: break;
+    case WM_COMMAND:
+      RunCommand(window, LOWORD(wparam));
+      return 0;
+    case WM_INITMENUPOPUP:
+      OnMenuPopup(reinterpret_cast<HMENU>(wparam));
+      return 0;
+    case kAppendLineMessage:
+      LineStoreAppend(&g_line_store, reinterpret_cast<const char*>(lparam));
+      return 0;
+    default:
+      break;
   }
   if (message != 0) {
     if (message == g_messages.add) {

@@ -38,7 +38,8 @@ void PageLines(int page, int lines_per_page, int count, int* first, int* end) {
 
 int PageLineY(int k, int line_height) { return (k + kPrintTopMarginRows) * line_height; }
 
-ImagePlacement PlaceWindowImage(int printable_width, int printable_height, int bitmap_width, int bitmap_height) {
+ImagePlacement PlaceWindowImage(int printable_width, int printable_height, int bitmap_width,
+                                int bitmap_height) {
   ImagePlacement place;
   place.left = printable_width / 20;
   place.top = printable_height / 20;

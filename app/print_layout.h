@@ -38,6 +38,7 @@ struct ImagePlacement {
 
 /// Places a bitmap on a page: 9/10 of the printable width, height scaled by whole multiples of the
 /// bitmap's height but at most 9/10 of the printable height, a twentieth of the page in from the corner.
-ImagePlacement PlaceWindowImage(int printable_width, int printable_height, int bitmap_width, int bitmap_height);
+ImagePlacement PlaceWindowImage(int printable_width, int printable_height, int bitmap_width,
+                                int bitmap_height);
 
 #endif  // LORVEX_APP_PRINT_LAYOUT_H_

@@ -34,12 +34,9 @@ TEST(PrintLayout, CopiesCollationAndRangeDecideThePageOrder) {
     std::vector<int> order;
   };
   const Case cases[] = {
-      {2, {1, false, false, 1, 1}, {1, 2}},
-      {2, {2, false, false, 1, 1}, {1, 1, 2, 2}},
-      {2, {2, true, false, 1, 1}, {1, 2, 1, 2}},
-      {4, {1, false, true, 2, 3}, {2, 3}},
-      {4, {2, true, true, 3, 9}, {3, 4, 3, 4}},
-      {3, {3, false, true, 2, 2}, {2, 2, 2}},
+      {2, {1, false, false, 1, 1}, {1, 2}},      {2, {2, false, false, 1, 1}, {1, 1, 2, 2}},
+      {2, {2, true, false, 1, 1}, {1, 2, 1, 2}}, {4, {1, false, true, 2, 3}, {2, 3}},
+      {4, {2, true, true, 3, 9}, {3, 4, 3, 4}},  {3, {3, false, true, 2, 2}, {2, 2, 2}},
       {0, {1, false, false, 1, 1}, {}},
   };
   for (const Case& c : cases) EXPECT_EQ(PageSequence(c.pages, c.choice), c.order);

@@ -30,7 +30,8 @@ INT_PTR CALLBACK AbortDialogProc(HWND dialog, UINT message, WPARAM wparam, LPARA
       DestroyWindow(dialog);
       g_abort_dialog = nullptr;
       return TRUE;
-    default: return FALSE;
+    default:
+      return FALSE;
   }
 }
 
@@ -104,7 +105,8 @@ bool PrintStoreLines(HWND window) {
   HGDIOBJ old_font = SelectObject(dc, font);
   TEXTMETRICW metrics;
   GetTextMetricsW(dc, &metrics);
-  const int lines_per_page = LinesPerPage(GetDeviceCaps(dc, VERTRES), metrics.tmHeight + metrics.tmExternalLeading);
+  const int lines_per_page =
+      LinesPerPage(GetDeviceCaps(dc, VERTRES), metrics.tmHeight + metrics.tmExternalLeading);
   PrintChoice choice;
   choice.copies = dialog.nCopies;
   choice.collate = (dialog.Flags & PD_COLLATE) != 0;
@@ -200,8 +202,8 @@ bool PrintWindowImage(HWND window) {
     if (ok) {
       const ImagePlacement place =
           PlaceWindowImage(GetDeviceCaps(printer, HORZRES), GetDeviceCaps(printer, VERTRES), width, height);
-      StretchDIBits(printer, place.left, place.top, place.width, place.height, 0, 0, width, height, bits, &info,
-                    DIB_RGB_COLORS, SRCCOPY);
+      StretchDIBits(printer, place.left, place.top, place.width, place.height, 0, 0, width, height, bits,
+                    &info, DIB_RGB_COLORS, SRCCOPY);
       ok = EndPage(printer) > 0 && EndDoc(printer) > 0;
     }
   }

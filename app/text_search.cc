@@ -46,7 +46,8 @@ bool SearchLines(const char* const* lines, int count, const char* text, bool dow
     // In the starting line only the text before the last match is searched, so that a search up
     // from a match finds the one before it.
     size_t limit = strlen(lines[line]);
-    if (position->column != 0) limit = static_cast<size_t>(position->column > length ? position->column - length : 0);
+    if (position->column != 0)
+      limit = static_cast<size_t>(position->column > length ? position->column - length : 0);
     for (; line >= 0; --line) {
       column = Last(UpperCopy(lines[line], limit), needle);
       if (column >= 0) break;

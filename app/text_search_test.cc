@@ -5,11 +5,11 @@
 namespace {
 
 const char* const kLines[] = {
-    "alpha beta",        // 0
-    "Gamma BETA beta",   // 1
-    "",                  // 2
-    "delta",             // 3
-    "beta at the end",   // 4
+    "alpha beta",       // 0
+    "Gamma BETA beta",  // 1
+    "",                 // 2
+    "delta",            // 3
+    "beta at the end",  // 4
 };
 constexpr int kCount = 5;
 
@@ -41,8 +41,9 @@ void RunSteps(const char* text, SearchPosition start, std::initializer_list<Step
 }
 
 TEST(TextSearch, DownFindsEveryMatchIgnoringCaseThenReportsNotFound) {
-  RunSteps("BETA", {0, 0},
-           {{true, true, 0, 6}, {true, true, 1, 6}, {true, true, 1, 11}, {true, true, 4, 0}, {true, false, 0, 0}});
+  RunSteps(
+      "BETA", {0, 0},
+      {{true, true, 0, 6}, {true, true, 1, 6}, {true, true, 1, 11}, {true, true, 4, 0}, {true, false, 0, 0}});
 }
 
 TEST(TextSearch, UpFindsThePreviousMatchInTheSameLineFirst) {
@@ -53,9 +54,7 @@ TEST(TextSearch, UpFromColumnZeroSearchesTheWholeStartingLine) {
   RunSteps("beta", {1, 0}, {{false, true, 1, 11}});
 }
 
-TEST(TextSearch, UpFromTheEndSkipsEmptyLines) {
-  RunSteps("DELTA", {4, 0}, {{false, true, 3, 0}});
-}
+TEST(TextSearch, UpFromTheEndSkipsEmptyLines) { RunSteps("DELTA", {4, 0}, {{false, true, 3, 0}}); }
 
 TEST(TextSearch, NothingToFindOrNowhereToStart) {
   SearchPosition position{0, 0};

@@ -25,8 +25,8 @@ TEST(WindowView, ScrollRangesLeaveAFrameRowAndColumn) {
     int vertical_limit, horizontal_limit;
   };
   const Case cases[] = {
-      {0, 0, 0, 0},        // an empty window does not scroll
-      {25, 80, 0, 0},      // exactly the text area
+      {0, 0, 0, 0},    // an empty window does not scroll
+      {25, 80, 0, 0},  // exactly the text area
       {26, 81, 1, 1},
       {300, 500, 275, 420},  // a 500-character line: 500 + 2 - 82 columns
   };

@@ -2,8 +2,8 @@
 #ifndef LORVEX_APP_WINDOW_WIN32_H_
 #define LORVEX_APP_WINDOW_WIN32_H_
 
-#include <windows.h>
 #include <commdlg.h>
+#include <windows.h>
 
 #include <string>
 

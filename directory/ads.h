@@ -13,9 +13,9 @@
 using AdsResult = int32_t;
 
 constexpr AdsResult kAdsOk = 0;
-constexpr AdsResult kAdsNoMoreRows = 0x5012;                                 ///< S_ADS_NOMORE_ROWS
+constexpr AdsResult kAdsNoMoreRows = 0x5012;                                  ///< S_ADS_NOMORE_ROWS
 constexpr AdsResult kAdsPropertyNotFound = static_cast<int32_t>(0x8000500D);  ///< E_ADS_PROPERTY_NOT_FOUND
-constexpr AdsResult kAdsBadPath = static_cast<int32_t>(0x80005000);          ///< E_ADS_BAD_PATHNAME
+constexpr AdsResult kAdsBadPath = static_cast<int32_t>(0x80005000);           ///< E_ADS_BAD_PATHNAME
 constexpr AdsResult kAdsNoSuchObject = static_cast<int32_t>(0x80072030);
 constexpr AdsResult kAdsServerDown = static_cast<int32_t>(0x8007203A);
 constexpr AdsResult kAdsNameNotFound = static_cast<int32_t>(0x80072116);

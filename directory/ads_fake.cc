@@ -181,7 +181,6 @@ int64_t DefaultAccountType(const FakeEntry& entry) {
   return -1;
 }
 
-
 std::string ValueText(const AdsAttribute& attribute, const AdsValue& value) {
   switch (attribute.type) {
     case kAdsTypeInteger:
@@ -530,7 +529,9 @@ AdsResult AdsExecuteSearch(AdsObject* base, int scope, int page_size, const std:
   if (!ParseFakeFilter(filter, &parsed)) return static_cast<int32_t>(0x80005014);
   auto result = std::make_unique<AdsSearch>();
   for (const FakeEntry& entry : State().objects) {
-    if (!InScope(entry.dn, base->dn, scope) || !EvaluateFakeFilter(parsed, [&](const std::string& name) { return FilterValues(entry, name); })) continue;
+    if (!InScope(entry.dn, base->dn, scope) ||
+        !EvaluateFakeFilter(parsed, [&](const std::string& name) { return FilterValues(entry, name); }))
+      continue;
     std::vector<AdsAttribute> row;
     for (const std::string& name : attributes) {
       AdsAttribute attribute;

@@ -2,8 +2,8 @@
 
 #include <strings.h>
 
-#include <cstdio>
 #include <cctype>
+#include <cstdio>
 #include <cstdlib>
 
 namespace {

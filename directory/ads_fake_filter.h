@@ -26,4 +26,3 @@ bool ParseFakeFilter(const std::string& text, FakeFilter* filter);
 // Whether an object with those values matches. Equality and substrings ignore case; an
 // objectCategory given as the DN of its schema object matches by its relative value.
 bool EvaluateFakeFilter(const FakeFilter& filter, const FakeValuesOf& values_of);
-

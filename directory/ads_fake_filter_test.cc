@@ -1,7 +1,6 @@
 #include "directory/ads_fake_filter.h"
 
 #include <gtest/gtest.h>
-
 #include <strings.h>
 
 #include <map>

@@ -37,7 +37,8 @@ std::string KerberosMessage(krb5_context context, krb5_error_code code) {
 AdsResult RefusedLogon(krb5_context context, krb5_init_creds_context request, krb5_error_code code) {
   std::string message = KerberosMessage(context, code);
   krb5_error* refusal = nullptr;
-  if (request == nullptr || krb5_init_creds_get_error(context, request, &refusal) != 0 || refusal == nullptr) {
+  if (request == nullptr || krb5_init_creds_get_error(context, request, &refusal) != 0 ||
+      refusal == nullptr) {
     return DirectoryFailure(kFailureKerberos, code, message);
   }
   std::string e_data(refusal->e_data.data ? refusal->e_data.data : "", refusal->e_data.length);

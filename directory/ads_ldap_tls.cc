@@ -45,7 +45,8 @@ bool LoadTrust(gnutls_x509_trust_list_t list) {
   ldap_get_option(nullptr, LDAP_OPT_X_TLS_CACERTFILE, &file);
   ldap_get_option(nullptr, LDAP_OPT_X_TLS_CACERTDIR, &directory);
   int loaded = 0;
-  if (file != nullptr) loaded += gnutls_x509_trust_list_add_trust_file(list, file, nullptr, GNUTLS_X509_FMT_PEM, 0, 0);
+  if (file != nullptr)
+    loaded += gnutls_x509_trust_list_add_trust_file(list, file, nullptr, GNUTLS_X509_FMT_PEM, 0, 0);
   if (directory != nullptr) {
     loaded += gnutls_x509_trust_list_add_trust_dir(list, directory, nullptr, GNUTLS_X509_FMT_PEM, 0, 0);
   }
@@ -74,14 +75,15 @@ std::string DiagnoseTlsFailure(const std::string& uri, bool start_tls, const std
       gnutls_x509_crt_import(certificate, &data, GNUTLS_X509_FMT_DER) == 0 &&
       gnutls_x509_trust_list_init(&trust, 0) == 0 && LoadTrust(trust)) {
     std::string name = host;
-    gnutls_typed_vdata_st purpose = {GNUTLS_DT_DNS_HOSTNAME, reinterpret_cast<unsigned char*>(name.data()), 0};
+    gnutls_typed_vdata_st purpose = {GNUTLS_DT_DNS_HOSTNAME, reinterpret_cast<unsigned char*>(name.data()),
+                                     0};
     unsigned int status = 0;
     if (gnutls_x509_trust_list_verify_crt2(trust, &certificate, 1, &purpose, 1, 0, &status, nullptr) == 0 &&
         status != 0) {
       gnutls_datum_t text = {nullptr, 0};
       if (gnutls_certificate_verification_status_print(status, GNUTLS_CRT_X509, &text, 0) == 0) {
-        diagnosis = "The TLS certificate of " + host + " is refused: " +
-                    Trimmed(std::string(reinterpret_cast<char*>(text.data), text.size));
+        diagnosis = "The TLS certificate of " + host +
+                    " is refused: " + Trimmed(std::string(reinterpret_cast<char*>(text.data), text.size));
         gnutls_free(text.data);
       }
       // Which name the certificate does carry tells a wrong name from a wrong certificate.

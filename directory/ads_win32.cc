@@ -15,15 +15,15 @@
 //   both; inside TLS the directory refuses such a bind ("unwilling to perform"), so typed
 //   credentials fall back to a simple bind there, which TLS protects.
 // - ldap_init without a host means localhost, and the computer belongs to no domain.
-#include <winsock2.h>
-#include <ws2tcpip.h>
-#include <windows.h>
-#include <winldap.h>
-#include <winber.h>
 #include <dsgetdc.h>
 #include <lm.h>
 #include <ntdsapi.h>
 #include <rpc.h>
+#include <winber.h>
+#include <windows.h>
+#include <winldap.h>
+#include <winsock2.h>
+#include <ws2tcpip.h>
 #define SECURITY_WIN32
 #include <security.h>
 
@@ -79,8 +79,7 @@ struct Connection {
 
 // Whether the program runs under Wine (see the head of this file).
 bool UnderWine() {
-  static const bool wine =
-      GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr;
+  static const bool wine = GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr;
   return wine;
 }
 
@@ -140,7 +139,8 @@ AdsResult Connect(const std::string& server, Connection* connection) {
   std::wstring host = OemToWide(endpoint.host);
   PWCHAR host_name = host.empty() ? nullptr : host.data();
   connection->tls = endpoint.tls;
-  connection->ld = endpoint.tls ? ldap_sslinitW(host_name, endpoint.port, 1) : ldap_initW(host_name, endpoint.port);
+  connection->ld =
+      endpoint.tls ? ldap_sslinitW(host_name, endpoint.port, 1) : ldap_initW(host_name, endpoint.port);
   if (connection->ld == nullptr) return Win32Result(LdapMapErrorToWin32(LdapGetLastError()));
   ULONG version = LDAP_VERSION3;
   ldap_set_optionW(connection->ld, LDAP_OPT_PROTOCOL_VERSION, &version);
@@ -249,7 +249,9 @@ AdsValue DecodeValue(AdsType type, const berval* value) {
   const std::string raw(value->bv_val, value->bv_len);
   switch (type) {
     case kAdsTypeInteger:
-    case kAdsTypeLargeInteger: ParseLargeInteger(raw, &decoded.integer); break;
+    case kAdsTypeLargeInteger:
+      ParseLargeInteger(raw, &decoded.integer);
+      break;
     case kAdsTypeBoolean: {
       bool flag = false;
       ParseBoolean(raw, &flag);
@@ -257,9 +259,15 @@ AdsValue DecodeValue(AdsType type, const berval* value) {
       break;
     }
     case kAdsTypeOctetString:
-    case kAdsTypeSecurityDescriptor: decoded.bytes = raw; break;
-    case kAdsTypeUtcTime: ParseGeneralizedTime(raw, &decoded.time); break;
-    default: decoded.text = Utf8ToOem(raw.data(), raw.size()); break;
+    case kAdsTypeSecurityDescriptor:
+      decoded.bytes = raw;
+      break;
+    case kAdsTypeUtcTime:
+      ParseGeneralizedTime(raw, &decoded.time);
+      break;
+    default:
+      decoded.text = Utf8ToOem(raw.data(), raw.size());
+      break;
   }
   return decoded;
 }
@@ -314,9 +322,9 @@ AdsResult ReadBase(LDAP* ld, const std::wstring& dn, const std::vector<std::stri
   LDAP_TIMEVAL timeout = {kTimeoutSeconds, 0};
   LDAPMessage* result = nullptr;
   ++g_round_trips;
-  const ULONG code = ldap_search_ext_sW(ld, const_cast<PWCHAR>(dn.c_str()), LDAP_SCOPE_BASE,
-                                        const_cast<PWCHAR>(L"(objectClass=*)"), names.empty() ? nullptr : list.data(),
-                                        0, sd_flags.list, nullptr, &timeout, 0, &result);
+  const ULONG code = ldap_search_ext_sW(
+      ld, const_cast<PWCHAR>(dn.c_str()), LDAP_SCOPE_BASE, const_cast<PWCHAR>(L"(objectClass=*)"),
+      names.empty() ? nullptr : list.data(), 0, sd_flags.list, nullptr, &timeout, 0, &result);
   if (code != LDAP_SUCCESS) {
     if (result != nullptr) ldap_msgfree(result);
     return LdapFailure(code);
@@ -390,7 +398,8 @@ AdsResult AdsGetObjectInformation(AdsObject* object, std::string* path_name, std
   std::vector<AdsAttribute> attributes;
   const AdsResult result = ReadBase(object->connection->ld, object->dn, {"objectClass"}, &attributes);
   if (result != kAdsOk) return result;
-  *path_name = "LDAP://" + (object->server.empty() ? std::string() : object->server + "/") + WideToOem(object->dn.c_str());
+  *path_name = "LDAP://" + (object->server.empty() ? std::string() : object->server + "/") +
+               WideToOem(object->dn.c_str());
   class_name->clear();
   for (const AdsAttribute& attribute : attributes) {
     if (!attribute.values.empty()) *class_name = attribute.values.back().text;
@@ -407,13 +416,14 @@ AdsResult FetchPage(AdsSearch* search) {
     search->page = nullptr;
   }
   PLDAPControlW page_control = nullptr;
-  ULONG code = ldap_create_page_controlW(search->ld, static_cast<ULONG>(search->page_size), search->cookie, FALSE,
-                                         &page_control);
+  ULONG code = ldap_create_page_controlW(search->ld, static_cast<ULONG>(search->page_size), search->cookie,
+                                         FALSE, &page_control);
   if (code != LDAP_SUCCESS) return LdapFailure(code);
   // A search asking for the security descriptor reads the parts an ordinary user may read.
   SdFlagsControl sd_flags;
   bool descriptor = false;
-  for (const std::wstring& name : search->attributes) descriptor |= _wcsicmp(name.c_str(), L"nTSecurityDescriptor") == 0;
+  for (const std::wstring& name : search->attributes)
+    descriptor |= _wcsicmp(name.c_str(), L"nTSecurityDescriptor") == 0;
   PLDAPControlW controls[3] = {page_control, descriptor ? &sd_flags.control : nullptr, nullptr};
   std::vector<PWCHAR> list;
   for (std::wstring& name : search->attributes) list.push_back(name.data());
@@ -421,8 +431,8 @@ AdsResult FetchPage(AdsSearch* search) {
   LDAP_TIMEVAL timeout = {kTimeoutSeconds, 0};
   ++g_round_trips;
   code = ldap_search_ext_sW(search->ld, search->base.data(), static_cast<ULONG>(search->scope),
-                            search->filter.data(), search->attributes.empty() ? nullptr : list.data(), 0, controls,
-                            nullptr, &timeout, 0, &search->page);
+                            search->filter.data(), search->attributes.empty() ? nullptr : list.data(), 0,
+                            controls, nullptr, &timeout, 0, &search->page);
   ldap_control_freeW(page_control);
   if (code != LDAP_SUCCESS && code != LDAP_SIZELIMIT_EXCEEDED) return LdapFailure(code);
   // The cookie of the next page, empty on the last one.
@@ -434,7 +444,8 @@ AdsResult FetchPage(AdsSearch* search) {
     search->cookie = nullptr;
   }
   ULONG total = 0;
-  if (returned == nullptr || ldap_parse_page_controlW(search->ld, returned, &total, &search->cookie) != LDAP_SUCCESS ||
+  if (returned == nullptr ||
+      ldap_parse_page_controlW(search->ld, returned, &total, &search->cookie) != LDAP_SUCCESS ||
       search->cookie == nullptr || search->cookie->bv_len == 0) {
     search->last_page = true;
   }
@@ -509,8 +520,8 @@ AdsResult AdsGetClassProperties(const std::string& path, const AdsCredentials* c
     AdsSearch* search = nullptr;
     result = AdsExecuteSearch(&schema, kAdsScopeOneLevel, 100,
                               "(&(objectClass=classSchema)(lDAPDisplayName=" + name + "))",
-                              {"mustContain", "systemMustContain", "mayContain", "systemMayContain", "subClassOf",
-                               "auxiliaryClass", "systemAuxiliaryClass"},
+                              {"mustContain", "systemMustContain", "mayContain", "systemMayContain",
+                               "subClassOf", "auxiliaryClass", "systemAuxiliaryClass"},
                               &search);
     if (result != kAdsOk) return result;
     std::vector<AdsAttribute> row;
@@ -580,19 +591,19 @@ AdsResult AdsNameTranslateSet(AdsNameTranslator* translator, int name_type, cons
 
 AdsResult AdsNameTranslateGet(AdsNameTranslator* translator, int name_type, std::string* name) {
   // The ADS_NAME_TYPE numbers map onto the DS_NAME_FORMAT ones.
-  static const DS_NAME_FORMAT kFormats[] = {DS_UNKNOWN_NAME,      DS_FQDN_1779_NAME, DS_CANONICAL_NAME,
-                                            DS_NT4_ACCOUNT_NAME,  DS_DISPLAY_NAME,   DS_UNKNOWN_NAME,
-                                            DS_UNKNOWN_NAME,      DS_UNIQUE_ID_NAME, DS_UNKNOWN_NAME,
-                                            DS_USER_PRINCIPAL_NAME};
+  static const DS_NAME_FORMAT kFormats[] = {
+      DS_UNKNOWN_NAME, DS_FQDN_1779_NAME, DS_CANONICAL_NAME, DS_NT4_ACCOUNT_NAME, DS_DISPLAY_NAME,
+      DS_UNKNOWN_NAME, DS_UNKNOWN_NAME,   DS_UNIQUE_ID_NAME, DS_UNKNOWN_NAME,     DS_USER_PRINCIPAL_NAME};
   auto format = [](int type) { return type >= 0 && type <= 9 ? kFormats[type] : DS_UNKNOWN_NAME; };
   const wchar_t* names[1] = {translator->name.c_str()};
   PDS_NAME_RESULTW result = nullptr;
   ++g_round_trips;
-  const DWORD code = DsCrackNamesW(translator->ds, DS_NAME_NO_FLAGS, format(translator->type), format(name_type), 1,
-                                   names, &result);
+  const DWORD code = DsCrackNamesW(translator->ds, DS_NAME_NO_FLAGS, format(translator->type),
+                                   format(name_type), 1, names, &result);
   if (code != NO_ERROR) return Win32Result(code);
   AdsResult answer = kAdsOk;
-  if (result->cItems < 1 || result->rItems[0].status != DS_NAME_NO_ERROR || result->rItems[0].pName == nullptr) {
+  if (result->cItems < 1 || result->rItems[0].status != DS_NAME_NO_ERROR ||
+      result->rItems[0].pName == nullptr) {
     answer = kAdsNameNotFound;
   } else {
     *name = WideToOem(result->rItems[0].pName);
@@ -615,8 +626,8 @@ AdsResult AdsLookupAccountSid(const std::string& server, const std::string& sid,
   DWORD domain_size = sizeof account_domain;
   SID_NAME_USE sid_use = SidTypeUnknown;
   std::string bytes = sid;
-  if (!LookupAccountSidA(server.empty() ? nullptr : server.c_str(), reinterpret_cast<PSID>(bytes.data()), account,
-                         &account_size, account_domain, &domain_size, &sid_use)) {
+  if (!LookupAccountSidA(server.empty() ? nullptr : server.c_str(), reinterpret_cast<PSID>(bytes.data()),
+                         account, &account_size, account_domain, &domain_size, &sid_use)) {
     return Win32Result(GetLastError());
   }
   // The system answers in ANSI; inside the program text is in the console code page.

@@ -113,7 +113,8 @@ std::string BatchFilter(const std::vector<std::string>& dns) {
   return filter + ")";
 }
 
-ReadOutcome PasswordSettingsCache::Get(RetrievalSource* reads, const RetrievalScope& scope, const std::string& dn) {
+ReadOutcome PasswordSettingsCache::Get(RetrievalSource* reads, const RetrievalScope& scope,
+                                       const std::string& dn) {
   const std::string key = scope.path_prefix + "\n" + LowerCase(dn);
   auto it = read_.find(key);
   if (it != read_.end()) return it->second;
@@ -122,7 +123,8 @@ ReadOutcome PasswordSettingsCache::Get(RetrievalSource* reads, const RetrievalSc
   return outcome;
 }
 
-void BatchReads::Fetch(const RetrievalScope& scope, const std::vector<std::string>& dns, const BatchNeeds& needs) {
+void BatchReads::Fetch(const RetrievalScope& scope, const std::vector<std::string>& dns,
+                       const BatchNeeds& needs) {
   const std::string filter = BatchFilter(dns);
   const std::string naming_context = EscapeSlashes(scope.naming_context);
   std::vector<std::pair<std::string, std::function<void()>>> reads;
@@ -132,16 +134,18 @@ void BatchReads::Fetch(const RetrievalScope& scope, const std::vector<std::strin
   std::vector<std::string> object_attributes = kObjectAttributes;
   separate_descriptors_ = needs.descriptor && scope.single;
   if (needs.descriptor && !scope.single) object_attributes.push_back(kDescriptor);
-  const std::string object_base = scope.single ? scope.path_prefix + scope.single_server + "/" + naming_context
-                                               : scope.path_prefix + naming_context;
+  const std::string object_base = scope.single
+                                      ? scope.path_prefix + scope.single_server + "/" + naming_context
+                                      : scope.path_prefix + naming_context;
   fetched_objects_ = true;
   reads.emplace_back(ConnectionOf(object_base), [this, object_base, filter, object_attributes]() {
     SearchInto(object_base, filter, object_attributes, false, &objects_);
   });
   if (separate_descriptors_) {
     const std::string base = scope.path_prefix + naming_context;
-    reads.emplace_back(ConnectionOf(base),
-                       [this, base, filter]() { SearchInto(base, filter, {kDescriptor}, false, &descriptors_); });
+    reads.emplace_back(ConnectionOf(base), [this, base, filter]() {
+      SearchInto(base, filter, {kDescriptor}, false, &descriptors_);
+    });
   }
 
   // The per-controller values, from every controller after the first.
@@ -163,7 +167,8 @@ void BatchReads::Fetch(const RetrievalScope& scope, const std::vector<std::strin
 ReadOutcome BatchReads::ControllerValue(const RetrievalScope& scope, size_t controller, const std::string& dn,
                                         const char* attribute) {
   bool fetched = false;
-  for (const std::string& name : controller_attributes_) fetched = fetched || EqualsIgnoreCase(name, attribute);
+  for (const std::string& name : controller_attributes_)
+    fetched = fetched || EqualsIgnoreCase(name, attribute);
   if (!fetched || controller >= controllers_.size()) {
     return SingleObjectReads()->ControllerValue(scope, controller, dn, attribute);
   }

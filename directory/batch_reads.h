@@ -41,8 +41,8 @@ class BatchReads final : public RetrievalSource {
 
   ReadOutcome ControllerValue(const RetrievalScope& scope, size_t controller, const std::string& dn,
                               const char* attribute) override;
-  bool ChangePasswordDenied(const RetrievalScope& scope, const std::string& dn, const std::string& display_name,
-                            int* denied) override;
+  bool ChangePasswordDenied(const RetrievalScope& scope, const std::string& dn,
+                            const std::string& display_name, int* denied) override;
   ReadOutcome ObjectAttributes(const RetrievalScope& scope, const std::string& dn) override;
   ReadOutcome PasswordSettings(const RetrievalScope& scope, const std::string& dn) override;
 

@@ -39,9 +39,9 @@ bool IsIpNumber(const std::string& text) {
 
 }  // namespace
 
-void ReadLatestFrom(RunContext* run, const RetrievalScope& scope, RetrievalSource* source, const std::string& dn,
-                    const std::string& display_name, const char* attribute, uint32_t* latest,
-                    std::string* server) {
+void ReadLatestFrom(RunContext* run, const RetrievalScope& scope, RetrievalSource* source,
+                    const std::string& dn, const std::string& display_name, const char* attribute,
+                    uint32_t* latest, std::string* server) {
   const bool file_time = EqualsIgnoreCase(attribute, "lastLogon");
   *latest = 0;
   uint32_t kept = 0;
@@ -83,8 +83,8 @@ int ReadLatestLastLogon(RunContext* run, const std::string& dn, const std::strin
 
 int ReadLatestWhenChanged(RunContext* run, const std::string& dn, const std::string& display_name,
                           uint32_t* latest, std::string* server) {
-  ReadLatestFrom(run, CurrentRetrievalScope(run), SingleObjectReads(), dn, display_name, "whenChanged", latest,
-                 server);
+  ReadLatestFrom(run, CurrentRetrievalScope(run), SingleObjectReads(), dn, display_name, "whenChanged",
+                 latest, server);
   return 1;
 }
 

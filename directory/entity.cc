@@ -123,7 +123,8 @@ AdsResult VerifyObject(RunContext* run, std::string* name, std::string* class_na
 AdsResult SearchByCommonName(RunContext* run, const std::string& name, std::string* dn,
                              std::string* class_name, std::string* error) {
   const DirectoryContext* dir = run->directory;
-  const std::string filter = "(&" + ClassFilterElement(*class_name) + "(CN=" + EscapeNameForFilter(name) + "))";
+  const std::string filter =
+      "(&" + ClassFilterElement(*class_name) + "(CN=" + EscapeNameForFilter(name) + "))";
   const std::string base = dir->path_prefix + dir->default_naming_context;
 
   ScopedObject searcher;

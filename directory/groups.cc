@@ -125,7 +125,8 @@ void ReadMemberClasses(RunContext* run, const std::vector<std::string>& members,
     while (code >= 0 && (code = AdsGetNextRow(search.get(), &row)) >= 0 && code != kAdsNoMoreRows) {
       std::string member;
       const AdsAttribute* object_class = FindAttribute(row, "objectClass");
-      if (!FirstText(row, "distinguishedName", &member) || !object_class || object_class->values.empty()) continue;
+      if (!FirstText(row, "distinguishedName", &member) || !object_class || object_class->values.empty())
+        continue;
       (*classes)[LowerCase(member)] = object_class->values.back().text;
     }
   }
@@ -158,7 +159,8 @@ int ProcessMember(GroupExpansion* expansion, std::string* member, const MemberCl
     return 0;
   }
   const auto known = classes.find(LowerCase(*member));
-  const bool group = known != classes.end() ? EqualsIgnoreCase(known->second, "group") : IsGroup(run, *member) != 0;
+  const bool group =
+      known != classes.end() ? EqualsIgnoreCase(known->second, "group") : IsGroup(run, *member) != 0;
   if (group) {
     if (!expansion->nested) return 0;
     for (const std::string& visited : expansion->visited) {

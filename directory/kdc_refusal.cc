@@ -70,8 +70,8 @@ bool ReadEntry(const unsigned char* begin, const unsigned char* end, long* type,
 }
 
 uint32_t LittleEndian32(const unsigned char* p) {
-  return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) | (static_cast<uint32_t>(p[2]) << 16) |
-         (static_cast<uint32_t>(p[3]) << 24);
+  return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
+         (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24);
 }
 
 // The status of an extended error. A real salt of twelve characters has the same type and size;

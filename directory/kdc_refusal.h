@@ -8,10 +8,10 @@
 #include <string>
 
 /// KRB-ERROR error codes (RFC 4120 7.5.9) that speak about the client account.
-constexpr int kKdcErrorNameExpired = 1;       ///< KDC_ERR_NAME_EXP
-constexpr int kKdcErrorClientRevoked = 18;    ///< KDC_ERR_CLIENT_REVOKED
-constexpr int kKdcErrorKeyExpired = 23;       ///< KDC_ERR_KEY_EXPIRED
-constexpr int kKdcErrorPreauthFailed = 24;    ///< KDC_ERR_PREAUTH_FAILED
+constexpr int kKdcErrorNameExpired = 1;     ///< KDC_ERR_NAME_EXP
+constexpr int kKdcErrorClientRevoked = 18;  ///< KDC_ERR_CLIENT_REVOKED
+constexpr int kKdcErrorKeyExpired = 23;     ///< KDC_ERR_KEY_EXPIRED
+constexpr int kKdcErrorPreauthFailed = 24;  ///< KDC_ERR_PREAUTH_FAILED
 
 /// Reads the NTSTATUS of a KRB-ERROR's e-data: a METHOD-DATA whose PA-PW-SALT (type 3) entry holds
 /// the 12-byte extended error, a TYPED-DATA of the same, or a single KERB-ERROR-DATA. False when the

@@ -171,8 +171,9 @@ RetrievalScope CurrentRetrievalScope(const RunContext* run) {
       scope.has_first = true;
       scope.first_name = first->name;
       for (const ServerEntry* entry = first->next; entry; entry = entry->next) {
-        scope.others.push_back(ControllerTarget{FormatName(nullptr, kFormRelative | kFormNoTypes, entry->name),
-                                                entry->address.empty() ? entry->host : entry->address});
+        scope.others.push_back(
+            ControllerTarget{FormatName(nullptr, kFormRelative | kFormNoTypes, entry->name),
+                             entry->address.empty() ? entry->host : entry->address});
       }
     }
   }
@@ -189,9 +190,9 @@ namespace {
 
 // Fills a fresh record from a source: the sequence of the object's reads. Returns 0, or the failure
 // of the object's own bind or read with its message in error and its diagnostic kept for the report.
-AdsResult FillFrom(RunContext* run, const RetrievalScope& scope, RetrievalSource* source, const std::string& dn,
-                   const std::string& display_name, uint32_t now, RestrictionRecord* record,
-                   std::string* error) {
+AdsResult FillFrom(RunContext* run, const RetrievalScope& scope, RetrievalSource* source,
+                   const std::string& dn, const std::string& display_name, uint32_t now,
+                   RestrictionRecord* record, std::string* error) {
   error->clear();
   InitRecord(run->policy, record);
 
@@ -246,7 +247,8 @@ AdsResult FillFrom(RunContext* run, const RetrievalScope& scope, RetrievalSource
                             FormatName(nullptr, kFormRelative | kFormNoTypes, record->pso));
     } else {
       ApplyPasswordSettings(settings.attributes, record);
-      SetFlag(record, kFlagLockoutPolicy, record->lockout_reset_period != 0 && record->lockout_threshold != 0);
+      SetFlag(record, kFlagLockoutPolicy,
+              record->lockout_reset_period != 0 && record->lockout_threshold != 0);
     }
   }
   DeriveLockoutAndExpiry(now, record);

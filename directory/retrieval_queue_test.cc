@@ -27,7 +27,8 @@ int64_t FileTime(int64_t seconds_after) { return (kNow + seconds_after + 1164447
 
 void AddController(const std::string& name, const std::string& address) {
   const std::string host = name + ".sales.corp";
-  FakeAddObject("CN=" + name + ",OU=Domain Controllers,DC=sales,DC=corp", {"top", "person", "user", "computer"},
+  FakeAddObject("CN=" + name + ",OU=Domain Controllers,DC=sales,DC=corp",
+                {"top", "person", "user", "computer"},
                 {FakeString("dNSHostName", host), FakeInteger("userAccountControl", kDcAccount)});
   FakeAddHost(host, address);
 }
@@ -42,8 +43,8 @@ struct Printed {
 };
 
 std::ostream& operator<<(std::ostream& stream, const Printed& printed) {
-  return stream << "code " << printed.code << ", examined " << printed.examined << ", errors " << printed.errors
-                << "\n--- stdout\n"
+  return stream << "code " << printed.code << ", examined " << printed.examined << ", errors "
+                << printed.errors << "\n--- stdout\n"
                 << printed.out << "--- stderr\n"
                 << printed.err;
 }
@@ -147,7 +148,8 @@ TEST_F(BatchedRetrieval, LastLogonFromEveryControllerWithOneSearchEach) {
             "CN=U3,OU=Staff                               05-Jan-2011 09:11:07 (DC2)\n"
             "CN=U4,OU=Staff                               05-Jan-2011 09:12:07 (DC2)\n");
   const std::string filter =
-      "(|(distinguishedName=CN=U0,OU=Staff,DC=sales,DC=corp)(distinguishedName=CN=U1,OU=Staff,DC=sales,DC=corp)"
+      "(|(distinguishedName=CN=U0,OU=Staff,DC=sales,DC=corp)(distinguishedName=CN=U1,OU=Staff,DC=sales,DC="
+      "corp)"
       "(distinguishedName=CN=U2,OU=Staff,DC=sales,DC=corp)(distinguishedName=CN=U3,OU=Staff,DC=sales,DC=corp)"
       "(distinguishedName=CN=U4,OU=Staff,DC=sales,DC=corp))";
   // One search for the objects themselves and one per controller after the first; no reads of
@@ -201,7 +203,8 @@ TEST_F(BatchedRetrieval, ObjectThatVanishedIsReadAloneAndReportedLikeAnyOther) {
   EXPECT_EQ(batched.examined, 3);
   // Only the object the searches missed is read on its own.
   EXPECT_EQ(SampleDomain::Calls("open LDAP://10.1.1.2/"),
-            (Names{"open LDAP://10.1.1.2/DC=sales,DC=corp", "open LDAP://10.1.1.2/CN=Gone,OU=Staff,DC=sales,DC=corp"}));
+            (Names{"open LDAP://10.1.1.2/DC=sales,DC=corp",
+                   "open LDAP://10.1.1.2/CN=Gone,OU=Staff,DC=sales,DC=corp"}));
 }
 
 TEST_F(BatchedRetrieval, MessagesPrintedMeanwhileWaitForTheObjectsQueuedBeforeThem) {
@@ -269,7 +272,8 @@ TEST_F(BatchedRetrieval, PasswordSettingsObjectThatCannotBeBoundIsReportedForEac
 
 TEST_F(BatchedRetrieval, DaclComesWithTheObjectsSearch) {
   using test_descriptors::CannotChangeDescriptor;
-  AddUser(User(0), "u0", {FakeSecurityDescriptor(CannotChangeDescriptor()), FakeInteger("userAccountControl", 0x200)});
+  AddUser(User(0), "u0",
+          {FakeSecurityDescriptor(CannotChangeDescriptor()), FakeInteger("userAccountControl", 0x200)});
   AddUser(User(1), "u1", {FakeInteger("userAccountControl", 0x200)});
   d.run.restriction = kPuc;
   const Printed batched = RunBothWays(Retrieve({User(0), User(1)}));

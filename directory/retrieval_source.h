@@ -23,14 +23,14 @@ struct ControllerTarget {
 /// controller of /$ and the server list. Objects queued for a batch keep the scope that stood when
 /// they were queued, since a later input-file line may switch the domain or the server list.
 struct RetrievalScope {
-  std::string path_prefix;     ///< the directory context's "LDAP://" or "LDAP://host/"
-  std::string naming_context;  ///< the default naming context
-  bool single = false;         ///< /$ with a resolved server: the object is read there
-  std::string single_server;   ///< that server
-  std::string single_name;     ///< the server prefix: the controller shown and named
-  bool has_list = false;       ///< a server list exists, so per-controller values are read
-  bool has_first = false;      ///< the list has an entry
-  std::string first_name;      ///< its first entry, credited with the object's own read
+  std::string path_prefix;               ///< the directory context's "LDAP://" or "LDAP://host/"
+  std::string naming_context;            ///< the default naming context
+  bool single = false;                   ///< /$ with a resolved server: the object is read there
+  std::string single_server;             ///< that server
+  std::string single_name;               ///< the server prefix: the controller shown and named
+  bool has_list = false;                 ///< a server list exists, so per-controller values are read
+  bool has_first = false;                ///< the list has an entry
+  std::string first_name;                ///< its first entry, credited with the object's own read
   std::vector<ControllerTarget> others;  ///< the entries after the first, in list order
   bool operator==(const RetrievalScope&) const = default;
 };
@@ -86,8 +86,9 @@ bool ShowsControllerValue(const RunContext* run, RestrictionCode code);
 /// Keeps the greatest value of a per-controller attribute ("lastLogon" or "whenChanged") over the
 /// scope's controllers after the first, with the controller holding it; reports each controller
 /// that cannot be bound or read.
-void ReadLatestFrom(RunContext* run, const RetrievalScope& scope, RetrievalSource* source, const std::string& dn,
-                    const std::string& display_name, const char* attribute, uint32_t* latest, std::string* server);
+void ReadLatestFrom(RunContext* run, const RetrievalScope& scope, RetrievalSource* source,
+                    const std::string& dn, const std::string& display_name, const char* attribute,
+                    uint32_t* latest, std::string* server);
 /// Reports a failed read through the directory error report, with the server's words it gave.
 void ReportReadFailure(OutputContext* out, const ReadOutcome& outcome, const std::string& description);
 

@@ -30,8 +30,8 @@ class SingleObjectSource final : public RetrievalSource {
     return outcome;
   }
 
-  bool ChangePasswordDenied(const RetrievalScope& scope, const std::string& dn, const std::string& display_name,
-                            int* denied) override {
+  bool ChangePasswordDenied(const RetrievalScope& scope, const std::string& dn,
+                            const std::string& display_name, int* denied) override {
     std::string message;
     return CheckChangePasswordDenied(&g_credentials, scope.path_prefix + EscapeSlashes(dn), display_name,
                                      &message, denied) == kAdsOk;
@@ -51,7 +51,8 @@ class SingleObjectSource final : public RetrievalSource {
 
   ReadOutcome PasswordSettings(const RetrievalScope& scope, const std::string& dn) override {
     ScopedObject object;
-    AdsResult code = BindObject(scope.path_prefix + EscapeSlashes(dn), kAdsSecureAuthentication, object.out());
+    AdsResult code =
+        BindObject(scope.path_prefix + EscapeSlashes(dn), kAdsSecureAuthentication, object.out());
     if (code < 0) return FailedRead(ReadOutcome::kBindFailed, code);
     ReadOutcome outcome;
     // An object that cannot be read applies nothing of its own; no message.

@@ -45,11 +45,17 @@ TEST(Wildcard, MismatchesTellWhetherTheTextSortsBeforeOrAfter) {
   const Case cases[] = {
       {"D?1", "DC12", 1},   // text left over after the pattern
       {"A*B*C", "AB", -1},  // pattern left over after the text
-      {"abc", "ab", -1},   {"ab", "abc", 1},    {"b", "a", -1},     {"b", "c", 1},
-      {"pc*", "ws01", 1},  {"ws*", "pc01", -1}, {"*01", "DC02", 1},  // closing segment compared with the end
-                                                                     // of the text
-      {"*02", "DC01", -1}, {"*xyz", "ab", -1},  // text shorter than a closing segment never matches
-      {"*x*", "abc", -1},                       // a segment found nowhere
+      {"abc", "ab", -1},
+      {"ab", "abc", 1},
+      {"b", "a", -1},
+      {"b", "c", 1},
+      {"pc*", "ws01", 1},
+      {"ws*", "pc01", -1},
+      {"*01", "DC02", 1},  // closing segment compared with the end
+                           // of the text
+      {"*02", "DC01", -1},
+      {"*xyz", "ab", -1},  // text shorter than a closing segment never matches
+      {"*x*", "abc", -1},  // a segment found nowhere
       {"", "a", 1},
   };
   for (const Case& c : cases)

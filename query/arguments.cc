@@ -58,9 +58,10 @@ bool ReadCommandWords(RunContext* run, std::vector<std::string>* args, CommandWo
     std::string error;
     if (!ParseOperator(run, restriction, words->op_text, &error)) return Refuse(run, error);
     if (IsEqualOnlyRestriction(restriction) && !IsEqualityOperator(run->op)) {
-      return Refuse(run,
-                    "Restrictions 'ad', 'ae', 'al, 'pcl', 'pe', 'pne', 'pr', 'pre', 'pur' 'puc' can only be used "
-                    "with operators 'eq' and 'ne'");
+      return Refuse(
+          run,
+          "Restrictions 'ad', 'ae', 'al, 'pcl', 'pe', 'pne', 'pr', 'pre', 'pur' 'puc' can only be used "
+          "with operators 'eq' and 'ne'");
     }
   }
 
@@ -77,9 +78,10 @@ bool ReadCommandWords(RunContext* run, std::vector<std::string>* args, CommandWo
       used = 5;
     }
     if (IsSpecialValueWord(value) && !IsEqualityOperator(run->op)) {
-      return Refuse(run,
-                    "Values 'none', 'n', 'unlimited', 'u', 'locked' and 'l' can only be used with operators '=', "
-                    "'eq' and 'ne'");
+      return Refuse(
+          run,
+          "Values 'none', 'n', 'unlimited', 'u', 'locked' and 'l' can only be used with operators '=', "
+          "'eq' and 'ne'");
     }
     std::string error;
     if (!ParseValue(run, value, RestrictionKeyword(restriction), &error, restriction)) {

@@ -63,25 +63,38 @@ const RefusalCase kRefusals[] = {
     {{"ann", "all", "eq", "yes"}, 0, "LORVEX: Cannot follow 'all' with an operator"},
     {{"ann", "all", "eq"}, 0, "LORVEX: Cannot follow 'all' with an operator"},
     {{"ann", "lld", "=<", "today"}, 0, "LORVEX: Unrecognised comparison operator '=<'"},
-    {{"ann", "blc", "INC", "5"}, 0,
+    {{"ann", "blc", "INC", "5"},
+     0,
      "LORVEX: Operators 'include' and '!include' can be used only with field \"Workstation restrictions\""},
-    {{"ann", "pe", "gt", "yes"}, 0,
-     "LORVEX: Restrictions 'ad', 'ae', 'al, 'pcl', 'pe', 'pne', 'pr', 'pre', 'pur' 'puc' can only be used with "
+    {{"ann", "pe", "gt", "yes"},
+     0,
+     "LORVEX: Restrictions 'ad', 'ae', 'al, 'pcl', 'pe', 'pne', 'pr', 'pre', 'pur' 'puc' can only be used "
+     "with "
      "operators 'eq' and 'ne'"},
-    {{"ann", "lh", "lt", "none"}, 0,
-     "LORVEX: Restrictions 'ad', 'ae', 'al, 'pcl', 'pe', 'pne', 'pr', 'pre', 'pur' 'puc' can only be used with "
+    {{"ann", "lh", "lt", "none"},
+     0,
+     "LORVEX: Restrictions 'ad', 'ae', 'al, 'pcl', 'pe', 'pne', 'pr', 'pre', 'pur' 'puc' can only be used "
+     "with "
      "operators 'eq' and 'ne'"},
-    {{"ann", "ped", "ge", "none"}, 0,
-     "LORVEX: Values 'none', 'n', 'unlimited', 'u', 'locked' and 'l' can only be used with operators '=', 'eq' "
+    {{"ann", "ped", "ge", "none"},
+     0,
+     "LORVEX: Values 'none', 'n', 'unlimited', 'u', 'locked' and 'l' can only be used with operators '=', "
+     "'eq' "
      "and 'ne'"},
-    {{"ann", "blc", "gt", "Locked"}, 0,
-     "LORVEX: Values 'none', 'n', 'unlimited', 'u', 'locked' and 'l' can only be used with operators '=', 'eq' "
+    {{"ann", "blc", "gt", "Locked"},
+     0,
+     "LORVEX: Values 'none', 'n', 'unlimited', 'u', 'locked' and 'l' can only be used with operators '=', "
+     "'eq' "
      "and 'ne'"},
-    {{"ann", "wr", "in", "n"}, 0,
-     "LORVEX: Values 'none', 'n', 'unlimited', 'u', 'locked' and 'l' can only be used with operators '=', 'eq' "
+    {{"ann", "wr", "in", "n"},
+     0,
+     "LORVEX: Values 'none', 'n', 'unlimited', 'u', 'locked' and 'l' can only be used with operators '=', "
+     "'eq' "
      "and 'ne'"},
-    {{"ann", "pmx", "le", "u"}, 0,
-     "LORVEX: Values 'none', 'n', 'unlimited', 'u', 'locked' and 'l' can only be used with operators '=', 'eq' "
+    {{"ann", "pmx", "le", "u"},
+     0,
+     "LORVEX: Values 'none', 'n', 'unlimited', 'u', 'locked' and 'l' can only be used with operators '=', "
+     "'eq' "
      "and 'ne'"},
     {{"ann", "pe", "EQ"}, 0, "LORVEX: Operator 'eq' must be followed by a value"},
     {{"ann", "lld", "<"}, 0, "LORVEX: Operator '<' must be followed by a value"},
@@ -122,7 +135,13 @@ const AcceptedCase kAccepted[] = {
     {{"ann", "ped", "gt", "no"}, kPed, kOpGt, "gt", "no", 0, 0},
     {{"ann", "pcr", "lt", "yes"}, kPcr, kOpLt, "lt", "yes", 1, 0},
     {{"ann", "PE", "NE", "Yes"}, kPe, kOpNe, "ne", "yes", 1, 0},
-    {{"ann", "lld", "lt", "01:jan:2011", "12:00"}, kLld, kOpLt, "lt", "01:jan:2011", kJan2011 + 12 * 3600, 60},
+    {{"ann", "lld", "lt", "01:jan:2011", "12:00"},
+     kLld,
+     kOpLt,
+     "lt",
+     "01:jan:2011",
+     kJan2011 + 12 * 3600,
+     60},
     {{"ann", "lld", "eq", "1:Jan:2011"}, kLld, kOpEq, "eq", "1:jan:2011", kJan2011, 86400},
     {{"ann", "ped", "eq", "none"}, kPed, kOpEq, "eq", "none", 0, 0},
     {{"ann", "blc", "=", "locked"}, kBlc, kOpEq, "=", "locked", 4294967295u, 0},

@@ -15,7 +15,8 @@ namespace {
 
 const char kDomain[] = "DC=sales,DC=corp";
 const char kSchema[] = "CN=Schema,CN=Configuration,DC=sales,DC=corp";
-const char kServer[] = "CN=DC1,CN=Servers,CN=Default-First-Site-Name,CN=Sites,CN=Configuration,DC=sales,DC=corp";
+const char kServer[] =
+    "CN=DC1,CN=Servers,CN=Default-First-Site-Name,CN=Sites,CN=Configuration,DC=sales,DC=corp";
 const char kAnn[] = "CN=Ann,OU=Staff,DC=sales,DC=corp";
 const char kBob[] = "CN=Bob,OU=Staff,DC=sales,DC=corp";
 const char kStaff[] = "CN=Staff Group,OU=Staff,DC=sales,DC=corp";
@@ -42,8 +43,8 @@ class DriverTest : public testing::Test {
     FakeSetRootDse(kDomain, kSchema, kServer);
     FakeSetDomainNames("SALES", "sales.corp");
     FakeAddObject(kDomain, {"top", "domain", "domainDNS"},
-                  {FakeLargeInteger("maxPwdAge", -42LL * 86400 * kTicksPerSecond), FakeInteger("minPwdLength", 7),
-                   FakeInteger("lockoutThreshold", 0)});
+                  {FakeLargeInteger("maxPwdAge", -42LL * 86400 * kTicksPerSecond),
+                   FakeInteger("minPwdLength", 7), FakeInteger("lockoutThreshold", 0)});
     FakeAddObject(kSchema, {"top", "dMD"});
     FakeAddObject("CN=Partitions,CN=Configuration,DC=sales,DC=corp", {"top", "crossRefContainer"});
     FakeAddObject("OU=Staff,DC=sales,DC=corp", {"top", "organizationalUnit"});
@@ -109,12 +110,14 @@ const CommandCase kCommands[] = {
      "1 user\n",
      ""},
     {"\"Staff Group\" AD EQ Yes", 0,
-     "\nValues of \"Account disabled\" (eq yes) for members of group CN=Staff\n Group,OU=Staff at 5-Jan-2011 9:08\n\n"
+     "\nValues of \"Account disabled\" (eq yes) for members of group CN=Staff\n Group,OU=Staff at 5-Jan-2011 "
+     "9:08\n\n"
      "CN=Bob,OU=Staff                              Yes\n\n"
      "2 users, 1 selected\n",
      ""},
     {"\"Staff Group\" ad eq yes /t", 0,
-     "\nValues of \"Account disabled\" (eq yes) for members of group CN=Staff\n Group,OU=Staff at 5-Jan-2011 9:08\n\n"
+     "\nValues of \"Account disabled\" (eq yes) for members of group CN=Staff\n Group,OU=Staff at 5-Jan-2011 "
+     "9:08\n\n"
      "2 users, 1 selected\n",
      ""},
     {"\"Staff Group\" pml eq 7 /h", 2,
@@ -149,7 +152,8 @@ const CommandCase kCommands[] = {
     {"ann pe EQ", 1, "\n", "LORVEX: Operator 'eq' must be followed by a value\n"},
     {"ann lld =< today", 1, "\n", "LORVEX: Unrecognised comparison operator '=<'\n"},
     {"ann blc in 5", 1, "\n",
-     "LORVEX: Operators 'include' and '!include' can be used only with field\n \"Workstation restrictions\"\n"},
+     "LORVEX: Operators 'include' and '!include' can be used only with field\n \"Workstation "
+     "restrictions\"\n"},
     {"ann blc eq 1.5", 1, "\n", "LORVEX: Invalid character '.' found in decimal value '1.5'\n"},
     {"ann blc gt 5 6", 1, "\n", "LORVEX: Too many parameters or missing '/' or '-'\n"},
     {"ann /s=v", 1, "\n", "LORVEX: Cannot sort by value for all restrictions or logon hours\n"},
@@ -219,15 +223,16 @@ class InputFile {
 
 TEST_F(DriverTest, FileModeProcessesEveryNamedLine) {
   InputFile objects("ann\n; bob is a comment\n\n  \"Staff Group\"  members\r\nnobody\n  bob\tsecond\n");
-  const std::string expected_out =
-      "\nAccount disabled (eq no) for objects in file " + objects.path() + " at\n 5-Jan-2011 9:08\n\n"
-      "CN=Ann,OU=Staff                               No\n"
-      "CN=Ann,OU=Staff                               No\n\n"
-      "4 users, 2 selected, 1 error\n";
+  const std::string expected_out = "\nAccount disabled (eq no) for objects in file " + objects.path() +
+                                   " at\n 5-Jan-2011 9:08\n\n"
+                                   "CN=Ann,OU=Staff                               No\n"
+                                   "CN=Ann,OU=Staff                               No\n\n"
+                                   "4 users, 2 selected, 1 error\n";
   for (const std::string& arguments : {"@" + objects.path() + " ad eq no", objects.path() + " ad eq no /f"}) {
     EXPECT_EQ(Run(arguments), 1) << arguments;
     EXPECT_EQ(stdout_, expected_out) << arguments;
-    EXPECT_EQ(stderr_, "LORVEX: No objects named nobody were found\n\n4 users, 2 selected, 1 error\n") << arguments;
+    EXPECT_EQ(stderr_, "LORVEX: No objects named nobody were found\n\n4 users, 2 selected, 1 error\n")
+        << arguments;
   }
 }
 

@@ -33,8 +33,9 @@ struct FormLetter {
   uint32_t bit;
 };
 const FormLetter kFormLetters[] = {
-    {'c', kFormCanonical}, {'s', kFormRelative}, {'n', kFormNt},       {'l', kFormDisplay},    {'d', kFormWithDomain},
-    {'p', kFormPrincipal}, {'g', kFormGuid},     {'u', kFormNoTypes}, {'t', kFormUntypedCn},
+    {'c', kFormCanonical}, {'s', kFormRelative},   {'n', kFormNt},
+    {'l', kFormDisplay},   {'d', kFormWithDomain}, {'p', kFormPrincipal},
+    {'g', kFormGuid},      {'u', kFormNoTypes},    {'t', kFormUntypedCn},
 };
 
 std::string Lower(const std::string& text) {
@@ -67,13 +68,13 @@ bool ParseColumnLayout(RunContext* run, const std::string& value) {
   while (i < n) {
     const char letter = text[i];
     if (DefaultColumnWidth(letter) == 0) {
-      PrintFormatted(run->output, -1, 1, "%s: Invalid field '%c' in format string '%s'", ProgramNameOf(run), letter,
-                     text.c_str());
+      PrintFormatted(run->output, -1, 1, "%s: Invalid field '%c' in format string '%s'", ProgramNameOf(run),
+                     letter, text.c_str());
       return false;
     }
     if (parsed.count == kMaxColumns) {
-      PrintFormatted(run->output, -1, 1, "%s: Too many output fields in '%s' (maximum = %d)", ProgramNameOf(run),
-                     text.c_str(), kMaxColumns);
+      PrintFormatted(run->output, -1, 1, "%s: Too many output fields in '%s' (maximum = %d)",
+                     ProgramNameOf(run), text.c_str(), kMaxColumns);
       return false;
     }
     ++i;
@@ -94,8 +95,8 @@ bool ParseColumnLayout(RunContext* run, const std::string& value) {
   }
   total -= 1;
   if (total >= kMaxLineWidth) {
-    PrintFormatted(run->output, -1, 1, "%s: The output line defined via /a exceeds %d chars", ProgramNameOf(run),
-                   kMaxLineWidth);
+    PrintFormatted(run->output, -1, 1, "%s: The output line defined via /a exceeds %d chars",
+                   ProgramNameOf(run), kMaxLineWidth);
     return false;
   }
   if (parsed.count > 0) parsed.line_width = static_cast<int16_t>(total);
@@ -149,7 +150,8 @@ bool ParseObjectClass(RunContext* run, const std::string& value) {
       return true;
     }
   }
-  PrintFormatted(run->output, -1, 1, "%s: An object class must be user, computer, inetOrgPerson, person or group",
+  PrintFormatted(run->output, -1, 1,
+                 "%s: An object class must be user, computer, inetOrgPerson, person or group",
                  ProgramNameOf(run));
   return false;
 }
@@ -172,7 +174,8 @@ bool ParseNameForm(RunContext* run, const std::string& value) {
     form |= found->bit;
   }
   if (!valid || others > 1) {
-    PrintFormatted(run->output, -1, 1, "%s: Value '%s' for /%c is invalid", ProgramNameOf(run), text.c_str(), 'y');
+    PrintFormatted(run->output, -1, 1, "%s: Value '%s' for /%c is invalid", ProgramNameOf(run), text.c_str(),
+                   'y');
     return false;
   }
   run->options.name_form = form;
@@ -183,7 +186,8 @@ int ProcessProgramOptions(RunContext* run, const std::string& option_text, int p
   OutputContext* out = run->output;
   ProgramOptions& options = run->options;
   GatheredOptions found;
-  if (!GatherOptions(out->program_name, option_text, kPlainOptionLetters, kValuedOptionLetters, &found)) return 1;
+  if (!GatherOptions(out->program_name, option_text, kPlainOptionLetters, kValuedOptionLetters, &found))
+    return 1;
 
   auto value_of = [&found](char letter) -> const char* {
     const int slot = letter - 'a';
@@ -192,24 +196,53 @@ int ProcessProgramOptions(RunContext* run, const std::string& option_text, int p
   bool sort_given = false;
   for (char letter : found.without_value) {
     switch (letter) {
-      case '$': options.single_controller = true; break;
-      case 'c': options.comma_delimited = true; break;
-      case 'e': out->control_flags |= kControlErrGiven; break;
-      case 'f': options.file_mode = true; break;
-      case 'g': options.nested_groups = true; break;
-      case 'h': options.exit_level = true; break;
-      case 'j': options.no_headings = true; break;
-      case 'l': out->control_flags |= kControlLogGiven; break;
-      case 'n': options.no_display_name = true; break;
+      case '$':
+        options.single_controller = true;
+        break;
+      case 'c':
+        options.comma_delimited = true;
+        break;
+      case 'e':
+        out->control_flags |= kControlErrGiven;
+        break;
+      case 'f':
+        options.file_mode = true;
+        break;
+      case 'g':
+        options.nested_groups = true;
+        break;
+      case 'h':
+        options.exit_level = true;
+        break;
+      case 'j':
+        options.no_headings = true;
+        break;
+      case 'l':
+        out->control_flags |= kControlLogGiven;
+        break;
+      case 'n':
+        options.no_display_name = true;
+        break;
       case 'p':
         if (!g_silent) out->control_flags |= kControlPaging;
         break;
-      case 's': sort_given = true; break;
-      case 't': options.totals_only = true; break;
-      case 'u': options.names_only = true; break;
-      case 'v': options.values_only = true; break;
-      case 'x': options.subtree = true; break;
-      default: break;  // /0 is read from the raw command line at start-up
+      case 's':
+        sort_given = true;
+        break;
+      case 't':
+        options.totals_only = true;
+        break;
+      case 'u':
+        options.names_only = true;
+        break;
+      case 'v':
+        options.values_only = true;
+        break;
+      case 'x':
+        options.subtree = true;
+        break;
+      default:
+        break;  // /0 is read from the raw command line at start-up
     }
   }
   const char* layout = nullptr;
@@ -218,19 +251,30 @@ int ProcessProgramOptions(RunContext* run, const std::string& option_text, int p
   const char* name_form = nullptr;
   for (char letter : found.with_value) {
     switch (letter) {
-      case 'a': layout = value_of('a'); break;
-      case 'o': object_class = value_of('o'); break;
+      case 'a':
+        layout = value_of('a');
+        break;
+      case 'o':
+        object_class = value_of('o');
+        break;
       case 's':
         sort_value = value_of('s');
         sort_given = sort_given || sort_value != nullptr;
         break;
-      case 'y': name_form = value_of('y'); break;
-      case 'e': out->control_flags |= kControlErrGiven; break;
-      case 'l': out->control_flags |= kControlLogGiven; break;
+      case 'y':
+        name_form = value_of('y');
+        break;
+      case 'e':
+        out->control_flags |= kControlErrGiven;
+        break;
+      case 'l':
+        out->control_flags |= kControlLogGiven;
+        break;
       case 'p':
         if (!g_silent) out->control_flags |= kControlPaging | kControlPageBreakAtExit;
         break;
-      default: break;  // the /@ file has already been read
+      default:
+        break;  // the /@ file has already been read
     }
   }
   if ((out->control_flags & kControlPaging) && out->page_length <= 0) out->page_length = ConsoleRows();

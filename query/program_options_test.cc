@@ -109,10 +109,10 @@ struct ClassCase {
 };
 
 const ClassCase kClasses[] = {
-    {"u", "user"},         {"user", "user"},         {"USER", "user"},     {"g", "group"},
-    {"grou", "group"},     {"c", "computer"},        {"comp", "computer"}, {"p", "person"},
-    {"person", "person"},  {"i", "inetOrgPerson"},   {"inet", "inetOrgPerson"},
-    {"INETORGPERSON", "inetOrgPerson"},
+    {"u", "user"},          {"user", "user"},          {"USER", "user"},
+    {"g", "group"},         {"grou", "group"},         {"c", "computer"},
+    {"comp", "computer"},   {"p", "person"},           {"person", "person"},
+    {"i", "inetOrgPerson"}, {"inet", "inetOrgPerson"}, {"INETORGPERSON", "inetOrgPerson"},
 };
 
 TEST_F(OptionValuesTest, ObjectClassesByAnyBeginning) {
@@ -138,8 +138,8 @@ struct FormCase {
 };
 
 const FormCase kForms[] = {
-    {"c", 1},    {"s", 2},     {"n", 4},    {"l", 8},     {"d", 16},  {"p", 32}, {"g", 64},
-    {"u", 128},  {"t", 256},   {"cu", 129}, {"uc", 129},  {"SU", 130}, {"uu", 128}, {"utu", 384},
+    {"c", 1},   {"s", 2},   {"n", 4},    {"l", 8},    {"d", 16},   {"p", 32},   {"g", 64},
+    {"u", 128}, {"t", 256}, {"cu", 129}, {"uc", 129}, {"SU", 130}, {"uu", 128}, {"utu", 384},
 };
 
 TEST_F(OptionValuesTest, NameForms) {

@@ -59,7 +59,7 @@ struct OperatorSpelling {
   OperatorCode code;
 };
 const OperatorSpelling kOperators[] = {
-    {"le", kOpLe}, {"<=", kOpLe}, {"lt", kOpLt}, {"<", kOpLt}, {"eq", kOpEq}, {"=", kOpEq},
+    {"le", kOpLe}, {"<=", kOpLe}, {"lt", kOpLt}, {"<", kOpLt},  {"eq", kOpEq}, {"=", kOpEq},
     {"gt", kOpGt}, {">", kOpGt},  {"ge", kOpGe}, {">=", kOpGe}, {"ne", kOpNe}, {"!=", kOpNe},
 };
 
@@ -67,7 +67,8 @@ const OperatorSpelling kOperators[] = {
 bool IsBeginningOf(const std::string& text, const char* word) {
   if (text.empty() || text.size() > strlen(word)) return false;
   for (size_t i = 0; i < text.size(); ++i) {
-    if (tolower(static_cast<unsigned char>(text[i])) != tolower(static_cast<unsigned char>(word[i]))) return false;
+    if (tolower(static_cast<unsigned char>(text[i])) != tolower(static_cast<unsigned char>(word[i])))
+      return false;
   }
   return true;
 }

@@ -8,7 +8,15 @@
 #include "query/run_context.h"
 
 /// Kinds of value a restriction takes.
-enum ValueKind { kValueYesNo, kValueDate, kValueInteger, kValueObject, kValueText, kValueLogonHours, kValueNone };
+enum ValueKind {
+  kValueYesNo,
+  kValueDate,
+  kValueInteger,
+  kValueObject,
+  kValueText,
+  kValueLogonHours,
+  kValueNone
+};
 
 /// One row of the restriction table.
 struct RestrictionInfo {

@@ -83,7 +83,8 @@ TEST_F(RestrictionsTest, UnknownOrAbbreviatedKeywordIsRefusedWithItsText) {
     EXPECT_FALSE(LookupRestriction(&run, typed, &display_name)) << typed;
     EXPECT_EQ(run.restriction, kAll);
     EXPECT_EQ(display_name, "unchanged");
-    EXPECT_EQ(std::string(out.message), std::string("LORVEX: Unrecognised account restriction '") + typed + "'");
+    EXPECT_EQ(std::string(out.message),
+              std::string("LORVEX: Unrecognised account restriction '") + typed + "'");
   }
 }
 
@@ -136,9 +137,10 @@ struct OperatorCase {
 };
 
 const OperatorCase kOperatorSpellings[] = {
-    {"eq", kOpEq}, {"=", kOpEq},   {"ne", kOpNe}, {"!=", kOpNe},       {"gt", kOpGt},        {">", kOpGt},
-    {"ge", kOpGe}, {">=", kOpGe},  {"lt", kOpLt}, {"<", kOpLt},        {"le", kOpLe},        {"<=", kOpLe},
-    {"in", kOpIncludes}, {"i", kOpIncludes}, {"inc", kOpIncludes}, {"includes", kOpIncludes},
+    {"eq", kOpEq},       {"=", kOpEq},       {"ne", kOpNe},         {"!=", kOpNe},
+    {"gt", kOpGt},       {">", kOpGt},       {"ge", kOpGe},         {">=", kOpGe},
+    {"lt", kOpLt},       {"<", kOpLt},       {"le", kOpLe},         {"<=", kOpLe},
+    {"in", kOpIncludes}, {"i", kOpIncludes}, {"inc", kOpIncludes},  {"includes", kOpIncludes},
     {"ni", kOpExcludes}, {"!", kOpExcludes}, {"!inc", kOpExcludes}, {"!includes", kOpExcludes},
 };
 
@@ -168,7 +170,9 @@ TEST_F(RestrictionsTest, IncludesAndExcludesOnlyForWorkstationRestrictions) {
       run.op = kOpNone;
       std::string error;
       EXPECT_FALSE(ParseOperator(&run, code, text, &error)) << text;
-      EXPECT_EQ(error, "Operators 'include' and '!include' can be used only with field \"Workstation restrictions\"");
+      EXPECT_EQ(
+          error,
+          "Operators 'include' and '!include' can be used only with field \"Workstation restrictions\"");
       EXPECT_EQ(run.op, kOpNone);
     }
   }

@@ -75,7 +75,7 @@ struct RunContext {
   uint32_t fixed_now = 0;    ///< tests: the local "now" in seconds; 0 reads the clock
 
   // Entity resolution.
-  std::string entity;  ///< rewritten in place into its resolved form
+  std::string entity;         ///< rewritten in place into its resolved form
   bool entity_given = false;  ///< the entity came from the command line, not the running account
   bool search_flag = false;
   bool subtree_flag = false;

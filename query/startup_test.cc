@@ -10,18 +10,12 @@ struct SilentCase {
 };
 
 const SilentCase kCases[] = {
-    {"lorvex ann /0", true},
-    {"lorvex /0x ann", true},
-    {"lorvex ann -0", true},
-    {"lorvex -0 ann", true},
-    {"lorvex ann -0x", false},
-    {"lorvex ann -05", false},
-    {"lorvex ann", false},
-    {"lorvex", false},
-    {"lorvex/0", false},
-    {"\"/opt/my tools/lorvex\" ann /0", true},
-    {"/opt/lorvex\tann /0", true},
-    {"lorvex ann/0", false},
+    {"lorvex ann /0", true},       {"lorvex /0x ann", true},
+    {"lorvex ann -0", true},       {"lorvex -0 ann", true},
+    {"lorvex ann -0x", false},     {"lorvex ann -05", false},
+    {"lorvex ann", false},         {"lorvex", false},
+    {"lorvex/0", false},           {"\"/opt/my tools/lorvex\" ann /0", true},
+    {"/opt/lorvex\tann /0", true}, {"lorvex ann/0", false},
 };
 
 TEST(Startup, SilentRunFromTheRawCommandLine) {

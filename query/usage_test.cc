@@ -44,8 +44,8 @@ TEST(Usage, NamesEveryRestrictionKeywordAndAlias) {
 
 TEST(Usage, NamesEveryOperatorSpelling) {
   const std::string text = UsageText();
-  for (const char* op : {" eq ", " = ", " ne ", " != ", " gt ", " > ", " ge ", " >= ", " lt ", " < ", " le ", " <= ",
-                         " in ", " ni ", "includes"}) {
+  for (const char* op : {" eq ", " = ", " ne ", " != ", " gt ", " > ", " ge ", " >= ", " lt ", " < ", " le ",
+                         " <= ", " in ", " ni ", "includes"}) {
     EXPECT_NE(text.find(op), std::string::npos) << op;
   }
 }
@@ -57,8 +57,9 @@ TEST(Usage, NamesEveryOptionLetter) {
       EXPECT_NE(text.find(std::string("  /") + *p), std::string::npos) << *p;
     }
   }
-  for (const char* keyword : {"APPEND", "DATE", "TIME", "WRAP", "NOWRAP", "CHAR", "NOCHAR", "NONE", "CON", "NOCON",
-                              "NOLOG", "LOG", "ERR", "NOERR", "NOBLANKS", "SEPARATOR", "ZEMUTILS", "zemutils.ini"}) {
+  for (const char* keyword :
+       {"APPEND", "DATE", "TIME", "WRAP", "NOWRAP", "CHAR", "NOCHAR", "NONE", "CON", "NOCON", "NOLOG", "LOG",
+        "ERR", "NOERR", "NOBLANKS", "SEPARATOR", "ZEMUTILS", "zemutils.ini"}) {
     EXPECT_NE(text.find(keyword), std::string::npos) << keyword;
   }
 }

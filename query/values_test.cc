@@ -96,7 +96,7 @@ TEST_F(ParseValueTest, IntegersWithCommasAndTheirWords) {
       {kIlp, "ilp", "30", nullptr, 1800, 0},  // minutes, compared with durations in seconds
       {kIlr, "ilr", "1,440", nullptr, 86400, 0},
       {kIlr, "ilr", "99999999", nullptr, 4294967295u, 0},  // minutes beyond the seconds range saturate
-      {kPml, "pml", "4294967296", nullptr, 0, 0},  // no overflow check: the count wraps
+      {kPml, "pml", "4294967296", nullptr, 0, 0},          // no overflow check: the count wraps
   };
   for (const ValueCase& c : cases) Check(c);
 }

@@ -39,7 +39,9 @@ uint32_t PlatformControlFlags() { return 0; }
 // Ctrl+C asks no question, so the worker never waits.
 void WorkerSafePoint() {}
 
-int RunWorkerAndWait(RunContext* run, const std::string& name) { return RunOnWorkerThread(WorkerBody, run, name); }
+int RunWorkerAndWait(RunContext* run, const std::string& name) {
+  return RunOnWorkerThread(WorkerBody, run, name);
+}
 
 int RunOnWorkerThread(WorkerFunction body, RunContext* run, const std::string& name) {
   struct sigaction interrupt = {};

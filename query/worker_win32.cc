@@ -73,7 +73,9 @@ void StopWorker(int steps, unsigned step_ms) {
   }
 }
 
-int RunWorkerAndWait(RunContext* run, const std::string& name) { return RunOnWorkerThread(WorkerBody, run, name); }
+int RunWorkerAndWait(RunContext* run, const std::string& name) {
+  return RunOnWorkerThread(WorkerBody, run, name);
+}
 
 int RunOnWorkerThread(WorkerFunction body, RunContext* run, const std::string& name) {
   WorkerStart start = {body, run, &name};

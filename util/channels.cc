@@ -42,12 +42,14 @@ struct Keyword {
 
 // Tried in this order; the first keyword that the token begins (in any case) is taken.
 constexpr Keyword kKeywords[] = {
-    {"APPEND", 0, kSetAppend},     {"DATE", 0, kSetDate},       {"TIME", 0, kSetTime},
-    {"WRAP", 0, kSetWrap},         {"CHAR", 0, kSetChar},       {"NOCHAR", 0, kClearChar},
-    {"NOWRAP", 'r', kClearWrap},   {"NONE", 'z', kNone},        {"CON", 0, kSetCon},
-    {"NOCON", 's', kClearCon},     {"NOLOG", 'k', kClearLog},   {"LOG", 0, kErrorLog},
-    {"ERR", 0, kSetErr},           {"NOERR", 'f', kClearErr},   {"NOBLANKS", 0, kSetNoBlanks},
-    {"SEPARATOR", 0, kSetSeparator},
+    {"APPEND", 0, kSetAppend},     {"DATE", 0, kSetDate},
+    {"TIME", 0, kSetTime},         {"WRAP", 0, kSetWrap},
+    {"CHAR", 0, kSetChar},         {"NOCHAR", 0, kClearChar},
+    {"NOWRAP", 'r', kClearWrap},   {"NONE", 'z', kNone},
+    {"CON", 0, kSetCon},           {"NOCON", 's', kClearCon},
+    {"NOLOG", 'k', kClearLog},     {"LOG", 0, kErrorLog},
+    {"ERR", 0, kSetErr},           {"NOERR", 'f', kClearErr},
+    {"NOBLANKS", 0, kSetNoBlanks}, {"SEPARATOR", 0, kSetSeparator},
 };
 
 const Keyword* FindKeyword(const std::string& token) {
@@ -133,15 +135,33 @@ std::string ExpandFileNameCodes(const std::string& name, uint32_t fixed_now) {
     char buffer[16];
     buffer[0] = '\0';
     switch (code) {
-      case 'd': snprintf(buffer, sizeof buffer, "%02d", now.day); break;
-      case 'h': snprintf(buffer, sizeof buffer, "%02d", now.hour); break;
-      case 'i': snprintf(buffer, sizeof buffer, "%02d", now.minute); break;
-      case 's': snprintf(buffer, sizeof buffer, "%02d", now.second); break;
-      case 'm': snprintf(buffer, sizeof buffer, "%02d", now.month); break;
-      case 'y': snprintf(buffer, sizeof buffer, "%02d", now.year % 100); break;
-      case 'n': snprintf(buffer, sizeof buffer, "%s", UpperMonthName(now.month)); break;
-      case 'z': snprintf(buffer, sizeof buffer, "%04d", now.year); break;
-      case '%': snprintf(buffer, sizeof buffer, "%%"); break;
+      case 'd':
+        snprintf(buffer, sizeof buffer, "%02d", now.day);
+        break;
+      case 'h':
+        snprintf(buffer, sizeof buffer, "%02d", now.hour);
+        break;
+      case 'i':
+        snprintf(buffer, sizeof buffer, "%02d", now.minute);
+        break;
+      case 's':
+        snprintf(buffer, sizeof buffer, "%02d", now.second);
+        break;
+      case 'm':
+        snprintf(buffer, sizeof buffer, "%02d", now.month);
+        break;
+      case 'y':
+        snprintf(buffer, sizeof buffer, "%02d", now.year % 100);
+        break;
+      case 'n':
+        snprintf(buffer, sizeof buffer, "%s", UpperMonthName(now.month));
+        break;
+      case 'z':
+        snprintf(buffer, sizeof buffer, "%04d", now.year);
+        break;
+      case '%':
+        snprintf(buffer, sizeof buffer, "%%");
+        break;
       default:
         // Any other character stays, with the percent sign before it.
         result += c;
@@ -191,13 +211,27 @@ bool SetChannelWord(OutputContext* out, char letter, const char* value) {
       continue;
     }
     switch (keyword->action) {
-      case kSetAppend: *word |= kChannelAppend; break;
-      case kSetDate: *word |= kChannelDate; break;
-      case kSetTime: *word |= kChannelTime; break;
-      case kSetWrap: *word |= kChannelWrap; break;
-      case kSetChar: *word |= kChannelChar; break;
-      case kClearChar: *word &= ~static_cast<uint32_t>(kChannelChar); break;
-      case kClearWrap: *word &= ~static_cast<uint32_t>(kChannelWrap); break;
+      case kSetAppend:
+        *word |= kChannelAppend;
+        break;
+      case kSetDate:
+        *word |= kChannelDate;
+        break;
+      case kSetTime:
+        *word |= kChannelTime;
+        break;
+      case kSetWrap:
+        *word |= kChannelWrap;
+        break;
+      case kSetChar:
+        *word |= kChannelChar;
+        break;
+      case kClearChar:
+        *word &= ~static_cast<uint32_t>(kChannelChar);
+        break;
+      case kClearWrap:
+        *word &= ~static_cast<uint32_t>(kChannelWrap);
+        break;
       case kNone:
         *word &= ~static_cast<uint32_t>(kChannelCon | kChannelLog);
         if (is_log) {
@@ -206,9 +240,15 @@ bool SetChannelWord(OutputContext* out, char letter, const char* value) {
           *word &= ~static_cast<uint32_t>(kChannelErr);
         }
         break;
-      case kSetCon: *word |= kChannelCon; break;
-      case kClearCon: *word &= ~static_cast<uint32_t>(kChannelCon); break;
-      case kClearLog: *word &= ~static_cast<uint32_t>(kChannelLog); break;
+      case kSetCon:
+        *word |= kChannelCon;
+        break;
+      case kClearCon:
+        *word &= ~static_cast<uint32_t>(kChannelCon);
+        break;
+      case kClearLog:
+        *word &= ~static_cast<uint32_t>(kChannelLog);
+        break;
       case kErrorLog:
         if (!is_log && (out->normal_flags & kChannelLog)) *word |= kChannelLog;
         break;
@@ -218,8 +258,12 @@ bool SetChannelWord(OutputContext* out, char letter, const char* value) {
       case kClearErr:
         if (!is_log) *word &= ~static_cast<uint32_t>(kChannelErr);
         break;
-      case kSetNoBlanks: *word |= kChannelNoBlanks; break;
-      case kSetSeparator: *word |= kChannelSeparator; break;
+      case kSetNoBlanks:
+        *word |= kChannelNoBlanks;
+        break;
+      case kSetSeparator:
+        *word |= kChannelSeparator;
+        break;
     }
   }
   return true;
@@ -233,7 +277,8 @@ bool OpenChannelFiles(OutputContext* out) {
     out->error_flags |= kChannelLog;
   }
   if (out->normal_flags & kChannelLog) {
-    out->log_file = OpenChannelFile(out, out->normal_flags, out->log_file_name, sizeof out->log_file_name, "log");
+    out->log_file =
+        OpenChannelFile(out, out->normal_flags, out->log_file_name, sizeof out->log_file_name, "log");
     if (out->log_file == nullptr) return false;
   }
   if (out->error_flags & kChannelErr) {

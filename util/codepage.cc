@@ -1,8 +1,8 @@
 // Static-buffer forms of the code-page conversions.
+#include "util/codepage.h"
+
 #include <cstring>
 #include <string>
-
-#include "util/codepage.h"
 
 namespace {
 

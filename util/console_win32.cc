@@ -1,7 +1,7 @@
 // The console on Windows. A GUI-subsystem program has none of its own: prompts attach to the
 // console of the process that started it, when there is one.
-#include <windows.h>
 #include <conio.h>
+#include <windows.h>
 
 #include <cstdio>
 

@@ -39,7 +39,8 @@ TEST(ReportDirectoryError, PrintsDescriptionThenReason) {
   for (const Case& c : cases) {
     TestOutput t;
     ReportDirectoryError(&t.out, static_cast<int32_t>(c.code), "Cannot verify cn=x");
-    EXPECT_EQ(t.Stderr(), std::string("LORVEX: Cannot verify cn=x\n") + c.reason + "\n") << std::hex << c.code;
+    EXPECT_EQ(t.Stderr(), std::string("LORVEX: Cannot verify cn=x\n") + c.reason + "\n")
+        << std::hex << c.code;
     EXPECT_EQ(t.Stdout(), "");
     EXPECT_EQ(t.out.error_count, 1);
   }
@@ -57,8 +58,9 @@ TEST(ReportDirectoryError, ReasonLineGoesToTheErrorFileToo) {
   t.OpenTempErr();
   t.out.error_flags = kChannelErr | kChannelDate;
   ReportDirectoryError(&t.out, static_cast<int32_t>(0x8000500D), "Cannot read x");
-  EXPECT_EQ(t.Err(),
-            "05JAN2011 LORVEX: Cannot read x\n05JAN2011 Reason(s): The property was not in the property cache\n");
+  EXPECT_EQ(
+      t.Err(),
+      "05JAN2011 LORVEX: Cannot read x\n05JAN2011 Reason(s): The property was not in the property cache\n");
 }
 
 // The server's diagnostic kept by the directory layer is quoted under the code's text only when
@@ -77,7 +79,8 @@ TEST(ReportDirectoryError, QuotesTheServersDiagnosticOfThatFailureUnderTheReason
        "80090308: LdapErr: DSID-0C09041C, comment: AcceptSecurityContext error, data 52e, v1db1", kLogon,
        "LORVEX: Cannot verify cn=x\n"
        "Reason(s): The user name or password is incorrect\n"
-       "           80090308: LdapErr: DSID-0C09041C, comment: AcceptSecurityContext error, data 52e, v1db1\n"},
+       "           80090308: LdapErr: DSID-0C09041C, comment: AcceptSecurityContext error, data 52e, "
+       "v1db1\n"},
       {"Samba's lines become one", kNoObject,
        "0000208D: NameErr: DSID-03100238, problem 2001 (NO_OBJECT), data 0, best match of:\n"
        "\t'OU=People,DC=x'\n",
@@ -127,8 +130,9 @@ TEST(ReportDirectoryError, ADiagnosticIsQuotedOnceAndNeverAfterALaterOperationSt
   AdsSetLastDiagnostic("");
   TestOutput u;
   ReportDirectoryError(&u.out, kAdsLogonFailure, "Cannot authenticate to domain SALES");
-  EXPECT_EQ(u.Stderr(),
-            "LORVEX: Cannot authenticate to domain SALES\nReason(s): The user name or password is incorrect\n");
+  EXPECT_EQ(
+      u.Stderr(),
+      "LORVEX: Cannot authenticate to domain SALES\nReason(s): The user name or password is incorrect\n");
 }
 
 TEST(AdsDiagnosticFor, BelongsToTheFailureCodeOnly) {
@@ -157,7 +161,8 @@ TEST(SystemErrorText, TrimsFullStopsAndKnowsOnlyItsCodes) {
 }
 
 // Writes a zemerr.msg with the texts of codes 0x8800 + i and -j.
-std::string WriteMessageFile(const std::vector<std::string>& positive, const std::vector<std::string>& negative) {
+std::string WriteMessageFile(const std::vector<std::string>& positive,
+                             const std::vector<std::string>& negative) {
   std::vector<unsigned char> bytes;
   auto put16 = [&bytes](size_t at, uint16_t value) {
     bytes[at] = static_cast<unsigned char>(value & 0xFF);
@@ -185,8 +190,8 @@ std::string WriteMessageFile(const std::vector<std::string>& positive, const std
 
 TEST(LookupMessageText, ReadsTextsAndFallsBackOutsideTheFile) {
   const std::string long_text(300, 'x');
-  std::string path = WriteMessageFile({"First positive", "", "Third positive", long_text},
-                                      {"Minus one", "Minus two"});
+  std::string path =
+      WriteMessageFile({"First positive", "", "Third positive", long_text}, {"Minus one", "Minus two"});
   TestOutput t;
   t.out.message_file = fopen(path.c_str(), "rb");
   ASSERT_NE(t.out.message_file, nullptr);
@@ -220,7 +225,8 @@ TEST(LookupMessageText, MissingFileIsRememberedAndReported) {
   t.out.message_file_failed = true;
   EXPECT_EQ(LookupMessageText(&t.out, 0x8805),
             "Not available for error 0x8805. Cannot locate message file zemerr.msg");
-  EXPECT_EQ(LookupMessageText(&t.out, -4), "Not available for error -4. Cannot locate message file zemerr.msg");
+  EXPECT_EQ(LookupMessageText(&t.out, -4),
+            "Not available for error -4. Cannot locate message file zemerr.msg");
 }
 
 TEST(PrintMessage, ErrorCodeAddsReasonPiecesIndentedUnderTheLabel) {

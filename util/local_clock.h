@@ -6,9 +6,9 @@
 
 /// A local date and time broken into its parts.
 struct LocalClockParts {
-  int year;    ///< four digits
-  int month;   ///< 1 to 12
-  int day;     ///< 1 to 31
+  int year;   ///< four digits
+  int month;  ///< 1 to 12
+  int day;    ///< 1 to 31
   int hour;
   int minute;
   int second;

@@ -129,11 +129,7 @@ TEST(OptionParser, CancellingFormNeedsALoneDash) {
     const char* plain;
     const char* valued;
   } cases[] = {
-      {"/g-/c", "c", ""},
-      {"/g--c", "c", ""},
-      {"/g-", "", ""},
-      {"/g-\t/c", "c", ""},
-      {"/sj-", "", "s"},
+      {"/g-/c", "c", ""}, {"/g--c", "c", ""}, {"/g-", "", ""}, {"/g-\t/c", "c", ""}, {"/sj-", "", "s"},
   };
   for (const Case& c : cases) {
     GatheredOptions found;

@@ -221,8 +221,8 @@ int PrintMessage(OutputContext* out, int32_t code, int increment) {
   }
 
   std::string reason;
-  const bool has_reason = code != 0 && code != -1 && code != -2 &&
-                          (use_window || use_console || use_log || use_err);
+  const bool has_reason =
+      code != 0 && code != -1 && code != -2 && (use_window || use_console || use_log || use_err);
   if (has_reason) reason = LookupMessageText(out, code);
   const std::string* reason_text = has_reason ? &reason : nullptr;
 

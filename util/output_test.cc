@@ -146,8 +146,8 @@ TEST(PrintMessage, LongMessageWrapsBelowColumn79AfterThePrefix) {
   const std::string text = Words(1, 29);
   ASSERT_EQ(text.size(), 202u);
   t.Print(text.c_str());
-  const std::string expected = "05JAN2011 09:08:07 " + Words(1, 8) + "\n " + Words(9, 19) + "\n " +
-                               Words(20, 29) + "\n";
+  const std::string expected =
+      "05JAN2011 09:08:07 " + Words(1, 8) + "\n " + Words(9, 19) + "\n " + Words(20, 29) + "\n";
   EXPECT_EQ(t.Stdout(), expected);
   size_t start = 0;
   const std::string out = t.Stdout();
@@ -211,7 +211,8 @@ TEST(PrintMessage, FileThatCannotBeWrittenIsClosedAndReportedOnceOnTheOtherChann
     int errors;
   } cases[] = {
       {"full log", true, false,
-       "LORVEX: Cannot write to log file /dev/full\nReason(s): No space left on device\nfailure\n", nullptr, 2},
+       "LORVEX: Cannot write to log file /dev/full\nReason(s): No space left on device\nfailure\n", nullptr,
+       2},
       {"full error file", false, true,
        "failure\nLORVEX: Cannot write to error file /dev/full\nReason(s): No space left on device\n",
        "result\nfailure\nLORVEX: Cannot write to error file /dev/full\nReason(s): No space left on device\n"

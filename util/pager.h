@@ -8,7 +8,8 @@
 using PagerKeyReader = int (*)();
 
 /// The pager prompt shown at the end of each console page.
-inline constexpr const char kPagerPrompt[] = "\nPress any key to continue, 'C' for continuous, <ESC> to exit: ";
+inline constexpr const char kPagerPrompt[] =
+    "\nPress any key to continue, 'C' for continuous, <ESC> to exit: ";
 
 /// Called before a console line of rows rows: keeps lines off page breaks and prompts at each page end.
 /// Standard output that is not a terminal is not paged.

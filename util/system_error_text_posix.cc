@@ -27,8 +27,9 @@ constexpr SystemText kSystemTexts[] = {
     {1317, "The specified account does not exist."},
     {1323, "Unable to update the password. The value provided as the current password is incorrect."},
     {1326, "The user name or password is incorrect."},
-    {1327, "Account restrictions are preventing this user from signing in. For example: blank passwords "
-           "aren't allowed, sign-in times are limited, or a policy restriction has been enforced."},
+    {1327,
+     "Account restrictions are preventing this user from signing in. For example: blank passwords "
+     "aren't allowed, sign-in times are limited, or a policy restriction has been enforced."},
     {1328, "Your account has time restrictions that keep you from signing in right now."},
     {1329, "This user isn't allowed to sign in to this computer."},
     {1330, "The password for this account has expired."},

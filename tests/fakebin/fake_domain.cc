@@ -12,8 +12,8 @@ namespace {
 
 using test_descriptors::Acl;
 using test_descriptors::CannotChangeDescriptor;
-using test_descriptors::Descriptor;
 using test_descriptors::DenyChange;
+using test_descriptors::Descriptor;
 using test_descriptors::ObjectAce;
 using test_descriptors::PlainAce;
 
@@ -98,26 +98,26 @@ void SeedFakeDomain() {
     FakeSetClassProperties(name, {"objectClass"}, {"sAMAccountName"});
   FakeSetClassProperties("person", {"objectClass", "cn"}, {"description"});
 
-  FakeAddObject(kDomain, {"top", "domain", "domainDNS"},
-                {FakeOctets("objectSid", SidBytes("S-1-5-21-7-8-9")),
-                 FakeLargeInteger("maxPwdAge", -42 * kDay), FakeLargeInteger("minPwdAge", -1 * kDay),
-                 FakeInteger("minPwdLength", 7), FakeInteger("pwdHistoryLength", 24),
-                 FakeInteger("pwdProperties", 1), FakeInteger("lockoutThreshold", 5),
-                 FakeLargeInteger("lockoutDuration", -30 * kMinute),
-                 FakeLargeInteger("lockOutObservationWindow", -30 * kMinute)});
+  FakeAddObject(
+      kDomain, {"top", "domain", "domainDNS"},
+      {FakeOctets("objectSid", SidBytes("S-1-5-21-7-8-9")), FakeLargeInteger("maxPwdAge", -42 * kDay),
+       FakeLargeInteger("minPwdAge", -1 * kDay), FakeInteger("minPwdLength", 7),
+       FakeInteger("pwdHistoryLength", 24), FakeInteger("pwdProperties", 1),
+       FakeInteger("lockoutThreshold", 5), FakeLargeInteger("lockoutDuration", -30 * kMinute),
+       FakeLargeInteger("lockOutObservationWindow", -30 * kMinute)});
   FakeAddObject(std::string("CN=Partitions,CN=Configuration,") + kDomain, {"top", "crossRefContainer"});
   FakeAddObject(std::string("CN=System,") + kDomain, {"top", "container"});
   FakeAddObject(std::string("CN=Password Settings Container,CN=System,") + kDomain,
                 {"top", "msDS-PasswordSettingsContainer"});
-  FakeAddObject(kPso, {"top", "msDS-PasswordSettings"},
-                {FakeString("cn", "Strict"), FakeInteger("msDS-PasswordSettingsPrecedence", 10),
-                 FakeLargeInteger("msDS-MaximumPasswordAge", -10 * kDay),
-                 FakeLargeInteger("msDS-MinimumPasswordAge", -2 * kDay),
-                 FakeInteger("msDS-MinimumPasswordLength", 14), FakeInteger("msDS-PasswordHistoryLength", 5),
-                 FakeBoolean("msDS-PasswordComplexityEnabled", true),
-                 FakeBoolean("msDS-PasswordReversibleEncryptionEnabled", true),
-                 FakeInteger("msDS-LockoutThreshold", 3), FakeLargeInteger("msDS-LockoutDuration", -60 * kMinute),
-                 FakeLargeInteger("msDS-LockoutObservationWindow", -15 * kMinute)});
+  FakeAddObject(
+      kPso, {"top", "msDS-PasswordSettings"},
+      {FakeString("cn", "Strict"), FakeInteger("msDS-PasswordSettingsPrecedence", 10),
+       FakeLargeInteger("msDS-MaximumPasswordAge", -10 * kDay),
+       FakeLargeInteger("msDS-MinimumPasswordAge", -2 * kDay), FakeInteger("msDS-MinimumPasswordLength", 14),
+       FakeInteger("msDS-PasswordHistoryLength", 5), FakeBoolean("msDS-PasswordComplexityEnabled", true),
+       FakeBoolean("msDS-PasswordReversibleEncryptionEnabled", true), FakeInteger("msDS-LockoutThreshold", 3),
+       FakeLargeInteger("msDS-LockoutDuration", -60 * kMinute),
+       FakeLargeInteger("msDS-LockoutObservationWindow", -15 * kMinute)});
   FakeAddObject(kStaff, {"top", "organizationalUnit"});
   FakeAddObject(std::string("OU=Domain Controllers,") + kDomain, {"top", "organizationalUnit"});
   Controller("DC1", "10.0.0.1");
@@ -130,45 +130,54 @@ void SeedFakeDomain() {
         FakeLargeInteger("accountExpires", kNever), FakeLargeInteger("lastLogon", At(2026, 6, 14, 7, 5)),
         FakeLargeInteger("badPasswordTime", At(2026, 5, 2, 23, 40)), FakeInteger("badPwdCount", 1),
         FakeUtcTime("whenChanged", 2026, 6, 1, 8, 30, 5)});
-  FakeSetServerAttribute("10.0.0.2", Dn("Ann Archer"), FakeLargeInteger("lastLogon", At(2026, 6, 15, 10, 45)));
+  FakeSetServerAttribute("10.0.0.2", Dn("Ann Archer"),
+                         FakeLargeInteger("lastLogon", At(2026, 6, 15, 10, 45)));
   FakeSetServerAttribute("10.0.0.2", Dn("Ann Archer"), FakeUtcTime("whenChanged", 2026, 6, 15, 10, 45, 0));
   FakeSetServerAttribute("10.0.0.3", Dn("Ann Archer"), FakeLargeInteger("lastLogon", 0));
   User("Bob Baker", "bob", 0x202, 1102,
        {FakeString("displayName", "Bob Baker"), FakeLargeInteger("pwdLastSet", At(2026, 5, 20, 12, 0)),
         FakeLargeInteger("accountExpires", 0), FakeUtcTime("whenChanged", 2026, 5, 21, 0, 0, 0)});
   User("Carol Clark", "carol", 0x200, 1103,
-       {FakeLargeInteger("pwdLastSet", At(2026, 6, 10, 9, 0)), FakeLargeInteger("accountExpires", At(2026, 6, 1)),
-        FakeUtcTime("whenChanged", 2026, 6, 1, 0, 0, 0)});
+       {FakeLargeInteger("pwdLastSet", At(2026, 6, 10, 9, 0)),
+        FakeLargeInteger("accountExpires", At(2026, 6, 1)), FakeUtcTime("whenChanged", 2026, 6, 1, 0, 0, 0)});
   User("Dave Dunn", "dave", 0x10200, 1104,
-       {FakeLargeInteger("pwdLastSet", At(2025, 1, 31, 17, 0)), FakeLargeInteger("accountExpires", At(2027, 1, 1)),
+       {FakeLargeInteger("pwdLastSet", At(2025, 1, 31, 17, 0)),
+        FakeLargeInteger("accountExpires", At(2027, 1, 1)),
         FakeUtcTime("whenChanged", 2025, 1, 31, 17, 0, 0)});
   User("Erin Ellis", "erin", 0x200, 1105,
        {FakeLargeInteger("pwdLastSet", 0), FakeUtcTime("whenChanged", 2026, 6, 14, 22, 0, 0)});
   User("Frank Foster", "frank", 0x200, 1106,
-       {FakeLargeInteger("pwdLastSet", At(2026, 4, 1, 6, 0)), FakeLargeInteger("lockoutTime", At(2026, 6, 15, 11, 50)),
-        FakeInteger("badPwdCount", 5), FakeLargeInteger("badPasswordTime", At(2026, 6, 15, 11, 50)),
+       {FakeLargeInteger("pwdLastSet", At(2026, 4, 1, 6, 0)),
+        FakeLargeInteger("lockoutTime", At(2026, 6, 15, 11, 50)), FakeInteger("badPwdCount", 5),
+        FakeLargeInteger("badPasswordTime", At(2026, 6, 15, 11, 50)),
         FakeUtcTime("whenChanged", 2026, 6, 15, 11, 50, 0)});
   User("Grace Green", "grace", 0x200, 1107,
        {FakeDn("msDS-ResultantPSO", kPso), FakeLargeInteger("pwdLastSet", At(2026, 6, 1, 8, 30)),
         FakeLargeInteger("lockoutTime", At(2026, 6, 15, 11, 30)), FakeInteger("badPwdCount", 3),
         FakeUtcTime("whenChanged", 2026, 6, 1, 8, 30, 0)});
   User("Heidi Hall", "heidi", 0x200, 1108,
-       {FakeSecurityDescriptor(CannotChangeDescriptor()), FakeLargeInteger("pwdLastSet", At(2026, 6, 12, 0, 0)),
+       {FakeSecurityDescriptor(CannotChangeDescriptor()),
+        FakeLargeInteger("pwdLastSet", At(2026, 6, 12, 0, 0)),
         FakeUtcTime("whenChanged", 2026, 6, 12, 0, 0, 0)});
   // Denies both trustees in the other order, each entry limited to user objects by inheritance.
   User("Hugo Hart", "hugo", 0x200, 1112,
        {FakeSecurityDescriptor(Descriptor(Acl({ObjectAce(6, 3, test_descriptors::kChangePassword, "S-1-5-10"),
                                                PlainAce(0, "S-1-5-11"), DenyChange("S-1-1-0")}))),
-        FakeLargeInteger("pwdLastSet", At(2026, 6, 12, 0, 0)), FakeUtcTime("whenChanged", 2026, 6, 12, 0, 0, 0)});
+        FakeLargeInteger("pwdLastSet", At(2026, 6, 12, 0, 0)),
+        FakeUtcTime("whenChanged", 2026, 6, 12, 0, 0, 0)});
   User("Ivan Ives", "ivan", 0x200, 1109,
        {FakeOctets("logonHours", OfficeHours()), FakeString("userWorkstations", "WS01,WS02,LAB-PC"),
-        FakeLargeInteger("pwdLastSet", At(2026, 6, 2, 0, 0)), FakeUtcTime("whenChanged", 2026, 6, 2, 0, 0, 0)});
+        FakeLargeInteger("pwdLastSet", At(2026, 6, 2, 0, 0)),
+        FakeUtcTime("whenChanged", 2026, 6, 2, 0, 0, 0)});
   User("Judy Jones", "judy", 0x220, 1110,
-       {FakeLargeInteger("pwdLastSet", At(2026, 6, 3, 0, 0)), FakeString("displayName", "Judy Jones (no password)"),
+       {FakeLargeInteger("pwdLastSet", At(2026, 6, 3, 0, 0)),
+        FakeString("displayName", "Judy Jones (no password)"),
         FakeOctets("logonHours", std::string(21, '\0')), FakeUtcTime("whenChanged", 2026, 6, 3, 0, 0, 0)});
   User("Zoë Ångström-Øvergaard Þórsdóttir of the Northern Lights Office", "zoe", 0x80200, 1111,
-       {FakeString("displayName", "Zoë Ångström-Øvergaard Þórsdóttir, Ärztin für Überseeische Angelegenheiten"),
-        FakeLargeInteger("pwdLastSet", At(2026, 6, 13, 23, 59)), FakeUtcTime("whenChanged", 2026, 6, 13, 23, 59, 0)});
+       {FakeString("displayName",
+                   "Zoë Ångström-Øvergaard Þórsdóttir, Ärztin für Überseeische Angelegenheiten"),
+        FakeLargeInteger("pwdLastSet", At(2026, 6, 13, 23, 59)),
+        FakeUtcTime("whenChanged", 2026, 6, 13, 23, 59, 0)});
 
   std::vector<std::string> members;
   for (const char* cn : {"Ann Archer", "Bob Baker", "Carol Clark", "Dave Dunn", "Erin Ellis", "Frank Foster",

@@ -194,7 +194,8 @@ TEST_F(LdapLayer, AnOrdinaryUserReadsTheSecurityDescriptorWithItsDeniedChangePas
 
 TEST_F(LdapLayer, ASearchForTheSecurityDescriptorGetsItAsAnOrdinaryUserMayReadIt) {
   AdsObject* base = nullptr;
-  ASSERT_EQ(AdsOpenObject("LDAP://" + kBase, &kLogon, kAdsSecureAuthentication | kAdsFastBind, &base), kAdsOk);
+  ASSERT_EQ(AdsOpenObject("LDAP://" + kBase, &kLogon, kAdsSecureAuthentication | kAdsFastBind, &base),
+            kAdsOk);
   AdsSearch* search = nullptr;
   const std::string heidi = "CN=heidi,OU=People," + kBase;
   ASSERT_EQ(AdsExecuteSearch(base, kAdsScopeSubtree, 1000,

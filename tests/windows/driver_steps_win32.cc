@@ -1,9 +1,9 @@
 // Steps of the Wine test driver: programs, windows, keys, dialogs, clipboard, files and screen.
-#include "tests/windows/driver_steps.h"
-
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
+
+#include "tests/windows/driver_steps.h"
 
 namespace {
 

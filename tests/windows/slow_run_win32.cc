@@ -91,7 +91,8 @@ LRESULT CALLBACK TestWindowProc(HWND window, UINT message, WPARAM wparam, LPARAM
                       (reinterpret_cast<const WINDOWPOS*>(lparam)->flags & SWP_HIDEWINDOW) != 0;
   if ((hiding || message == WM_DESTROY) && g_close_tick.load() != 0 && g_ended_during_destroy.load() < 0) {
     g_running_after_close.store(WaitForSingleObject(g_worker_ended, 0) == WAIT_OBJECT_0 ? 0 : 1);
-    g_ended_during_destroy.store(WaitForSingleObject(g_worker_ended, kDestroyWaitMs) == WAIT_OBJECT_0 ? 1 : 0);
+    g_ended_during_destroy.store(WaitForSingleObject(g_worker_ended, kDestroyWaitMs) == WAIT_OBJECT_0 ? 1
+                                                                                                      : 0);
   }
   if (message == WM_DESTROY) g_destroy_tick.store(GetTickCount());
   if (message != WM_CLOSE) return CallWindowProcW(g_window_proc, window, message, wparam, lparam);

@@ -2,8 +2,11 @@
 #ifndef LORVEX_APP_WINDOW_WIN32_H_
 #define LORVEX_APP_WINDOW_WIN32_H_
 
-#include <commdlg.h>
+// windows.h comes first: the other Windows headers use its types.
+// clang-format off
 #include <windows.h>
+#include <commdlg.h>
+// clang-format on
 
 #include <string>
 

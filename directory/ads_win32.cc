@@ -15,15 +15,18 @@
 //   both; inside TLS the directory refuses such a bind ("unwilling to perform"), so typed
 //   credentials fall back to a simple bind there, which TLS protects.
 // - ldap_init without a host means localhost, and the computer belongs to no domain.
+// Windows headers depend on one another: winsock2 before windows.h, winldap before winber.
+// clang-format off
+#include <winsock2.h>
+#include <ws2tcpip.h>
+#include <windows.h>
+#include <winldap.h>
+#include <winber.h>
 #include <dsgetdc.h>
 #include <lm.h>
 #include <ntdsapi.h>
 #include <rpc.h>
-#include <winber.h>
-#include <windows.h>
-#include <winldap.h>
-#include <winsock2.h>
-#include <ws2tcpip.h>
+// clang-format on
 #define SECURITY_WIN32
 #include <security.h>
 

@@ -1,7 +1,10 @@
 // The console on Windows. A GUI-subsystem program has none of its own: prompts attach to the
 // console of the process that started it, when there is one.
-#include <conio.h>
+// windows.h comes first: the other Windows headers use its types.
+// clang-format off
 #include <windows.h>
+#include <conio.h>
+// clang-format on
 
 #include <cstdio>
 

@@ -6,8 +6,8 @@
 #include "app/window_metrics.h"
 #include "app/window_win32.h"
 #include "query/driver.h"
-#include "query/run_context.h"
 #include "query/startup.h"
+#include "run/run_context.h"
 #include "util/cmdline.h"
 
 namespace {

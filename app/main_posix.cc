@@ -2,11 +2,11 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "directory/ads.h"
+#include "directory/ads/ads.h"
 #include "query/driver.h"
 #include "query/round_trip_report.h"
-#include "query/run_context.h"
 #include "query/startup.h"
+#include "run/run_context.h"
 #include "util/cmdline.h"
 
 int main(int argc, char** argv) {

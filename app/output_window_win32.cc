@@ -5,8 +5,8 @@
 
 #include "app/line_store.h"
 #include "app/window_win32.h"
-#include "query/run_context.h"
-#include "query/worker_control.h"
+#include "run/run_context.h"
+#include "run/worker_control.h"
 #include "util/window_channel.h"
 
 AppState g_app;

@@ -12,8 +12,8 @@ endif()
 
 # The Windows build takes PrintMessage's window lines through the output layer's window channel
 # and decodes directory values with the shared LDAP value helpers.
-if(NOT EXISTS ${CMAKE_SOURCE_DIR}/util/window_channel.h OR NOT EXISTS ${CMAKE_SOURCE_DIR}/directory/ldap_values.h)
-  message(STATUS "Windows build and tests: off (util/window_channel.h or directory/ldap_values.h missing)")
+if(NOT EXISTS ${CMAKE_SOURCE_DIR}/util/window_channel.h OR NOT EXISTS ${CMAKE_SOURCE_DIR}/directory/ads/ldap_values.h)
+  message(STATUS "Windows build and tests: off (util/window_channel.h or directory/ads/ldap_values.h missing)")
   return()
 endif()
 

@@ -2,7 +2,7 @@
 # over wldap32, linked statically so that it runs without any runtime DLL beside it.
 enable_language(RC)
 
-file(GLOB windows_directory_sources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/directory/ads_win32*.cc)
+file(GLOB windows_directory_sources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/directory/ads/win32/*_win32.cc)
 add_library(lorvex_wldap STATIC ${windows_directory_sources})
 target_include_directories(lorvex_wldap PUBLIC ${CMAKE_SOURCE_DIR})
 

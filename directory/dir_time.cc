@@ -1,8 +1,8 @@
 // Directory time conversions into the program's time: local seconds since 1970, 0 for none.
 #include "directory/dir_time.h"
 
-#include "directory/local_clock.h"
 #include "util/output.h"
+#include "util/zone_clock.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string>
 
-#include "directory/ads.h"
+#include "directory/ads/ads.h"
 
 struct OutputContext;
 

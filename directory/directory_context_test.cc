@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <deque>
 
-#include "directory/ads_fake.h"
+#include "directory/ads/fake/ads_fake.h"
 #include "util/output.h"
 
 namespace {

@@ -3,9 +3,8 @@
 
 #include <cctype>
 
-#include "directory/ldap_filter.h"
+#include "directory/ads/ldap_filter.h"
 #include "directory/name_forms.h"
-#include "query/codes.h"
 
 bool IsGuidForm(const std::string& name) {
   return !name.empty() && name.front() == '{' && name.back() == '}';

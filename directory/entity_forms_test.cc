@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "directory/entity.h"
+#include "retrieval/entity.h"
 
 TEST(EntityForms, GuidAndTypedNamesAreRecognised) {
   EXPECT_TRUE(IsGuidForm("{0A1B2C3D-0000-1111-2222-333344445555}"));

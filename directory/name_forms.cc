@@ -5,7 +5,6 @@
 
 #include "directory/directory_context.h"
 #include "directory/name_lookup.h"
-#include "query/codes.h"
 
 namespace {
 

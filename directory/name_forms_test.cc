@@ -4,10 +4,9 @@
 
 #include <algorithm>
 
-#include "directory/ads_fake.h"
+#include "directory/ads/fake/ads_fake.h"
 #include "directory/directory_context.h"
-#include "directory/sales_run_test_util.h"
-#include "query/codes.h"
+#include "retrieval/sales_run_test_util.h"
 
 namespace {
 

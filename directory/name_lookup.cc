@@ -1,11 +1,10 @@
 // Name forms read from the directory: one attribute of an object, the NT name and its translation.
 #include "directory/name_lookup.h"
 
-#include "directory/ads.h"
-#include "directory/ascii_text.h"
+#include "directory/ads/ads.h"
 #include "directory/directory_context.h"
 #include "directory/name_forms.h"
-#include "query/codes.h"
+#include "util/ascii_text.h"
 
 namespace {
 

@@ -3,9 +3,9 @@
 // checked against the bytes actually present.
 #include "directory/permission.h"
 
-#include "directory/ascii_text.h"
+#include "directory/ads/sid.h"
 #include "directory/name_forms.h"
-#include "directory/sid.h"
+#include "util/ascii_text.h"
 
 namespace {
 

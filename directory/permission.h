@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "directory/ads.h"
+#include "directory/ads/ads.h"
 
 /// Codes of a DACL that cannot be read (the platform's last-error values for them).
 constexpr AdsResult kInvalidSecurityDescriptor = 1338;  ///< ERROR_INVALID_SECURITY_DESCR

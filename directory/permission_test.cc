@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include "directory/ads_fake.h"
-#include "directory/test_descriptors.h"
+#include "directory/ads/fake/ads_fake.h"
+#include "directory/descriptors_test_util.h"
 
 namespace {
 

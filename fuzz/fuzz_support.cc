@@ -7,7 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "directory/ads_fake.h"
+#include "directory/ads/fake/ads_fake.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "directory/directory_context.h"
-#include "query/run_context.h"
+#include "run/run_context.h"
 #include "util/output.h"
 
 /// "Now" of every fuzzed run: 5 January 2011 09:08:07 local time.

@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
+#include "directory/ads/ldap_values.h"
+#include "directory/ads/sid.h"
 #include "directory/dir_time.h"
-#include "directory/ldap_values.h"
-#include "directory/sid.h"
 #include "fuzz/fuzz_support.h"
 
 namespace {

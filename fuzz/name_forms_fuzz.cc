@@ -7,11 +7,11 @@
 #include <cstdint>
 #include <string>
 
-#include "directory/ads_fake.h"
-#include "directory/ldap_filter.h"
+#include "directory/ads/fake/ads_fake.h"
+#include "directory/ads/ldap_filter.h"
 #include "directory/name_forms.h"
 #include "fuzz/fuzz_support.h"
-#include "query/codes.h"
+#include "run/codes.h"
 
 namespace {
 

@@ -7,8 +7,8 @@
 #include <string>
 
 #include "fuzz/fuzz_support.h"
-#include "query/codes.h"
 #include "query/program_options.h"
+#include "run/codes.h"
 
 namespace {
 

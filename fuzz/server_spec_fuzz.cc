@@ -10,10 +10,10 @@
 #include <string>
 #include <vector>
 
-#include "directory/ldap_filter.h"
-#include "directory/servers.h"
-#include "directory/wildcard.h"
+#include "directory/ads/ldap_filter.h"
 #include "fuzz/fuzz_support.h"
+#include "retrieval/servers.h"
+#include "util/wildcard.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 #include <cstdint>
 #include <string>
 
-#include "directory/sid.h"
+#include "directory/ads/sid.h"
 #include "fuzz/fuzz_support.h"
 
 namespace {

@@ -4,8 +4,8 @@
 #include <cstdint>
 #include <string>
 
-#include "directory/wildcard.h"
 #include "fuzz/fuzz_support.h"
+#include "util/wildcard.h"
 
 namespace {
 

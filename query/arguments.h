@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "query/run_context.h"
+#include "run/run_context.h"
 
 /// The command words after the entity, as the headings show them.
 struct CommandWords {

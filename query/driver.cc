@@ -10,17 +10,17 @@
 #include <vector>
 
 #include "directory/directory_context.h"
-#include "directory/entity.h"
-#include "directory/retrieval.h"
-#include "directory/servers.h"
 #include "query/arguments.h"
 #include "query/filter.h"
 #include "query/program_options.h"
-#include "query/run_context.h"
 #include "query/usage.h"
 #include "query/values.h"
 #include "query/worker.h"
 #include "report/heading.h"
+#include "retrieval/entity.h"
+#include "retrieval/retrieval.h"
+#include "retrieval/servers.h"
+#include "run/run_context.h"
 #include "util/channels.h"
 #include "util/cmdline.h"
 #include "util/error_text.h"
@@ -61,6 +61,7 @@ int Initialise(const RunSettings& settings, std::string* option_text, std::vecto
   g_run = run;
   run->output = out;
   run->directory = dir;
+  run->dispatch = SelectAndDispatch;
 
   snprintf(out->program_name, sizeof out->program_name, "%s", program_name.c_str());
   run->options.name_form = kFormCanonical;

@@ -5,10 +5,10 @@
 #include <cstdio>
 #include <string>
 
-#include "directory/ads_fake.h"
+#include "directory/ads/fake/ads_fake.h"
 #include "directory/directory_context.h"
-#include "query/run_context.h"
 #include "query/usage.h"
+#include "run/run_context.h"
 #include "util/cmdline.h"
 
 namespace {

@@ -4,9 +4,9 @@
 #include <algorithm>
 #include <new>
 
-#include "directory/wildcard.h"
 #include "report/value_line.h"
 #include "util/output.h"
+#include "util/wildcard.h"
 
 namespace {
 

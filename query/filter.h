@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string>
 
-#include "query/run_context.h"
+#include "run/run_context.h"
 
 /// Filters a record and prints or keeps it; takes the record over. Returns 0 or 150.
 int SelectAndDispatch(RunContext* run, const std::string& name, RestrictionRecord* record);

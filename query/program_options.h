@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "query/run_context.h"
+#include "run/run_context.h"
 
 /// Option letters that stand alone.
 extern const char kPlainOptionLetters[];

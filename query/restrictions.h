@@ -4,8 +4,8 @@
 
 #include <string>
 
-#include "query/codes.h"
-#include "query/run_context.h"
+#include "run/codes.h"
+#include "run/run_context.h"
 
 /// Kinds of value a restriction takes.
 enum ValueKind {

@@ -6,10 +6,10 @@
 #include <cstring>
 
 #include "directory/dir_time.h"
-#include "directory/local_clock.h"
-#include "directory/retrieval.h"
 #include "query/restrictions.h"
+#include "retrieval/retrieval.h"
 #include "util/output.h"
+#include "util/zone_clock.h"
 
 namespace {
 

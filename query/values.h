@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "query/run_context.h"
+#include "run/run_context.h"
 
 /// Parses the value for a restriction into run->filter_*; false with the message in error
 /// (empty when a message has already been printed).

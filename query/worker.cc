@@ -8,13 +8,13 @@
 #include <memory>
 #include <vector>
 
-#include "directory/entity.h"
-#include "directory/groups.h"
-#include "directory/name_hint.h"
-#include "directory/retrieval.h"
-#include "directory/retrieval_queue.h"
-#include "directory/servers.h"
 #include "query/filter.h"
+#include "retrieval/entity.h"
+#include "retrieval/groups.h"
+#include "retrieval/name_hint.h"
+#include "retrieval/retrieval.h"
+#include "retrieval/retrieval_queue.h"
+#include "retrieval/servers.h"
 
 namespace {
 

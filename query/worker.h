@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "query/run_context.h"
+#include "run/run_context.h"
 
 /// Splits "server/object" into its parts; a '\' or '=' before any '/' means no server part.
 void SplitServerPrefix(const std::string& entity, std::string* server, std::string* object);

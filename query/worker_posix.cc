@@ -4,7 +4,7 @@
 #include <signal.h>
 
 #include "query/worker.h"
-#include "query/worker_control.h"
+#include "run/worker_control.h"
 #include "util/output.h"
 
 namespace {

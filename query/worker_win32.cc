@@ -5,7 +5,7 @@
 #include <atomic>
 
 #include "query/worker.h"
-#include "query/worker_control.h"
+#include "run/worker_control.h"
 #include "util/output.h"
 
 namespace {

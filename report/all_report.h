@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "query/run_context.h"
+#include "run/run_context.h"
 
 /// Prints every restriction of one object.
 void WriteAllReport(RunContext* run, const RestrictionRecord& record, const std::string& name);

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "query/run_context.h"
+#include "run/run_context.h"
 
 /// Prints the heading of a run and a blank line (nothing for the all-restrictions report).
 void WriteHeading(RunContext* run, const std::string& entity, const std::string& label,

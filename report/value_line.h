@@ -6,8 +6,8 @@
 #include <string>
 
 #include "directory/dir_time.h"
-#include "query/run_context.h"
 #include "report/time_format.h"
+#include "run/run_context.h"
 
 /// Width of the name column of the default layout.
 constexpr int kNameColumnWidth = 45;

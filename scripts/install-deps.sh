@@ -7,7 +7,7 @@ SUDO=""
 
 packages=(
   # build
-  build-essential cmake pkg-config git
+  build-essential cmake pkg-config git clang-format
   libgtest-dev libgmock-dev googletest
   # fuzzing (libFuzzer and the sanitizer runtimes of clang)
   clang libclang-rt-14-dev

@@ -9,7 +9,7 @@
 #include <string>
 
 #include "util/empty_dir_test_util.h"
-#include "util/test_streams.h"
+#include "util/streams_test_util.h"
 
 namespace {
 

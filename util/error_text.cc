@@ -4,9 +4,9 @@
 #include <cstdio>
 #include <cstring>
 
-#include "directory/ads.h"
 #include "util/cmdline.h"
 #include "util/file_path.h"
+#include "util/last_diagnostic.h"
 
 namespace {
 
@@ -134,8 +134,8 @@ int ReportDirectoryError(OutputContext* out, int32_t code, const char* descripti
   // the code's text on a line of their own under it, indented like a further reason piece, so
   // that neither text can be mistaken for part of the other. Taking the diagnostic consumes it:
   // a later report of another failure never repeats it.
-  const std::string diagnostic = OneLine(AdsDiagnosticFor(code));
-  if (!diagnostic.empty()) AdsSetLastDiagnostic("");
+  const std::string diagnostic = OneLine(DiagnosticFor(code));
+  if (!diagnostic.empty()) SetLastDiagnostic("");
   snprintf(out->message, sizeof out->message, "Reason(s): %s", reason.c_str());
   int printed = PrintMessage(out, -1, 0);
   if (diagnostic.empty()) return printed;

@@ -9,7 +9,7 @@
 
 /// Prints "PROGRAM: description" and, for a code other than -1, "Reason(s): <text of the code>",
 /// then, indented under that text, the server's own diagnostic when the directory layer kept one
-/// for this very failure (AdsDiagnosticFor).
+/// for this very failure (DiagnosticFor).
 int ReportDirectoryError(OutputContext* out, int32_t code, const char* description);
 /// The operating system's text for an error code; false when it has none.
 bool SystemErrorText(int32_t code, std::string* text);

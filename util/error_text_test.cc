@@ -8,10 +8,17 @@
 #include <utility>
 #include <vector>
 
-#include "directory/ads.h"
-#include "util/test_streams.h"
+#include "util/last_diagnostic.h"
+#include "util/streams_test_util.h"
 
 namespace {
+
+// The directory layer's codes these reports are about.
+constexpr int32_t kAdsOk = 0;
+constexpr int32_t kAdsBadPath = static_cast<int32_t>(0x80005000);
+constexpr int32_t kAdsNoSuchObject = static_cast<int32_t>(0x80072030);
+constexpr int32_t kAdsServerDown = static_cast<int32_t>(0x8007203A);
+constexpr int32_t kAdsLogonFailure = static_cast<int32_t>(0x8007052E);
 
 TEST(ReportDirectoryError, PrintsDescriptionThenReason) {
   struct Case {
@@ -66,13 +73,13 @@ TEST(ReportDirectoryError, ReasonLineGoesToTheErrorFileToo) {
 // The server's diagnostic kept by the directory layer is quoted under the code's text only when
 // it belongs to the failure reported, and only once.
 TEST(ReportDirectoryError, QuotesTheServersDiagnosticOfThatFailureUnderTheReason) {
-  const AdsResult kLogon = kAdsLogonFailure;
-  const AdsResult kNoObject = kAdsNoSuchObject;
+  const int32_t kLogon = kAdsLogonFailure;
+  const int32_t kNoObject = kAdsNoSuchObject;
   struct Case {
     const char* behaviour;
-    AdsResult failed;        // code the layer failed with (0: a diagnostic of no code)
+    int32_t failed;          // code the layer failed with (0: a diagnostic of no code)
     const char* diagnostic;  // what the layer kept
-    AdsResult reported;      // code given to the report
+    int32_t reported;        // code given to the report
     const char* stderr_text;
   } cases[] = {
       {"AD's bind diagnostic follows the text", kLogon,
@@ -101,20 +108,20 @@ TEST(ReportDirectoryError, QuotesTheServersDiagnosticOfThatFailureUnderTheReason
   };
   for (const Case& c : cases) {
     if (c.failed == 0) {
-      AdsSetLastDiagnostic(c.diagnostic);
+      SetLastDiagnostic(c.diagnostic);
     } else {
-      AdsSetLastFailure(c.failed, c.diagnostic);
+      SetLastFailure(c.failed, c.diagnostic);
     }
     TestOutput t;
     ReportDirectoryError(&t.out, c.reported, "Cannot verify cn=x");
     EXPECT_EQ(t.Stderr(), c.stderr_text) << c.behaviour;
     EXPECT_EQ(t.out.error_count, 1) << c.behaviour;
   }
-  AdsSetLastDiagnostic("");
+  SetLastDiagnostic("");
 }
 
 TEST(ReportDirectoryError, ADiagnosticIsQuotedOnceAndNeverAfterALaterOperationStarts) {
-  AdsSetLastFailure(kAdsLogonFailure, "data 775");
+  SetLastFailure(kAdsLogonFailure, "data 775");
   TestOutput t;
   ReportDirectoryError(&t.out, kAdsLogonFailure, "Cannot authenticate to domain SALES");
   ReportDirectoryError(&t.out, kAdsLogonFailure, "Cannot authenticate to domain SALES");
@@ -126,8 +133,8 @@ TEST(ReportDirectoryError, ADiagnosticIsQuotedOnceAndNeverAfterALaterOperationSt
             "Reason(s): The user name or password is incorrect\n");
   // The layer clears the diagnostic when an operation starts; a failure of the same code that
   // kept no words of its own is then reported without the earlier ones.
-  AdsSetLastFailure(kAdsLogonFailure, "data 52e");
-  AdsSetLastDiagnostic("");
+  SetLastFailure(kAdsLogonFailure, "data 52e");
+  SetLastDiagnostic("");
   TestOutput u;
   ReportDirectoryError(&u.out, kAdsLogonFailure, "Cannot authenticate to domain SALES");
   EXPECT_EQ(
@@ -135,17 +142,17 @@ TEST(ReportDirectoryError, ADiagnosticIsQuotedOnceAndNeverAfterALaterOperationSt
       "LORVEX: Cannot authenticate to domain SALES\nReason(s): The user name or password is incorrect\n");
 }
 
-TEST(AdsDiagnosticFor, BelongsToTheFailureCodeOnly) {
-  AdsSetLastFailure(kAdsServerDown, "Can't contact LDAP server");
-  EXPECT_EQ(AdsDiagnosticFor(kAdsServerDown), "Can't contact LDAP server");
-  EXPECT_EQ(AdsDiagnosticFor(kAdsNoSuchObject), "");
-  EXPECT_EQ(AdsDiagnosticFor(kAdsOk), "");
-  EXPECT_EQ(AdsLastDiagnostic(), "Can't contact LDAP server");
-  AdsSetLastDiagnostic("other");
-  EXPECT_EQ(AdsDiagnosticFor(kAdsServerDown), "");
-  AdsSetLastFailure(0, "no code");
-  EXPECT_EQ(AdsDiagnosticFor(0), "");
-  AdsSetLastDiagnostic("");
+TEST(DiagnosticFor, BelongsToTheFailureCodeOnly) {
+  SetLastFailure(kAdsServerDown, "Can't contact LDAP server");
+  EXPECT_EQ(DiagnosticFor(kAdsServerDown), "Can't contact LDAP server");
+  EXPECT_EQ(DiagnosticFor(kAdsNoSuchObject), "");
+  EXPECT_EQ(DiagnosticFor(kAdsOk), "");
+  EXPECT_EQ(LastDiagnostic(), "Can't contact LDAP server");
+  SetLastDiagnostic("other");
+  EXPECT_EQ(DiagnosticFor(kAdsServerDown), "");
+  SetLastFailure(0, "no code");
+  EXPECT_EQ(DiagnosticFor(0), "");
+  SetLastDiagnostic("");
 }
 
 TEST(SystemErrorText, TrimsFullStopsAndKnowsOnlyItsCodes) {

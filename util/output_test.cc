@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "util/test_streams.h"
+#include "util/streams_test_util.h"
 #include "util/window_channel.h"
 
 namespace {

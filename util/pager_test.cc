@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "util/test_streams.h"
+#include "util/streams_test_util.h"
 
 namespace {
 

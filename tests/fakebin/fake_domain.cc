@@ -4,9 +4,9 @@
 #include <string>
 #include <vector>
 
-#include "directory/ads_fake.h"
-#include "directory/sid.h"
-#include "directory/test_descriptors.h"
+#include "directory/ads/fake/ads_fake.h"
+#include "directory/ads/sid.h"
+#include "directory/descriptors_test_util.h"
 
 namespace {
 

@@ -5,10 +5,10 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "directory/ads_fake.h"
+#include "directory/ads/fake/ads_fake.h"
 #include "query/driver.h"
-#include "query/run_context.h"
 #include "query/startup.h"
+#include "run/run_context.h"
 #include "tests/fakebin/fake_domain.h"
 #include "util/cmdline.h"
 #include "util/progress.h"

@@ -6,8 +6,8 @@
 #include <cstdlib>
 #include <fstream>
 
-#include "directory/ads.h"
-#include "directory/ldap_values.h"
+#include "directory/ads/ads.h"
+#include "directory/ads/ldap_values.h"
 
 namespace {
 
@@ -52,7 +52,7 @@ class LdapLayer : public testing::Test {
 TEST_F(LdapLayer, RootDseIsReadAnonymouslyFromTheLocatedController) {
   AdsObject* root = nullptr;
   ASSERT_EQ(AdsOpenObject("LDAP://rootDSE", nullptr, kAdsSecureAuthentication, &root), kAdsOk)
-      << AdsLastDiagnostic();
+      << LastDiagnostic();
   std::vector<AdsAttribute> values;
   ASSERT_EQ(
       AdsGetObjectAttributes(root, {"defaultNamingContext", "schemaNamingContext", "serverName"}, &values),
@@ -108,7 +108,7 @@ TEST_F(LdapLayer, AMissingObjectIsNoSuchObjectWithTheServersWords) {
   EXPECT_EQ(AdsOpenObject("LDAP://CN=nobody,OU=People," + kBase, &kLogon, kAdsSecureAuthentication, &object),
             kAdsNoSuchObject);
   EXPECT_EQ(object, nullptr);
-  EXPECT_NE(AdsLastDiagnostic(), "");
+  EXPECT_NE(LastDiagnostic(), "");
   // A fast bind does not look; the read then finds nothing.
   ASSERT_EQ(AdsOpenObject("LDAP://CN=nobody,OU=People," + kBase, &kLogon,
                           kAdsSecureAuthentication | kAdsFastBind, &object),
@@ -472,7 +472,7 @@ TEST_F(LdapLayer, TypedCredentialsGetATicketInMemory) {
     AdsCredentials credentials{c.user, c.password, true};
     EXPECT_EQ(AdsOpenObject("LDAP://" + kAlice, &credentials, kAdsSecureAuthentication, &object), c.code)
         << c.user;
-    EXPECT_NE(AdsLastDiagnostic(), "") << c.user;
+    EXPECT_NE(LastDiagnostic(), "") << c.user;
   }
 }
 
@@ -480,7 +480,7 @@ TEST_F(LdapLayer, WithoutAUsableCredentialCacheTheLogonIsRefused) {
   setenv("KRB5CCNAME", ("FILE:" + Dir() + "/no-such-ccache").c_str(), 1);
   AdsObject* object = nullptr;
   EXPECT_EQ(AdsOpenObject("LDAP://" + kAlice, &kLogon, kAdsSecureAuthentication, &object), kAdsLogonFailure);
-  EXPECT_NE(AdsLastDiagnostic(), "");
+  EXPECT_NE(LastDiagnostic(), "");
   // The rootDSE is still read anonymously.
   EXPECT_EQ(AdsOpenObject("LDAP://rootDSE", nullptr, kAdsSecureAuthentication, &object), kAdsOk);
   AdsRelease(object);
@@ -501,11 +501,11 @@ TEST_F(LdapLayer, WithoutAKdcTypedCredentialsBindSimplyInsideTls) {
       AdsOpenObject("LDAP://dc1.sales.corp.test/" + kAlice, &grace_free, kAdsSecureAuthentication, &object);
   // The simple bind's "data 701" is the account's state: expired.
   EXPECT_EQ(expired, HresultFromWin32(1793));
-  EXPECT_NE(AdsLastDiagnostic().find("data 701"), std::string::npos) << AdsLastDiagnostic();
+  EXPECT_NE(LastDiagnostic().find("data 701"), std::string::npos) << LastDiagnostic();
   AdsResult bound =
       AdsOpenObject("LDAP://dc1.sales.corp.test/" + kAlice, &kate, kAdsSecureAuthentication, &object);
   setenv("KRB5_CONFIG", saved_config.c_str(), 1);
-  ASSERT_EQ(bound, kAdsOk) << AdsLastDiagnostic();
+  ASSERT_EQ(bound, kAdsOk) << LastDiagnostic();
   AdsRelease(object);
 }
 

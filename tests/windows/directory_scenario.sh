@@ -7,7 +7,7 @@
 # sockets are made by the wineserver, so for these runs the session's wineserver gives way to
 # one started inside the test domain's namespace, and comes back to its own afterwards.
 #
-# What Wine 8.0's wldap32 can and cannot do here (see directory/ads_win32.cc):
+# What Wine 8.0's wldap32 can and cannot do here (see directory/ads/win32/ads_win32.cc):
 # - The running account's logon cannot be used: a Negotiate bind without credentials ends a
 #   program inside Wine's wldap32 (its SASL callback reads the null credentials), and its SASL
 #   layer needs a name and password for SSPI in any case. lorvex.exe refuses the logon itself,

@@ -17,10 +17,10 @@
 
 #include "app/line_store.h"
 #include "app/window_win32.h"
-#include "query/codes.h"
-#include "query/run_context.h"
 #include "query/worker.h"
-#include "query/worker_control.h"
+#include "run/codes.h"
+#include "run/run_context.h"
+#include "run/worker_control.h"
 #include "util/output.h"
 
 namespace {

@@ -1,0 +1,116 @@
+// Names prefetched over LDAP: the names of a hint found with one subtree search of their domain,
+// kept until the next hint, and the look-ups of the other files answered from what it found.
+#include <strings.h>
+
+#include <mutex>
+
+#include "directory/ads/ldap/ads_ldap_internal.h"
+#include "directory/ads/ldap_values.h"
+#include "directory/ads/prefetched_names.h"
+
+namespace {
+
+// Searches for the batch objects run on threads of their own while names are looked up.
+std::mutex g_prefetch_mutex;
+PrefetchedNames g_prefetched;
+
+// The decoded attribute of that name, when the entry has it.
+const AdsAttribute* AttributeNamed(const std::vector<AdsAttribute>& attributes, const char* name) {
+  for (const AdsAttribute& attribute : attributes) {
+    if (strcasecmp(attribute.name.c_str(), name) == 0) return &attribute;
+  }
+  return nullptr;
+}
+
+}  // namespace
+
+void AdsPrefetchNames(const std::string& path, const AdsCredentials* credentials, const AdsNameHint& hint) {
+  AdsPathParts parts;
+  std::lock_guard<std::mutex> lock(g_prefetch_mutex);
+  g_prefetched.Clear();
+  if (!ParseAdsPath(path, &parts) || parts.kind != kAdsPathObject || parts.dn.empty()) return;
+  g_prefetched.Begin(parts.server, parts.dn, hint);
+  const std::string filter = g_prefetched.Filter();
+  if (filter.empty()) {
+    g_prefetched.Finish(true);
+    return;
+  }
+  bool complete = true;
+  AdsResult result = OnConnection(parts.server, credentials, [&](LdapConnection* c) {
+    LDAPMessage* res = nullptr;
+    // Whatever the search returns, or an entry too many, the answers come from this one search.
+    g_prefetched.Finish(false);
+    complete = true;
+    int rc =
+        SearchNow(c, parts.dn, LDAP_SCOPE_SUBTREE, filter, PrefetchedNames::Attributes(), nullptr, 0, &res);
+    if (rc == LDAP_SUCCESS) {
+      for (LDAPMessage* entry = ldap_first_entry(c->ld, res); entry != nullptr && complete;
+           entry = ldap_next_entry(c->ld, entry)) {
+        std::vector<AdsAttribute> values;
+        DecodeEntry(c->ld, entry, &values);
+        PrefetchedEntry found;
+        found.dn = EntryDn(c->ld, entry);
+        AppendValues(values, "sAMAccountName", &found.accounts);
+        AppendValues(values, "userPrincipalName", &found.principal_names);
+        std::vector<std::string> classes;
+        AppendValues(values, "objectClass", &classes);
+        if (!classes.empty()) found.class_name = classes.back();
+        const AdsAttribute* dn_attribute = AttributeNamed(values, "distinguishedName");
+        if (dn_attribute != nullptr) found.dn_attribute.push_back(*dn_attribute);
+        complete = g_prefetched.Add(std::move(found));
+      }
+    }
+    ldap_msgfree(res);
+    return rc;
+  });
+  g_prefetched.Finish(result >= 0 && complete);
+  // A prefetch that failed is no failure of the look-ups that follow: they report their own.
+  SetLastDiagnostic("");
+}
+
+void AdsForgetPrefetch() {
+  std::lock_guard<std::mutex> lock(g_prefetch_mutex);
+  g_prefetched.Clear();
+}
+
+PrefetchAnswer PrefetchedAccount(const LdapConnection* connection, const std::string& base,
+                                 const std::string& account, std::string* dn) {
+  std::lock_guard<std::mutex> lock(g_prefetch_mutex);
+  return g_prefetched.FindAccount(connection->key, base, account, dn);
+}
+
+PrefetchAnswer PrefetchedPrincipalName(const LdapConnection* connection, const std::string& base,
+                                       const std::string& name, std::string* dn) {
+  std::lock_guard<std::mutex> lock(g_prefetch_mutex);
+  return g_prefetched.FindPrincipalName(connection->key, base, name, dn);
+}
+
+bool PrefetchedDn(const LdapConnection* connection, const std::string& dn, std::string* stored_dn) {
+  std::lock_guard<std::mutex> lock(g_prefetch_mutex);
+  return g_prefetched.FindByDn(connection->key, dn, stored_dn);
+}
+
+bool PrefetchedIdentity(const LdapConnection* connection, const std::string& dn, std::string* stored_dn,
+                        std::string* class_name) {
+  std::lock_guard<std::mutex> lock(g_prefetch_mutex);
+  return g_prefetched.FindIdentity(connection->key, dn, stored_dn, class_name);
+}
+
+bool PrefetchedDnAttribute(const LdapConnection* connection, const std::string& dn,
+                           std::vector<AdsAttribute>* attributes) {
+  std::lock_guard<std::mutex> lock(g_prefetch_mutex);
+  return g_prefetched.FindDnAttribute(connection->key, dn, attributes);
+}
+
+bool PrefetchedClassProperties(const LdapConnection* connection, const std::string& class_name,
+                               std::vector<std::string>* mandatory, std::vector<std::string>* optional) {
+  std::lock_guard<std::mutex> lock(g_prefetch_mutex);
+  return g_prefetched.FindClassProperties(connection->key, class_name, mandatory, optional);
+}
+
+void KeepClassProperties(const LdapConnection* connection, const std::string& class_name,
+                         const std::vector<std::string>& mandatory,
+                         const std::vector<std::string>& optional) {
+  std::lock_guard<std::mutex> lock(g_prefetch_mutex);
+  g_prefetched.KeepClassProperties(connection->key, class_name, mandatory, optional);
+}

@@ -1,8 +1,0 @@
-// Case-insensitive comparison with '*' and '?' wildcards.
-#ifndef LORVEX_DIRECTORY_WILDCARD_H_
-#define LORVEX_DIRECTORY_WILDCARD_H_
-
-/// 0 when text matches pattern; otherwise negative when text sorts before pattern, positive after.
-int MatchWildcard(const char* pattern, const char* text);
-
-#endif  // LORVEX_DIRECTORY_WILDCARD_H_

@@ -1,0 +1,214 @@
+// The reads of a batch of objects made all at once, and what each object's retrieval takes from them.
+#include "retrieval/batch_reads.h"
+
+#include <chrono>
+#include <functional>
+#include <thread>
+
+#include "directory/ads/ldap_filter.h"
+#include "directory/ads/ldap_values.h"
+#include "directory/ads/scoped_ads.h"
+#include "directory/directory_context.h"
+#include "directory/permission.h"
+#include "util/parallel_tasks.h"
+
+namespace {
+
+// A batch is never larger than this, so one page holds every row of its searches (AD's own limit
+// on the rows of a page is 1000 as well).
+constexpr int kBatchPageSize = 1000;
+
+constexpr char kDescriptor[] = "nTSecurityDescriptor";
+
+// A controller that is not operational yet gets this many tries, this far apart, as its binds do.
+constexpr int kControllerAttempts = 10;
+constexpr auto kControllerRetryWait = std::chrono::milliseconds(20);
+
+bool NotOperational(AdsResult code) { return code < 0 && (code & 0xFFFF) == 0x203A; }
+
+// One search for the objects of the filter below a base; each row is kept under its DN. A
+// controller (retry) is tried as its own binds are: again while it is not operational, a search
+// that finds it gone before its first row counting as a failed bind, since a kept connection
+// learns only then that its server has gone.
+void SearchInto(const std::string& base_path, const std::string& filter, std::vector<std::string> attributes,
+                bool retry, BatchReads::Rows* rows) {
+  attributes.push_back("distinguishedName");
+  const uint32_t flags = kAdsSecureAuthentication | kAdsFastBind;
+  const int attempts = retry ? kControllerAttempts : 1;
+  for (int attempt = 1;; ++attempt) {
+    ScopedObject base;
+    AdsResult code = BindObject(base_path, flags, base.out());
+    ScopedSearch search;
+    bool bound = code >= 0;
+    if (bound) {
+      code = AdsExecuteSearch(base.get(), kAdsScopeSubtree, kBatchPageSize, filter, attributes, search.out());
+      if (retry && NotOperational(code)) bound = false;
+    }
+    if (!bound) {
+      if (NotOperational(code) && attempt < attempts) {
+        std::this_thread::sleep_for(kControllerRetryWait);
+        continue;
+      }
+      rows->bind_failed = true;
+      rows->failure = FailedRead(ReadOutcome::kBindFailed, code);
+      return;
+    }
+    std::vector<AdsAttribute> row;
+    while (code >= 0 && (code = AdsGetNextRow(search.get(), &row)) >= 0 && code != kAdsNoMoreRows) {
+      std::string dn;
+      if (FirstText(row, "distinguishedName", &dn)) rows->by_dn[LowerCase(dn)] = std::move(row);
+    }
+    // A search that fails part of the way leaves the objects it did not return to reads of their own.
+    return;
+  }
+}
+
+// The server part of a path, which names the connection the path is read over.
+std::string ConnectionOf(const std::string& path) {
+  AdsPathParts parts;
+  ParseAdsPath(path, &parts);
+  return LowerCase(parts.server);
+}
+
+// Reads over one connection run one after the other; different connections run at the same time.
+void RunByConnection(const std::vector<std::pair<std::string, std::function<void()>>>& reads) {
+  std::vector<std::string> keys;
+  std::vector<std::vector<std::function<void()>>> groups;
+  for (const auto& [key, read] : reads) {
+    size_t i = 0;
+    while (i < keys.size() && keys[i] != key) ++i;
+    if (i == keys.size()) {
+      keys.push_back(key);
+      groups.emplace_back();
+    }
+    groups[i].push_back(read);
+  }
+  std::vector<std::function<void()>> tasks;
+  for (const auto& group : groups) {
+    tasks.push_back([&group]() {
+      for (const std::function<void()>& read : group) read();
+    });
+  }
+  RunTasksTogether(tasks);
+}
+
+const std::vector<AdsAttribute>* Row(const BatchReads::Rows& rows, const std::string& dn) {
+  auto it = rows.by_dn.find(LowerCase(dn));
+  return it == rows.by_dn.end() ? nullptr : &it->second;
+}
+
+}  // namespace
+
+std::string BatchFilter(const std::vector<std::string>& dns) {
+  std::string filter = "(|";
+  std::vector<std::string> seen;
+  for (const std::string& dn : dns) {
+    std::string key = LowerCase(dn);
+    bool known = false;
+    for (const std::string& other : seen) known = known || other == key;
+    if (known) continue;
+    seen.push_back(key);
+    filter += "(distinguishedName=" + EscapeFilterLiteral(dn) + ")";
+  }
+  return filter + ")";
+}
+
+ReadOutcome PasswordSettingsCache::Get(RetrievalSource* reads, const RetrievalScope& scope,
+                                       const std::string& dn) {
+  const std::string key = scope.path_prefix + "\n" + LowerCase(dn);
+  auto it = read_.find(key);
+  if (it != read_.end()) return it->second;
+  ReadOutcome outcome = reads->PasswordSettings(scope, dn);
+  read_[key] = outcome;
+  return outcome;
+}
+
+void BatchReads::Fetch(const RetrievalScope& scope, const std::vector<std::string>& dns,
+                       const BatchNeeds& needs) {
+  const std::string filter = BatchFilter(dns);
+  const std::string naming_context = EscapeSlashes(scope.naming_context);
+  std::vector<std::pair<std::string, std::function<void()>>> reads;
+
+  // The objects' own attributes from the server their own reads go to; the descriptor comes along,
+  // unless /$ sends the objects to a controller while the descriptor is read from the default server.
+  std::vector<std::string> object_attributes = kObjectAttributes;
+  separate_descriptors_ = needs.descriptor && scope.single;
+  if (needs.descriptor && !scope.single) object_attributes.push_back(kDescriptor);
+  const std::string object_base = scope.single
+                                      ? scope.path_prefix + scope.single_server + "/" + naming_context
+                                      : scope.path_prefix + naming_context;
+  fetched_objects_ = true;
+  reads.emplace_back(ConnectionOf(object_base), [this, object_base, filter, object_attributes]() {
+    SearchInto(object_base, filter, object_attributes, false, &objects_);
+  });
+  if (separate_descriptors_) {
+    const std::string base = scope.path_prefix + naming_context;
+    reads.emplace_back(ConnectionOf(base), [this, base, filter]() {
+      SearchInto(base, filter, {kDescriptor}, false, &descriptors_);
+    });
+  }
+
+  // The per-controller values, from every controller after the first.
+  std::vector<std::string> controller_attributes;
+  if (needs.last_logon) controller_attributes.push_back("lastLogon");
+  if (needs.when_changed) controller_attributes.push_back("whenChanged");
+  controller_attributes_ = controller_attributes;
+  controllers_.assign(controller_attributes.empty() ? 0 : scope.others.size(), Rows());
+  for (size_t i = 0; i < controllers_.size(); ++i) {
+    const std::string& server = scope.others[i].path_server;
+    const std::string base = "LDAP://" + server + "/" + naming_context;
+    reads.emplace_back(LowerCase(server), [this, i, base, filter, controller_attributes]() {
+      SearchInto(base, filter, controller_attributes, true, &controllers_[i]);
+    });
+  }
+  RunByConnection(reads);
+}
+
+ReadOutcome BatchReads::ControllerValue(const RetrievalScope& scope, size_t controller, const std::string& dn,
+                                        const char* attribute) {
+  bool fetched = false;
+  for (const std::string& name : controller_attributes_)
+    fetched = fetched || EqualsIgnoreCase(name, attribute);
+  if (!fetched || controller >= controllers_.size()) {
+    return SingleObjectReads()->ControllerValue(scope, controller, dn, attribute);
+  }
+  const Rows& rows = controllers_[controller];
+  if (rows.bind_failed) return rows.failure;
+  const std::vector<AdsAttribute>* row = Row(rows, dn);
+  if (!row) return SingleObjectReads()->ControllerValue(scope, controller, dn, attribute);
+  // Only the attribute asked for, as a read of it alone returns.
+  ReadOutcome outcome;
+  for (const AdsAttribute& read : *row) {
+    if (EqualsIgnoreCase(read.name, attribute)) outcome.attributes.push_back(read);
+  }
+  return outcome;
+}
+
+bool BatchReads::ChangePasswordDenied(const RetrievalScope& scope, const std::string& dn,
+                                      const std::string& display_name, int* denied) {
+  const Rows& rows = separate_descriptors_ ? descriptors_ : objects_;
+  *denied = 0;
+  // The default server refused the connection: the object's own read could not have bound either.
+  if (rows.bind_failed) return false;
+  const std::vector<AdsAttribute>* row = fetched_objects_ ? Row(rows, dn) : nullptr;
+  if (!row) return SingleObjectReads()->ChangePasswordDenied(scope, dn, display_name, denied);
+  const AdsAttribute* descriptor = FindAttribute(*row, kDescriptor);
+  if (!descriptor || descriptor->values.empty()) return false;
+  bool is_denied = false;
+  if (WalkChangePasswordDacl(descriptor->values.front().bytes, &is_denied) != kDaclAnswered) return false;
+  *denied = is_denied ? 1 : 0;
+  return true;
+}
+
+ReadOutcome BatchReads::ObjectAttributes(const RetrievalScope& scope, const std::string& dn) {
+  if (objects_.bind_failed) return objects_.failure;
+  const std::vector<AdsAttribute>* row = fetched_objects_ ? Row(objects_, dn) : nullptr;
+  if (!row) return SingleObjectReads()->ObjectAttributes(scope, dn);
+  ReadOutcome outcome;
+  outcome.attributes = *row;
+  return outcome;
+}
+
+ReadOutcome BatchReads::PasswordSettings(const RetrievalScope& scope, const std::string& dn) {
+  return settings_->Get(SingleObjectReads(), scope, dn);
+}

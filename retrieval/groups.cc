@@ -1,0 +1,305 @@
+// Group member expansion: members read in ranges of 20, nested groups under /g, the accounts
+// whose primary group is Domain Users, and members that are foreign security principals.
+#include "retrieval/groups.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <unordered_map>
+#include <vector>
+
+#include "directory/ads/ldap_filter.h"
+#include "directory/ads/scoped_ads.h"
+#include "directory/ads/sid.h"
+#include "directory/directory_context.h"
+#include "directory/name_forms.h"
+#include "retrieval/batch_reads.h"
+#include "retrieval/retrieval.h"
+#include "retrieval/retrieval_queue.h"
+#include "run/codes.h"
+#include "util/error_text.h"
+#include "util/message_text.h"
+#include "util/output.h"
+
+namespace {
+
+// Members are read this many values at a time; when objects are read in batches, a thousand at a
+// time (no more than any domain controller gives in one range).
+constexpr int kRangeSize = 20;
+constexpr int kBatchedRangeSize = 1000;
+// Member classes are read with one search for at most this many members.
+constexpr size_t kClassBatch = 250;
+
+// The most specific class of each member of a range by its lower-cased DN.
+using MemberClasses = std::unordered_map<std::string, std::string>;
+
+// One top-level expansion: where members go, and under /g the groups already entered, so each
+// group is expanded once and cycles of nested groups end.
+struct GroupExpansion {
+  RunContext* run;
+  ObjectProcessor retrieve;
+  bool nested;
+  std::vector<std::string> visited;
+};
+
+bool IsStopCode(int result) { return result == kWorkNoMemory || result == kWorkCancelled; }
+
+void Report(RunContext* run, AdsResult code, const std::string& description) {
+  ReportDirectoryError(run->output, code, description.c_str());
+}
+
+// Adds the accounts whose primary group is this group; the group's member attribute omits them.
+int ExpandPrimaryGroupMembers(GroupExpansion* expansion, const std::string& dn, long* member_count) {
+  RunContext* run = expansion->run;
+  const DirectoryContext* dir = run->directory;
+  const std::string display = FormatName(dir, run->options.name_form, dn);
+  int result = 1;
+
+  std::string sid_text;
+  {
+    ScopedObject group;
+    AdsResult code = BindObject(dir->path_prefix + EscapeSlashes(dn), kAdsSecureAuthentication, group.out());
+    if (code < 0) {
+      Report(run, code, MessageText("Cannot connect to %s to obtain the SID", display.c_str()));
+      return 0;
+    }
+    std::vector<AdsAttribute> attributes;
+    code = AdsGetObjectAttributes(group.get(), {"objectSID"}, &attributes);
+    const AdsAttribute* sid = code >= 0 ? FindAttribute(attributes, "objectSID") : nullptr;
+    if (code >= 0 && (!sid || sid->values.empty())) code = kAdsPropertyNotFound;
+    if (code < 0) {
+      Report(run, code, MessageText("Cannot read the \"objectSID\" attribute for %s", display.c_str()));
+      return 0;
+    }
+    SidToText(sid->values.front().bytes, &sid_text);
+  }
+
+  ScopedObject searcher;
+  AdsResult code =
+      BindObject(dir->path_prefix + dir->default_naming_context, kAdsSecureAuthentication, searcher.out());
+  if (code < 0) {
+    Report(run, code, MessageText("Cannot connect to rootDSE to locate members of %s", display.c_str()));
+    return 0;
+  }
+  const std::string rid = sid_text.substr(sid_text.rfind('-') + 1);
+  const std::string filter = "(&(sAMAccountType=805306368)(primaryGroupID=" + EscapeFilterLiteral(rid) + "))";
+  {
+    ScopedSearch search;
+    const int page_size = run->retrievals ? static_cast<int>(RetrievalQueue::kBatchObjects) : kRangeSize;
+    code = AdsExecuteSearch(searcher.get(), kAdsScopeSubtree, page_size, filter, {"distinguishedName"},
+                            search.out());
+    std::vector<AdsAttribute> row;
+    while (code >= 0 && (code = AdsGetNextRow(search.get(), &row)) >= 0 && code != kAdsNoMoreRows) {
+      std::string member;
+      if (!FirstText(row, "distinguishedName", &member)) continue;
+      ++*member_count;
+      // These accounts are users by the filter: no group or foreign-principal test.
+      result = expansion->retrieve(run, member);
+      if (IsStopCode(result)) break;
+    }
+  }
+  if (code < 0) {
+    Report(run, code, MessageText("Failed to complete the search for members of %s", display.c_str()));
+    return 0;
+  }
+  return result;
+}
+
+int ExpandMembers(GroupExpansion* expansion, const std::string& dn);
+
+// Reads the classes of a range's members with one search per batch of them, as their own reads
+// would find them: the last value of objectClass. A member the searches miss is read on its own.
+void ReadMemberClasses(RunContext* run, const std::vector<std::string>& members, MemberClasses* classes) {
+  const DirectoryContext* dir = run->directory;
+  ScopedObject base;
+  if (BindObject(dir->path_prefix + EscapeSlashes(dir->default_naming_context),
+                 kAdsSecureAuthentication | kAdsFastBind, base.out()) < 0) {
+    return;
+  }
+  for (size_t start = 0; start < members.size(); start += kClassBatch) {
+    const std::vector<std::string> batch(members.begin() + start,
+                                         members.begin() + std::min(members.size(), start + kClassBatch));
+    ScopedSearch search;
+    AdsResult code = AdsExecuteSearch(base.get(), kAdsScopeSubtree, 1000, BatchFilter(batch),
+                                      {"objectClass", "distinguishedName"}, search.out());
+    std::vector<AdsAttribute> row;
+    while (code >= 0 && (code = AdsGetNextRow(search.get(), &row)) >= 0 && code != kAdsNoMoreRows) {
+      std::string member;
+      const AdsAttribute* object_class = FindAttribute(row, "objectClass");
+      if (!FirstText(row, "distinguishedName", &member) || !object_class || object_class->values.empty())
+        continue;
+      (*classes)[LowerCase(member)] = object_class->values.back().text;
+    }
+  }
+}
+
+// Where the next range of members starts when objects are read in batches: after the last value
+// the server says it gave, so a server that gives fewer values a range than asked loses none.
+// False when the range read was the last.
+bool NextBatchedRange(const std::vector<AdsAttribute>& attributes, int start, int in_range, int* next) {
+  for (const AdsAttribute& attribute : attributes) {
+    const size_t at = LowerCase(attribute.name).find(";range=");
+    if (at == std::string::npos) continue;
+    const std::string range = attribute.name.substr(at + 7);
+    const size_t dash = range.find('-');
+    if (dash == std::string::npos || range.substr(dash + 1) == "*") return false;
+    *next = atoi(range.c_str() + dash + 1) + 1;
+    return in_range > 0 && *next > start;
+  }
+  *next = start + kBatchedRangeSize;
+  return in_range >= kBatchedRangeSize;
+}
+
+int ProcessMember(GroupExpansion* expansion, std::string* member, const MemberClasses& classes) {
+  RunContext* run = expansion->run;
+  bool well_known = false;
+  ResolveForeignPrincipal(run->output, run->directory, member, &well_known, nullptr);
+  if (well_known) {
+    PrintFormatted(run->output, -1, 0, "%s: %s is a well known object", run->output->program_name,
+                   member->c_str());
+    return 0;
+  }
+  const auto known = classes.find(LowerCase(*member));
+  const bool group =
+      known != classes.end() ? EqualsIgnoreCase(known->second, "group") : IsGroup(run, *member) != 0;
+  if (group) {
+    if (!expansion->nested) return 0;
+    for (const std::string& visited : expansion->visited) {
+      if (EqualsIgnoreCase(visited, *member)) return 0;
+    }
+    expansion->visited.push_back(*member);
+    return ExpandMembers(expansion, *member);
+  }
+  return expansion->retrieve(run, *member);
+}
+
+int ExpandMembers(GroupExpansion* expansion, const std::string& dn) {
+  RunContext* run = expansion->run;
+  const DirectoryContext* dir = run->directory;
+  const std::string display = FormatName(dir, run->options.name_form, dn);
+  int result = 1;
+  long member_count = 0;
+
+  ScopedObject group;
+  AdsResult code = BindObject(dir->path_prefix + EscapeSlashes(dn), kAdsSecureAuthentication, group.out());
+  if (code < 0) {
+    Report(run, code, MessageText("Cannot connect to %s to read the members", display.c_str()));
+    return 0;
+  }
+  const bool batched = run->retrievals != nullptr;
+  const int range_size = batched ? kBatchedRangeSize : kRangeSize;
+  bool stop = false;
+  for (int start = 0; !stop;) {
+    std::vector<AdsAttribute> attributes;
+    code = AdsGetObjectAttributes(
+        group.get(), {MessageText("member;Range=%d-%d", start, start + range_size - 1)}, &attributes);
+    // A failed range read ends the enumeration quietly.
+    if (code < 0) break;
+    std::vector<std::string> members;
+    for (const AdsAttribute& attribute : attributes) {
+      for (const AdsValue& value : attribute.values) members.push_back(value.text);
+    }
+    MemberClasses classes;
+    if (batched && !members.empty()) ReadMemberClasses(run, members, &classes);
+    int in_range = 0;
+    for (std::string& member : members) {
+      ++member_count;
+      ++in_range;
+      result = ProcessMember(expansion, &member, classes);
+      if (IsStopCode(result)) {
+        stop = true;
+        break;
+      }
+    }
+    if (code != kAdsOk) break;
+    if (batched) {
+      if (!NextBatchedRange(attributes, start, in_range, &start)) break;
+    } else {
+      if (in_range < kRangeSize) break;
+      start += kRangeSize;
+    }
+  }
+  group.reset();
+
+  // Domain Users runs its primary-group step even after a stop code: its first retrieval
+  // returns the same code again.
+  if (EqualsIgnoreCase(FormatName(nullptr, kFormCanonical, dn), "CN=Domain Users,CN=Users")) {
+    result = ExpandPrimaryGroupMembers(expansion, dn, &member_count);
+  }
+  if (member_count == 0) PrintFormatted(run->output, 0, 0, "Group %s has no members", display.c_str());
+  return result;
+}
+
+}  // namespace
+
+int ExpandGroup(RunContext* run, const std::string& dn) {
+  return ExpandGroupWith(run, dn, RetrieveRestrictions);
+}
+
+int ExpandGroupWith(RunContext* run, const std::string& dn, ObjectProcessor retrieve) {
+  GroupExpansion expansion{run, retrieve, run->options.nested_groups, {}};
+  if (expansion.nested) expansion.visited.push_back(dn);
+  return ExpandMembers(&expansion, dn);
+}
+
+int IsGroup(RunContext* run, const std::string& dn) {
+  const DirectoryContext* dir = run->directory;
+  ScopedObject object;
+  AdsResult code = BindObject(dir->path_prefix + EscapeSlashes(dn), kAdsSecureAuthentication, object.out());
+  std::string path_name, class_name;
+  if (code >= 0) code = AdsGetObjectInformation(object.get(), &path_name, &class_name);
+  if (code < 0) {
+    Report(run, code,
+           MessageText("Cannot open %s to determine its object class",
+                       FormatName(dir, run->options.name_form, dn).c_str()));
+    return 0;
+  }
+  return EqualsIgnoreCase(class_name, "group") ? 1 : 0;
+}
+
+int ResolveForeignPrincipal(OutputContext*, const DirectoryContext*, std::string* name, bool* well_known,
+                            std::string* sid_text) {
+  *well_known = false;
+  if (sid_text) sid_text->clear();
+  if (LowerCase(*name).find("cn=foreignsecurityprincipals") == std::string::npos) return 1;
+
+  const std::string text = FormatName(nullptr, kFormRelative | kFormNoTypes, *name);
+  std::string sid;
+  if (!TextToSid(text, &sid)) return 0;
+  std::string domain, account;
+  int use = 0;
+  // The account is looked up where the program runs, as the principal belongs to another domain.
+  if (AdsLookupAccountSid("", sid, &domain, &account, &use) < 0) return 0;
+
+  // Accounts without a domain (Everyone) are shown by their name alone.
+  const std::string nt_name = domain.empty() || account.empty() ? account : domain + "\\" + account;
+  if (use == kSidTypeWellKnownGroup) {
+    *well_known = true;
+    *name = nt_name;
+  } else {
+    std::string dn;
+    const int translated = TranslateNtName(nt_name, &dn);
+    *name = dn;
+    if (!translated) return 0;
+  }
+  if (sid_text) *sid_text = text;
+  return 1;
+}
+
+int TranslateNtName(const std::string& nt_name, std::string* dn) {
+  const std::string domain = nt_name.substr(0, nt_name.find('\\'));
+  ScopedTranslator translator;
+  AdsResult code = AdsNameTranslateInit(kAdsNameInitDomain, domain, &g_credentials, translator.out());
+  if (code < 0) {
+    translator.reset();
+    code = AdsNameTranslateInit(kAdsNameInitGc, "", &g_credentials, translator.out());
+  }
+  if (code >= 0) code = AdsNameTranslateSet(translator.get(), kAdsNameNt4, nt_name);
+  std::string result;
+  if (code >= 0) code = AdsNameTranslateGet(translator.get(), kAdsName1779, &result);
+  if (code < 0) {
+    *dn = nt_name;
+    return 0;
+  }
+  *dn = result;
+  return 1;
+}

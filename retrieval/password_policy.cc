@@ -1,0 +1,160 @@
+// The password and lockout policies: the domain's, and the password settings object of an account.
+#include <cstdio>
+
+#include "directory/dir_time.h"
+#include "directory/directory_context.h"
+#include "directory/name_forms.h"
+#include "retrieval/entity.h"
+#include "retrieval/retrieval.h"
+#include "retrieval/retrieval_source.h"
+#include "util/ascii_text.h"
+#include "util/error_text.h"
+#include "util/output.h"
+
+const std::vector<std::string> kPasswordSettingsAttributes = {
+    "msDS-LockoutDuration",
+    "msDS-LockoutObservationWindow",
+    "msDS-LockoutThreshold",
+    "msDS-MaximumPasswordAge",
+    "msDS-MinimumPasswordAge",
+    "msDS-MinimumPasswordLength",
+    "msDS-PasswordComplexityEnabled",
+    "msDS-PasswordHistoryLength",
+    "msDS-PasswordReversibleEncryptionEnabled",
+};
+
+namespace {
+
+const std::vector<std::string> kDomainPolicyAttributes = {
+    "maxPwdAge",     "minPwdAge",       "minPwdLength",     "pwdHistoryLength",
+    "pwdProperties", "lockoutDuration", "lockoutThreshold", "lockOutObservationWindow",
+};
+
+constexpr char kPasswordSettingsClass[] = "msDS-PasswordSettings";
+constexpr int64_t kPasswordPropertyComplex = 0x1;
+
+uint32_t Interval(const AdsValue& value) { return IntervalToSeconds(value.integer); }
+uint32_t Number(const AdsValue& value) { return static_cast<uint32_t>(value.integer); }
+
+void SetFlag(RestrictionRecord* record, uint32_t flag, bool on) {
+  if (on) {
+    record->flags |= flag;
+  } else {
+    record->flags &= ~flag;
+  }
+}
+
+bool IsBracedGuid(const std::string& text) {
+  return !text.empty() && text.front() == '{' && text.back() == '}';
+}
+
+}  // namespace
+
+int ReadDomainPolicy(RunContext* run) {
+  DomainPolicy& policy = run->policy;
+  policy = DomainPolicy{};
+  const DirectoryContext* dir = run->directory;
+  // A domain head that cannot be read leaves every policy value at none, silently.
+  AdsObject* object = nullptr;
+  if (AdsOpenObject(dir->path_prefix + dir->default_naming_context, &g_credentials, kAdsSecureAuthentication,
+                    &object) < 0) {
+    return 0;
+  }
+  std::vector<AdsAttribute> attributes;
+  if (AdsGetObjectAttributes(object, kDomainPolicyAttributes, &attributes) >= 0) {
+    for (const AdsAttribute& attribute : attributes) {
+      if (attribute.values.empty()) continue;
+      const AdsValue& value = attribute.values.front();
+      const std::string& name = attribute.name;
+      if (AsciiEqualsIgnoreCase(name, "maxPwdAge")) {
+        policy.max_password_age = Interval(value);
+      } else if (AsciiEqualsIgnoreCase(name, "minPwdAge")) {
+        policy.min_password_age = Interval(value);
+      } else if (AsciiEqualsIgnoreCase(name, "minPwdLength")) {
+        policy.min_password_length = Number(value);
+      } else if (AsciiEqualsIgnoreCase(name, "pwdHistoryLength")) {
+        policy.password_history_length = Number(value);
+      } else if (AsciiEqualsIgnoreCase(name, "pwdProperties")) {
+        if (value.integer & kPasswordPropertyComplex) ++policy.complexity;
+      } else if (AsciiEqualsIgnoreCase(name, "lockoutDuration")) {
+        policy.lockout_duration = Interval(value);
+      } else if (AsciiEqualsIgnoreCase(name, "lockoutThreshold")) {
+        policy.lockout_threshold = Number(value);
+      } else if (AsciiEqualsIgnoreCase(name, "lockOutObservationWindow")) {
+        policy.lockout_observation_window = Interval(value);
+      }
+    }
+  }
+  AdsRelease(object);
+  if (policy.lockout_observation_window && policy.lockout_threshold) policy.lockout_policy = 1;
+  return 0;
+}
+
+void ApplyPasswordSettings(const std::vector<AdsAttribute>& attributes, RestrictionRecord* record) {
+  // Attributes the object lacks leave the domain's values in place.
+  for (const AdsAttribute& attribute : attributes) {
+    if (attribute.values.empty()) continue;
+    const AdsValue& value = attribute.values.front();
+    const std::string& name = attribute.name;
+    if (AsciiEqualsIgnoreCase(name, "msDS-LockoutDuration")) {
+      record->lockout_duration = Interval(value);
+    } else if (AsciiEqualsIgnoreCase(name, "msDS-LockoutObservationWindow")) {
+      record->lockout_reset_period = Interval(value);
+    } else if (AsciiEqualsIgnoreCase(name, "msDS-LockoutThreshold")) {
+      record->lockout_threshold = Number(value);
+    } else if (AsciiEqualsIgnoreCase(name, "msDS-MaximumPasswordAge")) {
+      record->max_password_age = Interval(value);
+    } else if (AsciiEqualsIgnoreCase(name, "msDS-MinimumPasswordAge")) {
+      record->min_password_age = Interval(value);
+    } else if (AsciiEqualsIgnoreCase(name, "msDS-MinimumPasswordLength")) {
+      record->min_password_length = Number(value);
+    } else if (AsciiEqualsIgnoreCase(name, "msDS-PasswordComplexityEnabled")) {
+      SetFlag(record, kFlagComplexity, value.integer != 0);
+    } else if (AsciiEqualsIgnoreCase(name, "msDS-PasswordHistoryLength")) {
+      record->password_history_length = Number(value);
+    } else if (AsciiEqualsIgnoreCase(name, "msDS-PasswordReversibleEncryptionEnabled")) {
+      SetFlag(record, kFlagReversible, value.integer != 0);
+    }
+  }
+}
+
+bool ReadPasswordSettings(RunContext* run, const std::string& dn, RestrictionRecord* record) {
+  AdsObject* object = nullptr;
+  AdsResult result = AdsOpenObject(run->directory->path_prefix + EscapeSlashes(dn), &g_credentials,
+                                   kAdsSecureAuthentication, &object);
+  if (result < 0) {
+    std::string message =
+        "Cannot connect to password policy object " + FormatName(nullptr, kFormRelative | kFormNoTypes, dn);
+    ReportDirectoryError(run->output, result, message.c_str());
+    return false;
+  }
+  std::vector<AdsAttribute> attributes;
+  // An object that cannot be read applies nothing of its own; no message.
+  if (AdsGetObjectAttributes(object, kPasswordSettingsAttributes, &attributes) >= 0) {
+    ApplyPasswordSettings(attributes, record);
+  }
+  AdsRelease(object);
+  SetFlag(record, kFlagLockoutPolicy, record->lockout_reset_period != 0 && record->lockout_threshold != 0);
+  return true;
+}
+
+bool CheckPasswordSettingsName(RunContext* run, std::string* value) {
+  // A plain common name stands for the object of that name in the password settings container.
+  std::string relative = FormatName(nullptr, kFormRelative | kFormNoTypes, *value);
+  if (AsciiEqualsIgnoreCase(relative, *value) && !IsBracedGuid(*value)) {
+    *value = "CN=" + relative + ",CN=Password Settings Container,CN=System";
+  }
+  std::string class_name, error;
+  AdsResult result = VerifyObject(run, value, &class_name, &error);
+  if (result != kAdsOk) {
+    ReportDirectoryError(run->output, result, error.c_str());
+    return false;
+  }
+  if (!AsciiEqualsIgnoreCase(class_name, kPasswordSettingsClass)) {
+    std::string shown = FormatName(run->directory, run->options.name_form, *value);
+    PrintFormatted(run->output, -1, 1, "%s: %s is not a password policy object (it is %s %s)",
+                   run->output->program_name, shown.c_str(), ArticleFor(class_name), class_name.c_str());
+    return false;
+  }
+  return true;
+}

@@ -1,0 +1,28 @@
+// Reading an object's restrictions and the password policies that apply to it.
+#ifndef LORVEX_RETRIEVAL_RETRIEVAL_H_
+#define LORVEX_RETRIEVAL_RETRIEVAL_H_
+
+#include <string>
+#include <vector>
+
+#include "directory/ads/ads.h"
+#include "run/run_context.h"
+
+/// Reads the domain's password and lockout policy into run->policy (all zero when unreadable).
+int ReadDomainPolicy(RunContext* run);
+/// Reads one object into a record and hands it to the filter; returns 0, 150 or 151.
+int RetrieveRestrictions(RunContext* run, const std::string& dn);
+/// Overrides the record's policy values from a password settings object; false after an error line.
+bool ReadPasswordSettings(RunContext* run, const std::string& dn, RestrictionRecord* record);
+/// Checks (and completes) a pso value naming a password settings object; false after an error line.
+bool CheckPasswordSettingsName(RunContext* run, std::string* value);
+
+/// Reads everything RetrieveRestrictions hands to the filter into a fresh record, at the instant now;
+/// display_name is the object's name for messages. Returns 0, or the failure code of the object's
+/// bind or read with its message in error (nothing printed; the record is then of no use).
+AdsResult FillRestrictionRecord(RunContext* run, const std::string& dn, const std::string& display_name,
+                                uint32_t now, RestrictionRecord* record, std::string* error);
+/// Overrides a record's policy values from the attributes of a password settings object.
+void ApplyPasswordSettings(const std::vector<AdsAttribute>& attributes, RestrictionRecord* record);
+
+#endif  // LORVEX_RETRIEVAL_RETRIEVAL_H_

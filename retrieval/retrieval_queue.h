@@ -1,0 +1,63 @@
+// Objects queued for retrieval and read in batches: the objects handed on by a search, a group's
+// members or the lines of an input file are gathered, their values read for the whole batch at
+// once, and then each object is retrieved in turn from those reads. Whatever else is printed while
+// objects wait in the queue waits with them, so the output comes in the order of the work.
+#ifndef LORVEX_RETRIEVAL_RETRIEVAL_QUEUE_H_
+#define LORVEX_RETRIEVAL_RETRIEVAL_QUEUE_H_
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "retrieval/batch_reads.h"
+#include "retrieval/retrieval_source.h"
+#include "run/run_context.h"
+#include "util/output.h"
+
+/// The batch queue of a run. While it exists, RetrieveRestrictions queues objects here and the
+/// run's messages pass through it.
+class RetrievalQueue final : public OutputHold {
+ public:
+  /// Objects read in one batch at most.
+  static constexpr size_t kBatchObjects = 250;
+  /// Objects and waiting messages held at most before the queue is worked off.
+  static constexpr size_t kMaxEntries = 1000;
+
+  /// Puts the queue in place for the run: objects and messages go through it from now on.
+  explicit RetrievalQueue(RunContext* run);
+  /// Takes the queue out of the run; objects still queued are dropped (Flush first).
+  ~RetrievalQueue();
+  RetrievalQueue(const RetrievalQueue&) = delete;
+  RetrievalQueue& operator=(const RetrievalQueue&) = delete;
+
+  /// Queues an object; returns 0, or 150 or 151 when the work stopped at an object queued earlier.
+  int Add(const std::string& dn);
+  /// Retrieves every queued object and prints every waiting message, in order; returns the code
+  /// of the last object (0), or 150 or 151 where the work stopped, dropping what came after it.
+  int Flush();
+  /// Keeps a message printed while objects are queued, to be printed after them.
+  bool Hold(OutputContext* out, int32_t code, int increment) override;
+
+ private:
+  struct Entry {
+    bool object = false;
+    std::string dn;            ///< the object
+    std::string display_name;  ///< its name in its display form, as it read when it was queued
+    std::string text;          ///< a waiting message
+    int32_t code = 0;
+    int increment = 0;
+  };
+
+  RunContext* run_;
+  RetrievalScope scope_;  ///< the scope of the queued objects
+  std::vector<Entry> entries_;
+  size_t objects_ = 0;
+  bool flushing_ = false;
+  int stopped_ = 0;  ///< the stop code met while working off the queue for a message
+  PasswordSettingsCache settings_;
+};
+
+/// Queues an object of the run for retrieval (RetrieveRestrictions with a queue in place).
+int QueueRetrieval(RetrievalQueue* queue, const std::string& dn);
+
+#endif  // LORVEX_RETRIEVAL_RETRIEVAL_QUEUE_H_

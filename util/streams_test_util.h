@@ -1,0 +1,62 @@
+// Test helpers: an output state whose console and files are temporary files that tests read back.
+#ifndef LORVEX_UTIL_STREAMS_TEST_UTIL_H_
+#define LORVEX_UTIL_STREAMS_TEST_UTIL_H_
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "util/output.h"
+
+/// Everything written to a stream so far.
+inline std::string ReadStream(FILE* stream) {
+  fflush(stream);
+  long end = ftell(stream);
+  std::string text(static_cast<size_t>(end), '\0');
+  rewind(stream);
+  size_t got = fread(text.data(), 1, text.size(), stream);
+  text.resize(got);
+  fseek(stream, 0, SEEK_END);
+  return text;
+}
+
+/// A zero-filled output state as the driver sets it up on a console: both words console only,
+/// a fixed time of 5 January 2011 09:08:07, and temporary files as the console streams.
+class TestOutput {
+ public:
+  TestOutput() {
+    memset(&out, 0, sizeof out);
+    out.normal_flags = kChannelCon;
+    out.error_flags = kChannelCon;
+    out.fixed_now = 1294218487;  // 2011-01-05 09:08:07
+    snprintf(out.program_name, sizeof out.program_name, "LORVEX");
+    out.console_out = tmpfile();
+    out.console_err = tmpfile();
+  }
+  ~TestOutput() {
+    fclose(out.console_out);
+    fclose(out.console_err);
+    if (out.log_file) fclose(out.log_file);
+    if (out.error_file) fclose(out.error_file);
+    if (out.message_file) fclose(out.message_file);
+  }
+  TestOutput(const TestOutput&) = delete;
+  TestOutput& operator=(const TestOutput&) = delete;
+
+  /// Prints text with the code and increment.
+  int Print(const char* text, int32_t code = 0, int increment = 0) {
+    snprintf(out.message, sizeof out.message, "%s", text);
+    return PrintMessage(&out, code, increment);
+  }
+  std::string Stdout() { return ReadStream(out.console_out); }
+  std::string Stderr() { return ReadStream(out.console_err); }
+  /// Gives the output state a log file (and, if asked, an error file) held in temporary files.
+  void OpenTempLog() { out.log_file = tmpfile(); }
+  void OpenTempErr() { out.error_file = tmpfile(); }
+  std::string Log() { return ReadStream(out.log_file); }
+  std::string Err() { return ReadStream(out.error_file); }
+
+  OutputContext out;
+};
+
+#endif  // LORVEX_UTIL_STREAMS_TEST_UTIL_H_

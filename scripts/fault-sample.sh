@@ -6,6 +6,7 @@
 #   == ID PATH SET    what a user would see
 #   - original line(s), found exactly once in PATH
 #   + replacement line(s) (none: the lines are dropped)
+# A PATH that is not in the tree (a file moved to another folder) is found by its file name.
 # SET "fast" runs the unit tests and the golden runs of the in-memory directory (ctest -L
 # 'unit|golden'); "ldap" runs them and, when they pass, the tests against the Samba test domain
 # (ctest -L integration; set LORVEX_TESTDOMAIN_NS and LORVEX_TESTDOMAIN_DIR to use a domain of
@@ -30,7 +31,7 @@ build=$work/build
 mkdir -p "$work"
 
 # Splits FILE into one directory a fault (id, path, set, note, old, new) and lists the ids in order.
-python3 - "$faults" "$work/faults" >"$work/ids" <<'EOF'
+python3 - "$faults" "$work/faults" "$root" >"$work/ids" <<'EOF'
 import os, shutil, sys
 entries, current = [], None
 for number, line in enumerate(open(sys.argv[1], encoding="utf-8").read().split("\n"), 1):
@@ -47,6 +48,17 @@ for number, line in enumerate(open(sys.argv[1], encoding="utf-8").read().split("
         current["old" if line[0] == "-" else "new"].append(line[2:])
     elif line.strip() and not line.startswith("#"):
         sys.exit(f"{sys.argv[1]}:{number}: not a fault line: {line}")
+# A file moved to another folder is found by its name, so that the sample follows the tree.
+def locate(path):
+    if os.path.isfile(os.path.join(sys.argv[3], path)):
+        return path
+    name = os.path.basename(path)
+    found = [os.path.relpath(os.path.join(d, name), sys.argv[3])
+             for d, dirs, files in os.walk(sys.argv[3])
+             if name in files and not os.path.relpath(d, sys.argv[3]).startswith(("build", ".git"))]
+    if len(found) != 1:
+        sys.exit(f"fault {path}: no such file, and {len(found)} files of that name in the tree")
+    return found[0]
 seen = set()
 out = sys.argv[2]
 shutil.rmtree(out, ignore_errors=True)
@@ -54,6 +66,7 @@ for e in entries:
     if e["id"] in seen or not e["old"]:
         sys.exit(f"fault {e['id']}: duplicate id or no original text")
     seen.add(e["id"])
+    e["path"] = locate(e["path"])
     d = os.path.join(out, e["id"])
     os.makedirs(d)
     for key in ("path", "set", "note"):

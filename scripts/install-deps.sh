@@ -21,6 +21,8 @@ packages=(
   cups cups-bsd printer-driver-cups-pdf libcups2 ghostscript poppler-utils imagemagick
   # benchmark (peak memory of each program measured)
   time
+  # coverage of the product code (scripts/coverage.sh) and the fault sample's scratch copy
+  gcovr rsync
   # packages
   dpkg-dev file zip man-db bsdextrautils
 )

@@ -36,7 +36,7 @@ status=0
 
 # gcc reports a branch for every path out of a call that could throw; with -fno-exceptions none
 # can, and those are left out, as are branches the compiler made unreachable.
-gcovr --root "$root" --object-directory "$build" \
+gcovr --root "$root" --object-directory "$build" --exclude-directories "$build/CMakeFiles/[0-9.]+" \
   --filter '(app|query|report|util|directory|retrieval|run)/' \
   --exclude '.*_test\.cc$' --exclude '.*_test_util\.h$' --exclude '.*/test_[^/]*\.h$' \
   --exclude '.*fake[^/]*$' --exclude '(tests|fuzz)/.*' \

@@ -398,39 +398,27 @@ start_pair() {
 }
 
 # The live states are made on DC1; DC2 would take them some time later by itself, changing what
-# it answers (lockoutTime, lastLogonTimestamp and its own whenChanged, which each DC sets when it
-# applies a change) in the middle of a test. DC2 takes every naming context from DC1 now, and the
-# start returns once DC2 holds DC1's values and a further replication changes nothing on DC2.
+# it answers (whenChanged, lockoutTime, lastLogonTimestamp) in the middle of a test. DC2 takes
+# every naming context from DC1 now, and the start returns only once alice's and grace's entries
+# read the same on both.
 settle_replication() {
-  local attempt settled
+  local auth=(-U "$NETBIOS\\Administrator" --password="$ADMINPASS") nc attempt
   for attempt in 1 2 3 4 5; do
-    replicate_to_dc2
-    settled=$(replicated_state dc2 whenChanged lockoutTime lastLogonTimestamp)
-    if [ "$(replicated_state dc1 lockoutTime lastLogonTimestamp)" = \
-      "$(replicated_state dc2 lockoutTime lastLogonTimestamp)" ]; then
-      replicate_to_dc2
-      [ "$(replicated_state dc2 whenChanged lockoutTime lastLogonTimestamp)" = "$settled" ] && return 0
-    fi
+    for nc in "$BASE" "CN=Configuration,$BASE" "CN=Schema,CN=Configuration,$BASE" \
+      "DC=DomainDnsZones,$BASE" "DC=ForestDnsZones,$BASE"; do
+      in_ns samba-tool drs replicate dc2.$DNSDOMAIN dc1.$DNSDOMAIN "$nc" "${auth[@]}" >>"$DIR/replicate.log" 2>&1 ||
+        log "DC2 could not take $nc from DC1 (see $DIR/replicate.log)"
+    done
+    [ "$(replicated_state dc1)" = "$(replicated_state dc2)" ] && return 0
     sleep 1
   done
-  die "DC2 does not settle on DC1's values of alice and grace (see $DIR/replicate.log)"
+  die "DC2 does not read alice and grace as DC1 does after replication (see $DIR/replicate.log)"
 }
 
-replicate_to_dc2() {
-  local auth=(-U "$NETBIOS\\Administrator" --password="$ADMINPASS") nc
-  for nc in "$BASE" "CN=Configuration,$BASE" "CN=Schema,CN=Configuration,$BASE" \
-    "DC=DomainDnsZones,$BASE" "DC=ForestDnsZones,$BASE"; do
-    in_ns samba-tool drs replicate dc2.$DNSDOMAIN dc1.$DNSDOMAIN "$nc" "${auth[@]}" >>"$DIR/replicate.log" 2>&1 ||
-      log "DC2 could not take $nc from DC1 (see $DIR/replicate.log)"
-  done
-}
-
-# The attributes named of alice's and grace's entries, as one DC's database holds them.
-replicated_state() { # DC ATTRIBUTE...
-  local dc=$1
-  shift
-  in_ns ldbsearch -H "$DIR/$dc/private/sam.ldb" -b "$BASE" "(|(sAMAccountName=alice)(sAMAccountName=grace))" \
-    "$@" 2>/dev/null | grep -v '^#' | LC_ALL=C sort
+# What the live states change in alice's and grace's entries, as one DC's database holds it.
+replicated_state() {
+  in_ns ldbsearch -H "$DIR/$1/private/sam.ldb" -b "$BASE" "(|(sAMAccountName=alice)(sAMAccountName=grace))" \
+    whenChanged lockoutTime lastLogonTimestamp 2>/dev/null | grep -v '^#' | LC_ALL=C sort
 }
 
 cmd_start() {

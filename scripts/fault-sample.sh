@@ -106,9 +106,11 @@ open(path, "w", encoding="utf-8").write(text.replace(old, read("new")))
 EOF
 }
 
+# The file gets its original text back with a new time, so that make rebuilds it.
 restore() {
   local path=$src/$(cat "$work/faults/$1/path")
   mv "$path.orig" "$path"
+  touch "$path"
 }
 
 fast_targets=(lorvex_unit_tests lorvex_fakebin)
@@ -144,7 +146,16 @@ run_tests() { # SET
 }
 
 echo "copying the tree to $src"
-rsync -a --delete --exclude '/build*' --exclude '/.git' --exclude '*.orig' "$root/" "$src/"
+# A run stopped with a fault in place left its file aside: it is put back first. The copy keeps
+# the times of files whose text is unchanged and gives changed files a new time, so that the
+# incremental build never keeps an object built from a fault.
+if [ -d "$src" ]; then
+  find "$src" -name '*.orig' -print0 | while IFS= read -r -d '' saved; do
+    mv "$saved" "${saved%.orig}"
+    touch "${saved%.orig}"
+  done
+fi
+rsync -rlpD --checksum --delete --exclude '/build*' --exclude '/.git' "$root/" "$src/"
 # Unoptimised and without debug information: each fault's build is as short as it can be.
 cmake -S "$src" -B "$build" -DCMAKE_BUILD_TYPE=None -DLORVEX_RELIABILITY_STAGES=OFF -DLORVEX_WINDOWS=OFF \
   >"$work/cmake.log" 2>&1 || { cat "$work/cmake.log"; exit 1; }

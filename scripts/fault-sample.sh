@@ -10,8 +10,8 @@
 # SET "fast" runs the unit tests and the golden runs of the in-memory directory (ctest -L
 # 'unit|golden'); "ldap" runs them and, when they pass, the tests against the Samba test domain
 # (ctest -L integration; set LORVEX_TESTDOMAIN_NS and LORVEX_TESTDOMAIN_DIR to use a domain of
-# one's own). The scratch copy lives in $LORVEX_FAULT_DIR (default /var/tmp/lorvex-fault-sample)
-# and is built once; each fault costs an incremental build. The tree's tests must pass first.
+# one's own). The scratch copy lives in $LORVEX_FAULT_DIR (default /var/tmp/lorvex-fault-sample-<the
+# checkout's folder name>, so that two checkouts never share one) and is built once; each fault costs an incremental build. The tree's tests must pass first.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 faults=$root/tests/faults.txt
@@ -25,7 +25,7 @@ while [ $# -gt 0 ]; do
     *) ids+=("$1"); shift ;;
   esac
 done
-work=${LORVEX_FAULT_DIR:-/var/tmp/lorvex-fault-sample}
+work=${LORVEX_FAULT_DIR:-/var/tmp/lorvex-fault-sample-$(basename "$root")}
 src=$work/src
 build=$work/build
 mkdir -p "$work"

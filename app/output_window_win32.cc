@@ -161,11 +161,19 @@ void OnKeyDown(HWND window, WPARAM key) {
       OnHorizontalScroll(window, SB_PAGERIGHT, 0);
       break;
     case VK_SNAPSHOT:
+      g_view.printed_on_key_down = true;
       PrintScreenCommand(window);
       break;
     default:
       break;
   }
+}
+
+// Windows often keeps the Print Screen key's press to itself and sends the window only its
+// release; where both arrive, the press has printed already.
+void OnPrintScreenKeyUp(HWND window) {
+  if (!g_view.printed_on_key_down) PrintScreenCommand(window);
+  g_view.printed_on_key_down = false;
 }
 
 void OnPaint(HWND window) {
@@ -332,6 +340,10 @@ LRESULT CALLBACK OutputWindowProc(HWND window, UINT message, WPARAM wparam, LPAR
       return 0;
     case WM_KEYDOWN:
       OnKeyDown(window, wparam);
+      return 0;
+    case WM_KEYUP:
+      if (wparam != VK_SNAPSHOT) break;
+      OnPrintScreenKeyUp(window);
       return 0;
     case WM_SETCURSOR:
       if (g_app.wait_cursor != nullptr && LOWORD(lparam) == HTCLIENT) {

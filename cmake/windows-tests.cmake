@@ -49,7 +49,8 @@ foreach(scenario ${windows_scenarios})
 endforeach()
 
 # Printing through Wine's printer driver to a private CUPS server; skipped without one.
-set(print_orders "print-uncollated=1 1 2 2 3 3" "print-collated=1 2 3 1 2 3" "print-range=2" "print-screen=image")
+set(print_orders "print-uncollated=1 1 2 2 3 3" "print-collated=1 2 3 1 2 3" "print-range=2" "print-screen=image"
+                 "print-screen-key=image" "print-screen-key-up=image")
 foreach(entry ${print_orders})
   string(REPLACE "=" ";" parts "${entry}")
   list(GET parts 0 scenario)

@@ -39,7 +39,7 @@ set_tests_properties(windows_session_stop PROPERTIES FIXTURES_CLEANUP windows_se
                      RESOURCE_LOCK wine)
 
 set(windows_scenarios usage-copy save-as save-as-failure find about menu-exit silent directory-error
-                      follow-output escape-yes escape-no close-during-run)
+                      follow-output escape-yes escape-no close-during-run thumb-drag)
 foreach(scenario ${windows_scenarios})
   add_test(NAME windows_${scenario}
            COMMAND ${windows_scripts}/run_scenario.sh ${scenario} ${windows_build} ${windows_work})

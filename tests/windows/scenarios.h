@@ -43,5 +43,7 @@ void EscapeYes();
 void EscapeNo();
 /// Closing the window during the run stops the worker and drops its lines.
 void CloseDuringRun();
+/// Dragging the scroll bar's thumb in a window of 100,000 lines shows the line dragged to.
+void ThumbDrag();
 
 #endif  // LORVEX_TESTS_WINDOWS_SCENARIOS_H_

@@ -35,6 +35,7 @@ const Scenario kScenarios[] = {
     {"escape-yes", EscapeYes},
     {"escape-no", EscapeNo},
     {"close-during-run", CloseDuringRun},
+    {"thumb-drag", ThumbDrag},
     {"directory-run", DirectoryRun},
 };
 

@@ -81,7 +81,17 @@ void ScrollHorizontally(HWND window, int delta) {
   SetScrollPos(window, SB_HORZ, g_view.horizontal.position, TRUE);
 }
 
-void OnVerticalScroll(HWND window, int request, int thumb) {
+// The move to where the user drags the thumb. The scroll message carries only the low 16 bits of
+// the thumb's position, which wrap in a window of more than 65,535 lines; the scroll bar itself
+// keeps all 32.
+int ThumbDelta(HWND window, int bar, const ScrollAxis& axis) {
+  SCROLLINFO info = {};
+  info.cbSize = sizeof info;
+  info.fMask = SIF_TRACKPOS;
+  return GetScrollInfo(window, bar, &info) ? info.nTrackPos - axis.position : 0;
+}
+
+void OnVerticalScroll(HWND window, int request) {
   switch (request) {
     case SB_LINEUP:
       ScrollVertically(window, -1);
@@ -96,7 +106,7 @@ void OnVerticalScroll(HWND window, int request, int thumb) {
       ScrollVertically(window, VerticalPage(g_view));
       break;
     case SB_THUMBTRACK:
-      ScrollVertically(window, thumb - g_view.vertical.position);
+      ScrollVertically(window, ThumbDelta(window, SB_VERT, g_view.vertical));
       break;
     case SB_TOP:
       ScrollVertically(window, -g_view.vertical.position);
@@ -109,7 +119,7 @@ void OnVerticalScroll(HWND window, int request, int thumb) {
   }
 }
 
-void OnHorizontalScroll(HWND window, int request, int thumb) {
+void OnHorizontalScroll(HWND window, int request) {
   switch (request) {
     case SB_LINELEFT:
       ScrollHorizontally(window, -1);
@@ -124,7 +134,7 @@ void OnHorizontalScroll(HWND window, int request, int thumb) {
       ScrollHorizontally(window, kHorizontalPage);
       break;
     case SB_THUMBTRACK:
-      ScrollHorizontally(window, thumb - g_view.horizontal.position);
+      ScrollHorizontally(window, ThumbDelta(window, SB_HORZ, g_view.horizontal));
       break;
     default:
       break;
@@ -137,35 +147,43 @@ void OnKeyDown(HWND window, WPARAM key) {
       PostQuitMessage(0);
       break;
     case VK_PRIOR:
-      OnVerticalScroll(window, SB_PAGEUP, 0);
+      OnVerticalScroll(window, SB_PAGEUP);
       break;
     case VK_NEXT:
-      OnVerticalScroll(window, SB_PAGEDOWN, 0);
+      OnVerticalScroll(window, SB_PAGEDOWN);
       break;
     case VK_HOME:
-      OnVerticalScroll(window, SB_TOP, 0);
+      OnVerticalScroll(window, SB_TOP);
       break;
     case VK_END:
-      OnVerticalScroll(window, SB_BOTTOM, 0);
+      OnVerticalScroll(window, SB_BOTTOM);
       break;
     case VK_UP:
-      OnVerticalScroll(window, SB_LINEUP, 0);
+      OnVerticalScroll(window, SB_LINEUP);
       break;
     case VK_DOWN:
-      OnVerticalScroll(window, SB_LINEDOWN, 0);
+      OnVerticalScroll(window, SB_LINEDOWN);
       break;
     case VK_LEFT:
-      OnHorizontalScroll(window, SB_PAGELEFT, 0);
+      OnHorizontalScroll(window, SB_PAGELEFT);
       break;
     case VK_RIGHT:
-      OnHorizontalScroll(window, SB_PAGERIGHT, 0);
+      OnHorizontalScroll(window, SB_PAGERIGHT);
       break;
     case VK_SNAPSHOT:
+      g_view.printed_on_key_down = true;
       PrintScreenCommand(window);
       break;
     default:
       break;
   }
+}
+
+// Windows often keeps the Print Screen key's press to itself and sends the window only its
+// release; where both arrive, the press has printed already.
+void OnPrintScreenKeyUp(HWND window) {
+  if (!g_view.printed_on_key_down) PrintScreenCommand(window);
+  g_view.printed_on_key_down = false;
 }
 
 void OnPaint(HWND window) {
@@ -325,13 +343,17 @@ LRESULT CALLBACK OutputWindowProc(HWND window, UINT message, WPARAM wparam, LPAR
       OnPaint(window);
       return 0;
     case WM_VSCROLL:
-      OnVerticalScroll(window, LOWORD(wparam), HIWORD(wparam));
+      OnVerticalScroll(window, LOWORD(wparam));
       return 0;
     case WM_HSCROLL:
-      OnHorizontalScroll(window, LOWORD(wparam), HIWORD(wparam));
+      OnHorizontalScroll(window, LOWORD(wparam));
       return 0;
     case WM_KEYDOWN:
       OnKeyDown(window, wparam);
+      return 0;
+    case WM_KEYUP:
+      if (wparam != VK_SNAPSHOT) break;
+      OnPrintScreenKeyUp(window);
       return 0;
     case WM_SETCURSOR:
       if (g_app.wait_cursor != nullptr && LOWORD(lparam) == HTCLIENT) {

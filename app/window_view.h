@@ -37,6 +37,7 @@ struct WindowView {
   Highlight highlight;
   Highlight last_highlight;
   bool clear_after_paint = false;
+  bool printed_on_key_down = false;  ///< the Print Screen key's press printed; its release must not
 };
 
 /// Columns the horizontal page keys and page clicks move.

@@ -39,7 +39,7 @@ set_tests_properties(windows_session_stop PROPERTIES FIXTURES_CLEANUP windows_se
                      RESOURCE_LOCK wine)
 
 set(windows_scenarios usage-copy save-as save-as-failure find about menu-exit silent directory-error
-                      follow-output escape-yes escape-no close-during-run)
+                      follow-output escape-yes escape-no close-during-run thumb-drag)
 foreach(scenario ${windows_scenarios})
   add_test(NAME windows_${scenario}
            COMMAND ${windows_scripts}/run_scenario.sh ${scenario} ${windows_build} ${windows_work})
@@ -49,7 +49,8 @@ foreach(scenario ${windows_scenarios})
 endforeach()
 
 # Printing through Wine's printer driver to a private CUPS server; skipped without one.
-set(print_orders "print-uncollated=1 1 2 2 3 3" "print-collated=1 2 3 1 2 3" "print-range=2" "print-screen=image")
+set(print_orders "print-uncollated=1 1 2 2 3 3" "print-collated=1 2 3 1 2 3" "print-range=2" "print-screen=image"
+                 "print-screen-key=image" "print-screen-key-up=image")
 foreach(entry ${print_orders})
   string(REPLACE "=" ";" parts "${entry}")
   list(GET parts 0 scenario)

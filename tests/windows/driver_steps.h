@@ -108,6 +108,8 @@ class Driven {
 void Focus(HWND window);
 /// Presses a key with the given modifiers (VK_CONTROL, VK_MENU, VK_SHIFT) held.
 void Press(std::initializer_list<WORD> modifiers, WORD key);
+/// Sends only the release of a key, the way Windows sends some keys (Print Screen) to a window.
+void Release(WORD key);
 /// Focuses the window and presses the key there.
 void PressIn(HWND window, std::initializer_list<WORD> modifiers, WORD key);
 /// Chooses a menu item from the keyboard: Alt with the menu's letter, then the item's key.

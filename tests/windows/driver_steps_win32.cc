@@ -182,6 +182,11 @@ void Press(std::initializer_list<WORD> modifiers, WORD key) {
   WaitIdle();
 }
 
+void Release(WORD key) {
+  Key(key, KEYEVENTF_KEYUP);
+  WaitIdle();
+}
+
 void PressIn(HWND window, std::initializer_list<WORD> modifiers, WORD key) {
   Focus(window);
   Press(modifiers, key);

@@ -3,7 +3,7 @@
 #   print_scenario.sh SCENARIO WINDOWS_BUILD_DIR WORK_DIR ORDER
 # ORDER names the printed pages in order ("1 1 2 2"): equal numbers must be equal pages, different
 # numbers different ones, and page 1 must begin with the first usage line. ORDER "image" expects
-# one page holding one image (the window image).
+# one page holding one image (the window image). Either way the scenario must print one job.
 set -euo pipefail
 scenario=$1 build=$2 work=$(cd "$3" && pwd) order=$4
 here=$(cd "$(dirname "$0")" && pwd)
@@ -14,12 +14,16 @@ if [ -z "${CUPS_SERVER:-}" ]; then
 fi
 out_ps="$work/cups/out/last.ps"
 rm -f "$out_ps"
+done_jobs() { lpstat -W completed -o PDF 2>/dev/null | wc -l; }
+jobs_before=$(done_jobs)
 "$here/run_scenario.sh" "$scenario" "$build" "$work"
 for _ in $(seq 1 300); do
   [ -z "$(lpstat -o PDF 2>/dev/null)" ] && [ -s "$out_ps" ] && break
   sleep 0.2
 done
 [ -s "$out_ps" ] || { echo "FAIL: nothing was printed"; exit 1; }
+jobs=$(($(done_jobs) - jobs_before))
+[ "$jobs" = 1 ] || { echo "FAIL: $jobs print jobs, expected 1"; exit 1; }
 pdf="$work/$scenario/printed.pdf"
 ps2pdf "$out_ps" "$pdf"
 pages=$(pdfinfo "$pdf" | awk '/^Pages:/ {print $2}')

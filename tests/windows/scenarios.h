@@ -24,6 +24,9 @@ void Silent();
 void Print(const wchar_t* copies, bool collate, bool range);
 /// File, PrintScreen prints the window's image without a dialog.
 void PrintScreen();
+/// The Print Screen key prints the window's image once, whether it arrives pressed and released
+/// or released only.
+void PrintScreenKey(bool release_only);
 
 // Runs against a directory (scenarios_directory_win32.cc).
 /// Without a domain the window shows the reason the directory could not be opened.
@@ -40,5 +43,7 @@ void EscapeYes();
 void EscapeNo();
 /// Closing the window during the run stops the worker and drops its lines.
 void CloseDuringRun();
+/// Dragging the scroll bar's thumb in a window of 100,000 lines shows the line dragged to.
+void ThumbDrag();
 
 #endif  // LORVEX_TESTS_WINDOWS_SCENARIOS_H_

@@ -47,3 +47,15 @@ void PrintScreen() {
   WaitIdle();
   EndWithEscape(lorvex.program, lorvex.window, 0);
 }
+
+void PrintScreenKey(bool release_only) {
+  Driven lorvex(L"?");
+  if (lorvex.window == nullptr) return;
+  Focus(lorvex.window);
+  if (release_only) {
+    Release(VK_SNAPSHOT);
+  } else {
+    Press({}, VK_SNAPSHOT);
+  }
+  EndWithEscape(lorvex.program, lorvex.window, 0);
+}

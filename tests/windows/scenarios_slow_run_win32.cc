@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 
 #include "tests/windows/driver_steps.h"
@@ -19,18 +20,45 @@ struct WindowState {
   bool worker = false;
 };
 
-WindowState ReadState(HWND window) {
+// Asks the slow program for its state; wide asks for the vertical position and limit alone, 32
+// bits each. False when it does not answer.
+bool SendStateMessage(HWND window, WPARAM wide, uint64_t* value) {
   static const UINT message = RegisterWindowMessageW(L"Lorvex Test State");
-  WindowState state;
   DWORD_PTR packed = 0;
-  if (!SendMessageTimeoutW(window, message, 0, 0, SMTO_NORMAL, kStepWaitMs, &packed)) return state;
-  const uint64_t value = packed;
+  if (!SendMessageTimeoutW(window, message, wide, 0, SMTO_NORMAL, kStepWaitMs, &packed)) return false;
+  *value = packed;
+  return true;
+}
+
+WindowState ReadState(HWND window) {
+  WindowState state;
+  uint64_t value = 0;
+  if (!SendStateMessage(window, 0, &value)) return state;
   state.count = static_cast<int>(value & 0xFFFF);
   state.position = static_cast<int>((value >> 16) & 0xFFFF);
   state.limit = static_cast<int>((value >> 32) & 0xFFFF);
   state.page = static_cast<int>((value >> 48) & 0x7FFF);
   state.worker = (value >> 63) != 0;
   return state;
+}
+
+// The vertical position and limit, in a window of more lines than ReadState counts.
+void ReadWidePosition(HWND window, int* position, int* limit) {
+  uint64_t packed = 0;
+  SendStateMessage(window, 1, &packed);
+  *position = static_cast<int>(packed & 0xFFFFFFFF);
+  *limit = static_cast<int>(packed >> 32);
+}
+
+// Moves the mouse to a screen point and does what the flags say there (press, release, nothing).
+void MouseAt(POINT at, DWORD flags) {
+  INPUT input = {};
+  input.type = INPUT_MOUSE;
+  input.mi.dx = (at.x * 65536 + GetSystemMetrics(SM_CXSCREEN) - 1) / GetSystemMetrics(SM_CXSCREEN);
+  input.mi.dy = (at.y * 65536 + GetSystemMetrics(SM_CYSCREEN) - 1) / GetSystemMetrics(SM_CYSCREEN);
+  input.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | flags;
+  SendInput(1, &input, sizeof input);
+  WaitIdle();
 }
 
 // Whether the view shows the end (the one line of slack is a sample taken between a new range and
@@ -50,10 +78,10 @@ bool WaitWorkerEnd(HWND window) {
   return false;
 }
 
-Program StartSlow(int lines, int pause_ms, int keep_every = 10) {
-  return StartProgram(
-      SiblingProgram(L"lorvex_slow_run.exe"),
-      std::to_wstring(lines) + L" " + std::to_wstring(pause_ms) + L" " + std::to_wstring(keep_every));
+Program StartSlow(int lines, int pause_ms, int keep_every = 10, int filled = 0) {
+  return StartProgram(SiblingProgram(L"lorvex_slow_run.exe"),
+                      std::to_wstring(lines) + L" " + std::to_wstring(pause_ms) + L" " +
+                          std::to_wstring(keep_every) + L" " + std::to_wstring(filled));
 }
 
 std::string SlowRecords(int from, int to, const char* prefix) {
@@ -201,4 +229,44 @@ void CloseDuringRun() {
   if (running != 1) Fail("the worker had ended before the close stopped waiting; nothing was left to drop");
   // ...and ended without the window's thread, which was busy destroying the window.
   if (ended_in_destroy != 1) Fail("the worker did not end while the window was being destroyed");
+}
+
+void ThumbDrag() {
+  // More lines than the 16 bits of a scroll message's thumb position count, the thumb at the top.
+  constexpr int kLines = 100000;
+  Driven slow(StartSlow(0, 0, 1, kLines));
+  HWND window = slow.window;
+  if (window == nullptr || !WaitWorkerEnd(window)) return;
+  int position = 0, limit = 0;
+  ReadWidePosition(window, &position, &limit);
+  if (position != 0 || limit < kLines - 100) Fail("filled window at line %d of %d", position, limit);
+  // The vertical scroll bar runs beside the client area, an arrow at each end of the track.
+  RECT client;
+  GetClientRect(window, &client);
+  const int arrow = GetSystemMetrics(SM_CYVSCROLL);
+  const int track = client.bottom - 2 * arrow;
+  POINT thumb = {client.right + GetSystemMetrics(SM_CXVSCROLL) / 2, arrow + 2};
+  ClientToScreen(window, &thumb);
+  Focus(window);
+  MouseAt(thumb, MOUSEEVENTF_LEFTDOWN);
+  // Dragged 85% down the track: the view follows to the line there, give or take the thumb's size.
+  const int expected = limit / 100 * 85;
+  MouseAt({thumb.x, thumb.y + track * 85 / 100}, 0);
+  WaitFor(kStepWaitMs, [&] {
+    ReadWidePosition(window, &position, &limit);
+    return abs(position - expected) <= limit / 20;
+  });
+  SaveScreen("thumb-dragged");
+  printf("dragged to line %d of %d, expected about %d\n", position, limit, expected);
+  if (abs(position - expected) > limit / 20)
+    Fail("dragged to line %d, expected about %d", position, expected);
+  // Dragged to the end of the track: the last page.
+  MouseAt({thumb.x, thumb.y + track}, 0);
+  WaitFor(kStepWaitMs, [&] {
+    ReadWidePosition(window, &position, &limit);
+    return position == limit;
+  });
+  MouseAt({thumb.x, thumb.y + track}, MOUSEEVENTF_LEFTUP);
+  if (position != limit) Fail("dragged to the end: line %d, expected the last page at %d", position, limit);
+  EndWithEscape(slow.program, window, 0);
 }

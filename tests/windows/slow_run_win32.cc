@@ -2,7 +2,9 @@
 // needs no directory: the worker prints numbered records slowly, then the records it kept, the
 // way a sorted run prints what it gathered (also after a stop). A finished run ends with a totals
 // line and exit value 0, a stopped one without totals and with exit value 1, as lorvex's do.
-//   lorvex_slow_run.exe [LINES [MILLISECONDS_PER_LINE [KEEP_EVERY]]]
+// FILLED lines are put into the window at once before the run, as a long run leaves it (a run
+// printing them one by one would take many minutes under Wine).
+//   lorvex_slow_run.exe [LINES [MILLISECONDS_PER_LINE [KEEP_EVERY [FILLED]]]]
 // The Wine test driver reads the window's state through a registered message ("Lorvex Test
 // State") and, after a close, stop.txt in the current folder (see WriteStopRecord). When the
 // window begins to be destroyed after a close, its thread waits for the worker to end (up to
@@ -29,6 +31,7 @@ int g_lines = 300;
 DWORD g_pause_ms = 15;
 // Every g_keep_every-th record is also kept, to be printed once the records end.
 int g_keep_every = 10;
+int g_filled = 0;
 // How long the window's destruction waits for the worker to end.
 constexpr DWORD kDestroyWaitMs = 30000;
 
@@ -73,8 +76,12 @@ int SlowBody(RunContext* run, const std::string&) {
 }
 
 // The state the driver asks for: the line count, the vertical position and limit, the page, and
-// whether the worker still runs, packed 16 bits each.
-LRESULT PackedState() {
+// whether the worker still runs, packed 16 bits each; asked with wparam 1, the vertical position
+// and limit, 32 bits each, for windows of more lines than 16 bits count.
+LRESULT PackedState(WPARAM wide) {
+  if (wide != 0)
+    return static_cast<LRESULT>(static_cast<uint64_t>(g_view.vertical.position) |
+                                static_cast<uint64_t>(g_view.vertical.limit) << 32);
   const uint64_t count = static_cast<uint16_t>(g_line_store.count);
   const uint64_t position = static_cast<uint16_t>(g_view.vertical.position);
   const uint64_t limit = static_cast<uint16_t>(g_view.vertical.limit);
@@ -84,7 +91,7 @@ LRESULT PackedState() {
 }
 
 LRESULT CALLBACK TestWindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
-  if (message == g_state_message && message != 0) return PackedState();
+  if (message == g_state_message && message != 0) return PackedState(wparam);
   // The destruction begins by hiding the window: by then the close has stopped waiting for the
   // worker, which must now end without this thread.
   const bool hiding = message == WM_WINDOWPOSCHANGING &&
@@ -136,6 +143,13 @@ int SlowRun() {
   run->output = out;
   g_cancel.store(0);
 
+  char line[32];
+  for (int i = 1; i <= g_filled; ++i) {
+    snprintf(line, sizeof line, "filled line %06d", i);
+    LineStoreAppend(&g_line_store, line);
+  }
+  SendSizeNotification(g_app.main_window);
+
   g_worker_ended = CreateEventW(nullptr, TRUE, FALSE, nullptr);
   const int result = RunOnWorkerThread(SlowBody, run, std::string());
   if (g_close_tick.load() != 0) WriteStopRecord(g_close_tick.load());
@@ -155,5 +169,6 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
   if (__argc > 1) g_lines = _wtoi(__wargv[1]);
   if (__argc > 2) g_pause_ms = static_cast<DWORD>(_wtoi(__wargv[2]));
   if (__argc > 3) g_keep_every = _wtoi(__wargv[3]) > 0 ? _wtoi(__wargv[3]) : 1;
+  if (__argc > 4) g_filled = _wtoi(__wargv[4]);
   return RunApplication(instance, show, SlowRun);
 }

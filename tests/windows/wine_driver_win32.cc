@@ -28,11 +28,14 @@ const Scenario kScenarios[] = {
     {"print-collated", [] { Print(L"2", true, false); }},
     {"print-range", [] { Print(L"1", false, true); }},
     {"print-screen", PrintScreen},
+    {"print-screen-key", [] { PrintScreenKey(false); }},
+    {"print-screen-key-up", [] { PrintScreenKey(true); }},
     {"directory-error", DirectoryError},
     {"follow-output", FollowOutput},
     {"escape-yes", EscapeYes},
     {"escape-no", EscapeNo},
     {"close-during-run", CloseDuringRun},
+    {"thumb-drag", ThumbDrag},
     {"directory-run", DirectoryRun},
 };
 

@@ -134,7 +134,9 @@ run_tests() { # SET
   if [ -z "$failed" ]; then
     (cd "$build" && ctest -L golden -j"$(nproc)" --timeout 300 >>"$log" 2>&1) || true
     if [ "$1" = ldap ] && ! grep -q '^The following tests FAILED' "$log"; then
-      (cd "$build" && ctest -L integration --timeout 900 >>"$log" 2>&1) || true
+      # The one-controller tests: a fault of the LDAP layer shows there, and the pair of
+      # controllers would double the time of every fault.
+      (cd "$build" && ctest -L integration -E 'dc2|two_dc|controllers' --timeout 900 >>"$log" 2>&1) || true
     fi
     failed=$(sed -n '/^The following tests FAILED/,$p' "$log" | sed -n 's/^[[:space:]]*[0-9]* - \([^ ]*\).*/\1/p')
     if [ -z "$failed" ] && ! grep -q '100% tests passed' "$log"; then failed=no-tests-ran; fi

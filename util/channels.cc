@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "util/ascii_text.h"
 #include "util/codepage.h"
 #include "util/file_path.h"
 #include "util/local_clock.h"
@@ -124,7 +125,7 @@ std::string ExpandFileNameCodes(const std::string& name, uint32_t fixed_now) {
   size_t cut = unquoted.find_last_of(":\\/");
   size_t start = cut == std::string::npos ? 0 : cut + 1;
   std::string result = unquoted.substr(0, start);
-  const LocalClockParts now = LocalClockNow(fixed_now);
+  const CivilTime now = CivilFromSeconds(LocalNow(fixed_now));
   for (size_t i = start; i < unquoted.size(); ++i) {
     char c = unquoted[i];
     if (c != '%' || i + 1 >= unquoted.size()) {
@@ -154,7 +155,7 @@ std::string ExpandFileNameCodes(const std::string& name, uint32_t fixed_now) {
         snprintf(buffer, sizeof buffer, "%02d", now.year % 100);
         break;
       case 'n':
-        snprintf(buffer, sizeof buffer, "%s", UpperMonthName(now.month));
+        snprintf(buffer, sizeof buffer, "%s", UpperCase(MonthAbbreviation(now.month)).c_str());
         break;
       case 'z':
         snprintf(buffer, sizeof buffer, "%04d", now.year);
@@ -180,9 +181,7 @@ bool SetChannelWord(OutputContext* out, char letter, const char* value) {
   const size_t name_size = is_log ? sizeof out->log_file_name : sizeof out->error_file_name;
   *word |= kChannelWrap | kChannelCon;
   if (file_name[0] == '\0') {
-    std::string name = std::string(out->program_name) + (is_log ? ".LOG" : ".ERR");
-    for (char& c : name) c = static_cast<char>(tolower(static_cast<unsigned char>(c)));
-    CopyName(file_name, name_size, name);
+    CopyName(file_name, name_size, LowerCase(std::string(out->program_name) + (is_log ? ".LOG" : ".ERR")));
   }
   const uint32_t given_bit = is_log ? kControlLogGiven : kControlErrGiven;
   if (!(out->control_flags & given_bit)) return true;

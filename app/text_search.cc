@@ -1,7 +1,6 @@
 // Case-insensitive search of the output window's lines.
 #include "app/text_search.h"
 
-#include <cctype>
 #include <cstring>
 #include <string>
 

@@ -1,8 +1,6 @@
 // Recognising the forms of an entity name.
 #include "directory/entity_forms.h"
 
-#include <cctype>
-
 #include "directory/name_forms.h"
 #include "util/ascii_text.h"
 

@@ -2,8 +2,6 @@
 // decide which may stand together.
 #include "query/arguments.h"
 
-#include <cctype>
-
 #include "query/restrictions.h"
 #include "query/values.h"
 #include "run/restriction_table.h"

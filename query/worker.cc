@@ -2,7 +2,6 @@
 // object of an input file, then the records kept for sorting.
 #include "query/worker.h"
 
-#include <cctype>
 #include <cstdio>
 #include <cstring>
 #include <memory>

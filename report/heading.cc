@@ -2,7 +2,6 @@
 #include "report/heading.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cstdio>
 
 #include "directory/name_forms.h"

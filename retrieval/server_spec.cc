@@ -1,5 +1,4 @@
 // Reading a server specification: "dc1,dc*,!dc3,10.1.1.5" or a file of such names.
-#include <cctype>
 #include <cstdio>
 #include <cstring>
 

@@ -1,5 +1,4 @@
 // The option sources: ZEMUTILS, zemutils.ini, the command line and the /@ file.
-#include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>

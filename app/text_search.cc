@@ -1,17 +1,16 @@
 // Case-insensitive search of the output window's lines.
 #include "app/text_search.h"
 
-#include <cctype>
 #include <cstring>
 #include <string>
+
+#include "util/ascii_text.h"
 
 namespace {
 
 // An upper-case copy of at most length characters of text.
 std::string UpperCopy(const char* text, size_t length) {
-  std::string copy(text, strnlen(text, length));
-  for (char& c : copy) c = static_cast<char>(toupper(static_cast<unsigned char>(c)));
-  return copy;
+  return UpperCase(std::string(text, strnlen(text, length)));
 }
 
 // Column of the first occurrence of needle in line at or after start, -1 when none.

@@ -18,20 +18,7 @@ uint32_t FileTimeToSeconds(OutputContext* out, uint64_t file_time, int32_t utc_o
 uint32_t IntervalToSeconds(int64_t interval);
 /// A UTC calendar time as seconds (no offset applied); 0 before 1970.
 uint32_t UtcTimeToSeconds(int year, int month, int day, int hour, int minute, int second);
-/// The current local time in seconds.
-uint32_t CurrentTimeSeconds();
 /// Converts broken-down time; returns 0 when accepted, 1 when before 1970 (seconds 0).
 int TimePartsToSeconds(OutputContext* out, const TimeParts& parts, uint32_t* seconds);
-
-/// Day number of 1 January 1970 (1 January 1900 is day 1).
-constexpr uint32_t kDayNumber1970 = 25568;
-/// Whether a Gregorian calendar year has 29 February.
-bool IsLeapYear(int year);
-/// Days in a month (1-12) of a calendar year; 0 for a month out of range.
-int DaysInMonth(int year, int month);
-/// Day number of a date given as years since 1900, month 1-12 and day (1 January 1900 is day 1).
-uint32_t DayNumber(int years_since_1900, int month, int day);
-/// The calendar date (full year, month 1-12, day) of a count of days since 1 January 1970.
-void DateOfDays(int64_t days_since_1970, int* year, int* month, int* day);
 
 #endif  // LORVEX_DIRECTORY_DIR_TIME_H_

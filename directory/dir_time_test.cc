@@ -118,33 +118,3 @@ TEST(DirTime, TimePartsBefore1970AreRefused) {
   EXPECT_EQ(TimePartsToSeconds(nullptr, TimeParts{0, 1, 1, 0, 0, 0}, &seconds), 1);
   EXPECT_EQ(seconds, 0u);
 }
-
-TEST(DirTime, DayNumbersStartAtFirstJanuary1900) {
-  EXPECT_EQ(DayNumber(0, 1, 1), 1u);
-  EXPECT_EQ(DayNumber(70, 1, 1), kDayNumber1970);
-  EXPECT_EQ(DayNumber(0, 3, 1), 60u);                           // 1900 is not a leap year
-  EXPECT_EQ(DayNumber(100, 3, 1) - DayNumber(100, 2, 28), 2u);  // 2000 is
-  EXPECT_EQ(DaysInMonth(2011, 2), 28);
-  EXPECT_EQ(DaysInMonth(2012, 2), 29);
-  EXPECT_EQ(DaysInMonth(2100, 2), 28);
-  EXPECT_EQ(DaysInMonth(2000, 2), 29);
-  EXPECT_EQ(DaysInMonth(2011, 4), 30);
-  EXPECT_EQ(DaysInMonth(2011, 13), 0);
-}
-
-TEST(DirTime, DateOfDaysInvertsTheCalendar) {
-  int year = 0, month = 0, day = 0;
-  DateOfDays(0, &year, &month, &day);
-  EXPECT_EQ(year * 10000 + month * 100 + day, 19700101);
-  DateOfDays(-1, &year, &month, &day);
-  EXPECT_EQ(year * 10000 + month * 100 + day, 19691231);
-  DateOfDays(DayNumber(200, 3, 1) - kDayNumber1970, &year, &month, &day);
-  EXPECT_EQ(year * 10000 + month * 100 + day, 21000301);
-  DateOfDays(DayNumber(112, 2, 29) - kDayNumber1970, &year, &month, &day);
-  EXPECT_EQ(year * 10000 + month * 100 + day, 20120229);
-}
-
-TEST(DirTime, CurrentTimeIsAfter2011) {
-  // The clock is the one input this cannot fix; it must at least read as a plausible local time.
-  EXPECT_GT(CurrentTimeSeconds(), kSeconds20110105);
-}

@@ -5,14 +5,16 @@
 #include <strings.h>
 
 #include <cctype>
-#include <cstdarg>
 #include <cstdio>
 #include <cstring>
 #include <vector>
 
+#include "directory/ads/ads_path.h"
 #include "directory/name_forms.h"
+#include "util/ascii_text.h"
 #include "util/console.h"
 #include "util/error_text.h"
+#include "util/message_text.h"
 #include "util/output.h"
 
 AdsCredentials g_credentials;
@@ -29,23 +31,6 @@ using Row = std::vector<AdsAttribute>;
 
 const PromptConsole kTerminal = {ConsoleOutputIsTerminal, ConsoleWrite, ConsoleReadKey, ConsoleReadLine};
 const PromptConsole* g_prompt_console = &kTerminal;
-
-std::string Format(const char* format, ...) __attribute__((format(printf, 1, 2)));
-std::string Format(const char* format, ...) {
-  char buffer[2048];
-  va_list args;
-  va_start(args, format);
-  vsnprintf(buffer, sizeof buffer, format, args);
-  va_end(args);
-  return buffer;
-}
-
-std::string Upper(std::string text) {
-  for (char& c : text) c = static_cast<char>(toupper(static_cast<unsigned char>(c)));
-  return text;
-}
-
-bool SameText(const std::string& a, const std::string& b) { return strcasecmp(a.c_str(), b.c_str()) == 0; }
 
 // The text of the first value of an attribute of a row or read; empty when absent.
 bool FirstText(const Row& row, const char* name, std::string* text) {
@@ -101,11 +86,11 @@ AdsResult RunSearch(const std::string& base_path, int scope, int page_size, cons
 void PromptForCredentials(const DirectoryContext* dir, OutputContext* out, AdsCredentials* typed) {
   const PromptConsole& console = *g_prompt_console;
   console.write(
-      Format("\nAuthentication is required for domain %s\n", dir->domain_short_name.c_str()).c_str());
+      MessageText("\nAuthentication is required for domain %s\n", dir->domain_short_name.c_str()).c_str());
   console.write("Username: ");
   std::string user;
   if (!console.read_line(&user, kMaxUserName)) user.clear();
-  console.write(Format("Password for %s: ", user.c_str()).c_str());
+  console.write(MessageText("Password for %s: ", user.c_str()).c_str());
   char password[kMaxPassword + 1] = {};
   size_t length = 0;
   for (;;) {
@@ -142,7 +127,7 @@ void PromptForCredentials(const DirectoryContext* dir, OutputContext* out, AdsCr
 // Binds to the schema container with the current credentials; on a logon failure asks for
 // others once. 1: accepted as they were; 0: accepted after the prompt; negative: refused.
 AdsResult Authenticate(const DirectoryContext* dir, OutputContext* out, std::string* error) {
-  std::string path = Format("%s%s", dir->path_prefix.c_str(), dir->schema_naming_context.c_str());
+  std::string path = MessageText("%s%s", dir->path_prefix.c_str(), dir->schema_naming_context.c_str());
   AdsObject* object = nullptr;
   AdsResult code = BindObject(path, kAdsSecureAuthentication, &object);
   if (code >= 0) {
@@ -151,8 +136,8 @@ AdsResult Authenticate(const DirectoryContext* dir, OutputContext* out, std::str
   }
   if ((code & 0xFFFF) == 0x052E) {
     if (!g_prompt_console->output_is_terminal()) {
-      *error = Format("Cannot authenticate to domain %s when output is redirected",
-                      dir->domain_short_name.c_str());
+      *error = MessageText("Cannot authenticate to domain %s when output is redirected",
+                           dir->domain_short_name.c_str());
       return -1;
     }
     AdsCredentials typed;
@@ -164,17 +149,17 @@ AdsResult Authenticate(const DirectoryContext* dir, OutputContext* out, std::str
       return 0;
     }
   }
-  *error = Format("Cannot authenticate to domain %s", dir->domain_short_name.c_str());
+  *error = MessageText("Cannot authenticate to domain %s", dir->domain_short_name.c_str());
   return code;
 }
 
 // NetBIOS and DNS names of the domain from its cross-reference object; any failure leaves them
 // empty without a message.
 bool LookupDomainNames(DirectoryContext* dir) {
-  std::string base = Format("%sCN=Partitions,CN=Configuration,%s", dir->path_prefix.c_str(),
-                            EscapeSlashes(dir->default_naming_context).c_str());
-  std::string filter = Format("(&(%s=%s)(%s=%s))", "objectCategory", "crossRef", "nCName",
-                              dir->default_naming_context.c_str());
+  std::string base = MessageText("%sCN=Partitions,CN=Configuration,%s", dir->path_prefix.c_str(),
+                                 EscapeSlashes(dir->default_naming_context).c_str());
+  std::string filter = MessageText("(&(%s=%s)(%s=%s))", "objectCategory", "crossRef", "nCName",
+                                   dir->default_naming_context.c_str());
   SearchStep step;
   RunSearch(base, kAdsScopeSubtree, 1, filter, {"nETBIOSName", "dnsRoot"}, &step, [dir](const Row& row) {
     FirstText(row, "nETBIOSName", &dir->netbios_domain_name);
@@ -189,8 +174,8 @@ AdsResult LocateAccount(const DirectoryContext* dir, const std::string& account,
                         std::string* error) {
   *dn = account;
   error->clear();
-  std::string base = Format("%s%s", dir->path_prefix.c_str(), dir->default_naming_context.c_str());
-  std::string filter = Format("(&(sAMAccountName=%s))", account.c_str());
+  std::string base = MessageText("%s%s", dir->path_prefix.c_str(), dir->default_naming_context.c_str());
+  std::string filter = MessageText("(&(sAMAccountName=%s))", account.c_str());
   long rows = 0;
   SearchStep step;
   AdsResult code =
@@ -201,9 +186,9 @@ AdsResult LocateAccount(const DirectoryContext* dir, const std::string& account,
       });
   if (code >= 0) return 0;
   if (step == kSearchBind) {
-    *error = Format("Cannot connect to %s to locate %s", base.c_str(), account.c_str());
+    *error = MessageText("Cannot connect to %s to locate %s", base.c_str(), account.c_str());
   } else {
-    *error = Format("Failed to complete the search for %s", account.c_str());
+    *error = MessageText("Failed to complete the search for %s", account.c_str());
   }
   return code;
 }
@@ -213,11 +198,11 @@ AdsResult OpenDirectoryContext(DirectoryContext* dir, OutputContext* out, std::s
   dir->open_count = 0;
   if (dir->path_prefix.empty()) dir->path_prefix = "LDAP://";
 
-  std::string root_path = Format("%s%s", dir->path_prefix.c_str(), "rootDSE");
+  std::string root_path = MessageText("%s%s", dir->path_prefix.c_str(), "rootDSE");
   AdsObject* root = nullptr;
   AdsResult code = AdsOpenObject(root_path, nullptr, kAdsSecureAuthentication, &root);
   if (code < 0) {
-    *error = Format("Cannot connect to %s", root_path.c_str());
+    *error = MessageText("Cannot connect to %s", root_path.c_str());
     AdsShutdown();
     return code;
   }
@@ -249,7 +234,7 @@ AdsResult OpenDirectoryContext(DirectoryContext* dir, OutputContext* out, std::s
       return code;
     }
   }
-  dir->domain_short_name = Upper(FormatName(nullptr, kFormRelativeValue, dir->default_naming_context));
+  dir->domain_short_name = UpperCase(FormatName(nullptr, kFormRelativeValue, dir->default_naming_context));
   dir->server_name = FormatName(nullptr, kFormRelativeValue, dir->server_name);
 
   code = Authenticate(dir, out, error);
@@ -286,15 +271,16 @@ AdsResult SwitchDomain(DirectoryContext* dir, OutputContext* out, std::string* e
   std::string account = entity->substr(slash + 1);
   bool plain_account = IsGuidForm(account) || IsTypedName(account);
 
-  if (SameText(domain, dir->domain_short_name) || SameText(domain, dir->netbios_domain_name) ||
-      SameText(domain, dir->dns_domain_name)) {
-    *entity = plain_account ? account : Format("%s\\%s", dir->netbios_domain_name.c_str(), account.c_str());
+  if (EqualsIgnoreCase(domain, dir->domain_short_name) ||
+      EqualsIgnoreCase(domain, dir->netbios_domain_name) || EqualsIgnoreCase(domain, dir->dns_domain_name)) {
+    *entity =
+        plain_account ? account : MessageText("%s\\%s", dir->netbios_domain_name.c_str(), account.c_str());
     return 1;
   }
 
   std::string dc_name, dc_address;
   if (AdsGetDcName(domain, &dc_name, &dc_address) < 0) {
-    *error = Format("Cannot connect to domain %s", domain.c_str());
+    *error = MessageText("Cannot connect to domain %s", domain.c_str());
     return -1;
   }
   size_t dot = domain.find('.');
@@ -302,14 +288,15 @@ AdsResult SwitchDomain(DirectoryContext* dir, OutputContext* out, std::string* e
     std::string label = domain.substr(0, dot);
     if (strncasecmp(label.c_str(), dir->domain_short_name.c_str(), label.size()) == 0 ||
         strncasecmp(label.c_str(), dir->netbios_domain_name.c_str(), label.size()) == 0) {
-      *entity = plain_account ? account : Format("%s\\%s", dir->netbios_domain_name.c_str(), account.c_str());
+      *entity =
+          plain_account ? account : MessageText("%s\\%s", dir->netbios_domain_name.c_str(), account.c_str());
     }
   }
   std::string host = dc_address;
   if (host.empty()) host = AdsHostToAddress(dc_name);
   if (host.empty()) host = dc_name;
 
-  dir->path_prefix = Format("LDAP://%s/", host.c_str());
+  dir->path_prefix = MessageText("LDAP://%s/", host.c_str());
   AdsResult code = OpenDirectoryContext(dir, out, error);
   if (code < 0) return code;
   if (plain_account) *entity = account;
@@ -318,24 +305,6 @@ AdsResult SwitchDomain(DirectoryContext* dir, OutputContext* out, std::string* e
 
 AdsResult BindObject(const std::string& path, uint32_t flags, AdsObject** object) {
   return AdsOpenObject(path, &g_credentials, flags, object);
-}
-
-std::string EscapeSlashes(const std::string& text) {
-  std::string out;
-  for (char c : text) {
-    if (c == '/') out.push_back('\\');
-    out.push_back(c);
-  }
-  return out;
-}
-
-std::string UnescapeSlashes(const std::string& text) {
-  std::string out;
-  for (size_t i = 0; i < text.size(); ++i) {
-    if (text[i] == '\\' && i + 1 < text.size() && text[i + 1] == '/') continue;
-    out.push_back(text[i]);
-  }
-  return out;
 }
 
 void SetPromptConsole(const PromptConsole* console) { g_prompt_console = console ? console : &kTerminal; }

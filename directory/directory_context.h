@@ -40,10 +40,6 @@ AdsResult LocateAccount(const DirectoryContext* dir, const std::string& account,
                         std::string* error);
 /// Binds to a path with the process credentials and the given flags.
 AdsResult BindObject(const std::string& path, uint32_t flags, AdsObject** object);
-/// Writes a backslash before every '/'.
-std::string EscapeSlashes(const std::string& text);
-/// Removes the backslash of every "\/" pair.
-std::string UnescapeSlashes(const std::string& text);
 /// The console operations of the credential prompt, replaceable so that tests can answer it.
 struct PromptConsole {
   bool (*output_is_terminal)();

@@ -278,13 +278,6 @@ TEST_F(DirectoryContextTest, BindsUseTheProcessCredentials) {
   AdsRelease(object);
 }
 
-TEST(DirectoryPaths, SlashesAreEscapedAndUnescaped) {
-  EXPECT_EQ(EscapeSlashes("CN=Ann/Bo,OU=x/y"), "CN=Ann\\/Bo,OU=x\\/y");
-  EXPECT_EQ(EscapeSlashes("CN=Lee\\, Ann"), "CN=Lee\\, Ann");
-  EXPECT_EQ(UnescapeSlashes("CN=Ann\\/Bo,OU=Lee\\, Ann"), "CN=Ann/Bo,OU=Lee\\, Ann");
-  EXPECT_EQ(UnescapeSlashes(EscapeSlashes("a/b//c\\d")), "a/b//c\\d");
-}
-
 TEST(DirectoryPaths, NtFormatNeedsABackslashBeforeAnyEqualsFollowedByANameCharacter) {
   struct Case {
     const char* name;

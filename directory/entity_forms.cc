@@ -1,10 +1,8 @@
 // Recognising the forms of an entity name.
 #include "directory/entity_forms.h"
 
-#include <cctype>
-
-#include "directory/ads/ldap_filter.h"
 #include "directory/name_forms.h"
+#include "util/ascii_text.h"
 
 bool IsGuidForm(const std::string& name) {
   return !name.empty() && name.front() == '{' && name.back() == '}';
@@ -17,8 +15,8 @@ bool IsTypedName(const std::string& name) {
 
 void UpperCaseLeadingType(std::string* name) {
   if (!IsTypedName(*name)) return;
-  (*name)[0] = static_cast<char>(toupper(static_cast<unsigned char>((*name)[0])));
-  (*name)[1] = static_cast<char>(toupper(static_cast<unsigned char>((*name)[1])));
+  (*name)[0] = AsciiUpper((*name)[0]);
+  (*name)[1] = AsciiUpper((*name)[1]);
 }
 
 std::string::size_type NextUnescapedComma(const std::string& name, std::string::size_type from) {

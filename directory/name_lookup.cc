@@ -2,6 +2,7 @@
 #include "directory/name_lookup.h"
 
 #include "directory/ads/ads.h"
+#include "directory/ads/ads_path.h"
 #include "directory/directory_context.h"
 #include "directory/name_forms.h"
 #include "util/ascii_text.h"
@@ -38,7 +39,7 @@ bool ReadNameAttribute(const std::string& path_prefix, const std::string& name, 
     for (const AdsValue& value : entry.values) {
       if (entry.type == kAdsTypeCaseIgnoreString) {
         *text = value.text;
-      } else if (AsciiEqualsIgnoreCase(entry.name, "objectGUID")) {
+      } else if (EqualsIgnoreCase(entry.name, "objectGUID")) {
         *text = GuidToText(entry.values.front().bytes);
       }
       if (!text->empty()) return true;
@@ -68,7 +69,7 @@ std::string TranslateNameToNt(const std::string& name) {
 std::string NtAccountName(const DirectoryContext* dir, const std::string& name) {
   size_t domain = DomainPartPosition(name);
   bool other_domain =
-      domain != std::string::npos && !AsciiEqualsIgnoreCase(name.substr(domain), dir->default_naming_context);
+      domain != std::string::npos && !EqualsIgnoreCase(name.substr(domain), dir->default_naming_context);
 
   std::string account = FormatName(nullptr, kFormRelative | kFormNoTypes, name);
   // A wildcard name is not an object; its relative value is shown as the account.

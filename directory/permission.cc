@@ -45,8 +45,8 @@ Trustee DeniedChangePasswordTrustee(const std::string& bytes, size_t ace, size_t
   uint32_t object_flags = Read32(bytes, ace + 8);
   if (!(object_flags & kObjectTypePresent)) return Trustee::kOther;
   if (ace_size < kObjectAceFixedSize + kGuidSize) return Trustee::kOther;
-  if (!AsciiEqualsIgnoreCase(GuidToText(bytes.substr(ace + kObjectAceFixedSize, kGuidSize)),
-                             kChangePasswordRight)) {
+  if (!EqualsIgnoreCase(GuidToText(bytes.substr(ace + kObjectAceFixedSize, kGuidSize)),
+                        kChangePasswordRight)) {
     return Trustee::kOther;
   }
   size_t sid_offset = kObjectAceFixedSize + kGuidSize;
@@ -55,8 +55,8 @@ Trustee DeniedChangePasswordTrustee(const std::string& bytes, size_t ace, size_t
   std::string sid_text;
   // A SID that does not fit the entry gives an empty text, which names no trustee.
   SidToText(bytes.substr(ace + sid_offset, ace_size - sid_offset), &sid_text);
-  if (AsciiEqualsIgnoreCase(sid_text, kSelfSid)) return Trustee::kSelf;
-  if (AsciiEqualsIgnoreCase(sid_text, kEveryoneSid)) return Trustee::kEveryone;
+  if (EqualsIgnoreCase(sid_text, kSelfSid)) return Trustee::kSelf;
+  if (EqualsIgnoreCase(sid_text, kEveryoneSid)) return Trustee::kEveryone;
   return Trustee::kOther;
 }
 
@@ -126,7 +126,7 @@ AdsResult CheckChangePasswordDenied(const AdsCredentials* credentials, const std
   std::string descriptor;
   bool found = false;
   for (const AdsAttribute& attribute : attributes) {
-    if (AsciiEqualsIgnoreCase(attribute.name, kSecurityDescriptorAttribute) && !attribute.values.empty()) {
+    if (EqualsIgnoreCase(attribute.name, kSecurityDescriptorAttribute) && !attribute.values.empty()) {
       descriptor = attribute.values.front().bytes;
       found = true;
       break;

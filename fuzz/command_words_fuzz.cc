@@ -9,7 +9,7 @@
 
 #include "fuzz/fuzz_support.h"
 #include "query/arguments.h"
-#include "query/restrictions.h"
+#include "run/restriction_table.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size == 0) return 0;
@@ -30,9 +30,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (!ReadCommandWords(&run, &args, &words)) return 0;
 
   const size_t count = typed.size();
-  const RestrictionInfo* info = FindRestriction(run.restriction);
-  FUZZ_CHECK(info != nullptr);
-  FUZZ_CHECK(words.display_name == info->display_name);
+  const RestrictionInfo* info = &RestrictionRow(run.restriction);
+  FUZZ_CHECK(info->code == run.restriction);
+  FUZZ_CHECK(words.display_name == info->label);
   // At most the entity, restriction, operator and a value of one word (two for a date).
   FUZZ_CHECK(count <= (info->kind == kValueDate ? 5u : 4u));
   if (count == 3) FUZZ_CHECK(false);  // an operator always needs its value

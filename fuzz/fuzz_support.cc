@@ -29,7 +29,6 @@ FuzzRun* ResetFuzzRun() {
   f->dir.path_prefix = "LDAP://";
   f->run.output = &f->out;
   f->run.directory = &f->dir;
-  f->run.fixed_now = kFuzzNow;
   g_run = &f->run;
   FakeReset();
   return f;

@@ -10,9 +10,9 @@
 #include <string>
 #include <vector>
 
-#include "directory/ads/ldap_filter.h"
 #include "fuzz/fuzz_support.h"
 #include "retrieval/servers.h"
+#include "util/ascii_text.h"
 #include "util/wildcard.h"
 
 namespace {

@@ -2,17 +2,13 @@
 // decide which may stand together.
 #include "query/arguments.h"
 
-#include <cctype>
-
 #include "query/restrictions.h"
 #include "query/values.h"
+#include "run/restriction_table.h"
+#include "util/ascii_text.h"
 #include "util/output.h"
 
 namespace {
-
-void LowerInPlace(std::string* text) {
-  for (char& c : *text) c = static_cast<char>(tolower(static_cast<unsigned char>(c)));
-}
 
 // Values that stand for none, unlimited or locked; they compare only for (in)equality.
 bool IsSpecialValueWord(const std::string& value) {
@@ -35,29 +31,29 @@ bool Refuse(RunContext* run, const std::string& text) {
 
 bool ReadCommandWords(RunContext* run, std::vector<std::string>* args, CommandWords* words) {
   const size_t count = args->size();
-  words->display_name = RestrictionDisplayName(kAll);
+  words->display_name = RestrictionRow(kAll).label;
   words->op_text.clear();
   words->value_text.clear();
 
   if (count > 1) {
-    LowerInPlace(&(*args)[1]);
+    (*args)[1] = LowerCase((*args)[1]);
     if (!LookupRestriction(run, (*args)[1], &words->display_name)) return false;
   }
   const RestrictionCode restriction = run->restriction;
+  const RestrictionInfo& row = RestrictionRow(restriction);
 
   const uint32_t sort_mode = run->options.sort_mode;
-  if (sort_mode != 0 && (sort_mode & ~static_cast<uint32_t>(kSortReverse)) != kSortName &&
-      !CanSortByValue(restriction)) {
+  if (sort_mode != 0 && (sort_mode & ~static_cast<uint32_t>(kSortReverse)) != kSortName && !row.sortable) {
     return Refuse(run, "Cannot sort by value for all restrictions or logon hours");
   }
 
   if (count > 2) {
     if (restriction == kAll) return Refuse(run, "Cannot follow 'all' with an operator");
-    LowerInPlace(&(*args)[2]);
+    (*args)[2] = LowerCase((*args)[2]);
     words->op_text = (*args)[2];
     std::string error;
     if (!ParseOperator(run, restriction, words->op_text, &error)) return Refuse(run, error);
-    if (IsEqualOnlyRestriction(restriction) && !IsEqualityOperator(run->op)) {
+    if (row.equal_only && !IsEqualityOperator(run->op)) {
       return Refuse(
           run,
           "Restrictions 'ad', 'ae', 'al, 'pcl', 'pe', 'pne', 'pr', 'pre', 'pur' 'puc' can only be used "
@@ -68,12 +64,12 @@ bool ReadCommandWords(RunContext* run, std::vector<std::string>* args, CommandWo
   // A date and a time may be given as two words.
   size_t used = count < 3 ? count : 3;
   if (count > 3) {
-    LowerInPlace(&(*args)[3]);
+    (*args)[3] = LowerCase((*args)[3]);
     words->value_text = (*args)[3];
     std::string value = (*args)[3];
     used = 4;
-    if (IsDateRestriction(restriction) && count > 4) {
-      LowerInPlace(&(*args)[4]);
+    if (row.kind == kValueDate && count > 4) {
+      (*args)[4] = LowerCase((*args)[4]);
       value += " " + (*args)[4];
       used = 5;
     }
@@ -84,7 +80,7 @@ bool ReadCommandWords(RunContext* run, std::vector<std::string>* args, CommandWo
           "'eq' and 'ne'");
     }
     std::string error;
-    if (!ParseValue(run, value, RestrictionKeyword(restriction), &error, restriction)) {
+    if (!ParseValue(run, value, row.keyword, &error, restriction)) {
       // Without a text the value's own check has printed its message.
       return error.empty() ? false : Refuse(run, error);
     }

@@ -65,7 +65,6 @@ int Initialise(const RunSettings& settings, std::string* option_text, std::vecto
 
   snprintf(out->program_name, sizeof out->program_name, "%s", program_name.c_str());
   run->options.name_form = kFormCanonical;
-  run->fixed_now = settings.fixed_now;
   // LORVEX_PER_OBJECT=1 reads every object on its own (one request per object and controller)
   // instead of in batches: the reference that tests compare the batched reads with. Not for users.
   const char* per_object = getenv("LORVEX_PER_OBJECT");

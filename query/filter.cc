@@ -5,64 +5,19 @@
 #include <new>
 
 #include "report/value_line.h"
+#include "run/restriction_table.h"
+#include "util/ascii_text.h"
 #include "util/output.h"
 #include "util/wildcard.h"
 
 namespace {
 
-// The record flag each yes/no restriction reads.
-struct FlagField {
-  uint32_t code;
-  uint32_t bit;
-};
-constexpr FlagField kFlagFields[] = {
-    {kAd, kFlagDisabled},         {kAe, kFlagExpired},          {kAl, kFlagLocked},
-    {kPe, kFlagPasswordExpired},  {kPr, kFlagPasswordRequired}, {kPuc, kFlagUserCanChange},
-    {kPur, kFlagUniqueRequired},  {kPne, kFlagNeverExpires},    {kPre, kFlagReversible},
-    {kPcl, kFlagChangeNextLogon}, {kPcr, kFlagComplexity},
-};
-
-// The record field each integer or time restriction reads.
-struct NumberField {
-  uint32_t code;
-  uint32_t RestrictionRecord::*field;
-};
-constexpr NumberField kNumberFields[] = {
-    {kAed, &RestrictionRecord::account_expires},
-    {kBlc, &RestrictionRecord::bad_logon_count},
-    {kCd, &RestrictionRecord::created},
-    {kIld, &RestrictionRecord::lockout_time},
-    {kIlp, &RestrictionRecord::lockout_duration},
-    {kIlr, &RestrictionRecord::lockout_reset_period},
-    {kIlt, &RestrictionRecord::lockout_threshold},
-    {kLld, &RestrictionRecord::last_logon},
-    {kLud, &RestrictionRecord::last_bad_logon},
-    {kMd, &RestrictionRecord::modified},
-    {kPed, &RestrictionRecord::password_expires},
-    {kPhl, &RestrictionRecord::password_history_length},
-    {kPmx, &RestrictionRecord::max_password_age},
-    {kPlc, &RestrictionRecord::password_last_set},
-    {kPml, &RestrictionRecord::min_password_length},
-    {kPmn, &RestrictionRecord::min_password_age},
-};
-
-// The flag bit of a yes/no restriction; 0 for the other restrictions.
-uint32_t FlagBitOf(uint32_t code) {
-  for (const FlagField& entry : kFlagFields) {
-    if (entry.code == code) return entry.bit;
-  }
-  return 0;
-}
-
 // The record's number for an integer or time restriction; false for the other restrictions.
 bool RecordNumber(const RestrictionRecord& record, uint32_t code, uint32_t* number) {
-  for (const NumberField& entry : kNumberFields) {
-    if (entry.code == code) {
-      *number = record.*entry.field;
-      return true;
-    }
-  }
-  return false;
+  const RestrictionInfo& row = RestrictionRow(static_cast<RestrictionCode>(code));
+  if (row.number == nullptr) return false;
+  *number = record.*row.number;
+  return true;
 }
 
 // Yes/no restrictions whose ordering operators select every object; for the others an ordering
@@ -125,16 +80,11 @@ bool AllHoursAllowed(const RestrictionRecord& record) {
   return true;
 }
 
-int Lower(char c) {
-  unsigned char u = static_cast<unsigned char>(c);
-  return (u >= 'A' && u <= 'Z') ? u + ('a' - 'A') : u;
-}
-
 // Case-insensitive text order: -1, 0 or 1.
 int CompareText(const std::string& a, const std::string& b) {
   size_t n = std::min(a.size(), b.size());
   for (size_t i = 0; i < n; ++i) {
-    int d = Lower(a[i]) - Lower(b[i]);
+    int d = static_cast<unsigned char>(AsciiLower(a[i])) - static_cast<unsigned char>(AsciiLower(b[i]));
     if (d != 0) return d < 0 ? -1 : 1;
   }
   if (a.size() == b.size()) return 0;
@@ -169,7 +119,7 @@ bool FilterTest(const RunContext* run, const RestrictionRecord& record) {
   OperatorCode op = run->op;
   if (op == kOpNone || code == kAll) return true;
 
-  if (uint32_t bit = FlagBitOf(code)) {
+  if (uint32_t bit = RestrictionRow(code).flag) {
     return SelectByFlag(code, op, (record.flags & bit) != 0 ? 1 : 0, run->filter_number);
   }
   uint32_t number = 0;
@@ -233,7 +183,7 @@ int CompareRecords(const RestrictionRecord& first, const RestrictionRecord& seco
   uint32_t code = key & ~static_cast<uint32_t>(kSortReverse);
 
   if (code == kSortByName) return CompareText(a.name, b.name);
-  if (uint32_t bit = FlagBitOf(code)) {
+  if (uint32_t bit = RestrictionRow(static_cast<RestrictionCode>(code)).flag) {
     return CompareNumbers((a.flags & bit) != 0 ? 1 : 0, (b.flags & bit) != 0 ? 1 : 0);
   }
   uint32_t number_a = 0, number_b = 0;

@@ -5,6 +5,7 @@
 #include <cctype>
 #include <cstring>
 
+#include "util/ascii_text.h"
 #include "util/channels.h"
 #include "util/cmdline.h"
 #include "util/console.h"
@@ -38,12 +39,6 @@ const FormLetter kFormLetters[] = {
     {'g', kFormGuid},      {'u', kFormNoTypes},    {'t', kFormUntypedCn},
 };
 
-std::string Lower(const std::string& text) {
-  std::string result = text;
-  for (char& c : result) c = static_cast<char>(tolower(static_cast<unsigned char>(c)));
-  return result;
-}
-
 bool Contains(const std::string& letters, char letter) { return letters.find(letter) != std::string::npos; }
 
 int DefaultColumnWidth(char letter) {
@@ -60,7 +55,7 @@ const char* ProgramNameOf(const RunContext* run) { return run->output->program_n
 bool ParseColumnLayout(RunContext* run, const std::string& value) {
   ColumnFormat& columns = run->options.columns;
   columns = ColumnFormat();
-  const std::string text = Lower(value);
+  const std::string text = LowerCase(value);
   const size_t n = text.size();
   ColumnFormat parsed;
   int total = 0;
@@ -143,9 +138,9 @@ bool ParseSortValue(RunContext* run, const char* value) {
 }
 
 bool ParseObjectClass(RunContext* run, const std::string& value) {
-  const std::string text = Lower(value);
+  const std::string text = LowerCase(value);
   for (const char* object_class : kObjectClasses) {
-    if (!text.empty() && text == Lower(std::string(object_class).substr(0, text.size()))) {
+    if (!text.empty() && text == LowerCase(std::string(object_class).substr(0, text.size()))) {
       run->options.object_class = object_class;
       return true;
     }
@@ -157,7 +152,7 @@ bool ParseObjectClass(RunContext* run, const std::string& value) {
 }
 
 bool ParseNameForm(RunContext* run, const std::string& value) {
-  const std::string text = Lower(value);
+  const std::string text = LowerCase(value);
   uint32_t form = 0;
   int others = 0;
   bool valid = !text.empty();

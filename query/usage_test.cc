@@ -6,7 +6,7 @@
 #include <string>
 
 #include "query/program_options.h"
-#include "query/restrictions.h"
+#include "run/restriction_table.h"
 
 namespace {
 
@@ -30,12 +30,12 @@ TEST(Usage, FitsTheWindowTable) {
 TEST(Usage, NamesEveryRestrictionKeywordAndAlias) {
   const std::string text = UsageText();
   for (uint32_t code = 1; code <= 32; ++code) {
-    const RestrictionInfo* info = FindRestriction(static_cast<RestrictionCode>(code));
-    if (info == nullptr) continue;
+    const RestrictionInfo& info = RestrictionRow(static_cast<RestrictionCode>(code));
+    if (info.code == kRestrictionNone) continue;
     // Logon hours is listed under "lh", the keyword users know, with "tr" as its alias.
-    const std::string keyword = info->code == kLh ? "lh" : info->keyword;
+    const std::string keyword = info.code == kLh ? "lh" : info.keyword;
     EXPECT_NE(text.find("  " + keyword + " "), std::string::npos) << keyword;
-    EXPECT_NE(text.find(info->display_name), std::string::npos) << info->display_name;
+    EXPECT_NE(text.find(info.label), std::string::npos) << info.label;
   }
   for (const char* alias : {"[tr]", "[mpl]", "[pei]", "[ucp]", "[upr]", "[ar sr]"}) {
     EXPECT_NE(text.find(alias), std::string::npos) << alias;

@@ -5,45 +5,28 @@
 #include <cstdio>
 #include <cstring>
 
-#include "directory/dir_time.h"
-#include "query/restrictions.h"
 #include "retrieval/retrieval.h"
+#include "run/restriction_table.h"
+#include "util/ascii_text.h"
+#include "util/local_clock.h"
+#include "util/message_text.h"
 #include "util/output.h"
-#include "util/zone_clock.h"
 
 namespace {
-
-constexpr const char* kMonthNames[12] = {"jan", "feb", "mar", "apr", "may", "jun",
-                                         "jul", "aug", "sep", "oct", "nov", "dec"};
-constexpr uint32_t kSecondsPerDay = 86400;
 
 // Leaves a message in error, or prints it as an error line when the caller gave no buffer.
 bool Fail(std::string* error, const char* format, ...) __attribute__((format(printf, 2, 3)));
 bool Fail(std::string* error, const char* format, ...) {
-  char text[1024];
   va_list args;
   va_start(args, format);
-  vsnprintf(text, sizeof text, format, args);
+  const std::string text = MessageTextV(format, args);
   va_end(args);
   if (error != nullptr) {
     *error = text;
   } else if (g_run != nullptr && g_run->output != nullptr) {
-    PrintFormatted(g_run->output, -1, 1, "%s", text);
+    PrintFormatted(g_run->output, -1, 1, "%s", text.c_str());
   }
   return false;
-}
-
-char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + ('a' - 'A')) : c; }
-
-bool EqualsIgnoringCase(const std::string& text, const char* word) {
-  size_t length = strlen(word);
-  if (text.size() != length) return false;
-  return MatchWord(word, text) == length;
-}
-
-// Whether the whole (non-empty) text is a beginning of word.
-bool IsPrefixOf(const std::string& text, const char* word) {
-  return !text.empty() && text.size() <= strlen(word) && MatchWord(word, text) == text.size();
 }
 
 // Number of decimal digits at text[at].
@@ -73,39 +56,16 @@ size_t ReadCommaDecimal(const std::string& text, uint32_t* number) {
   return std::string::npos;
 }
 
-// The value kind of each restriction that takes a value.
-struct KindEntry {
-  RestrictionCode code;
-  ValueKind kind;
-};
-constexpr KindEntry kKinds[] = {
-    {kAd, kValueYesNo},    {kAe, kValueYesNo},      {kAl, kValueYesNo},    {kPcr, kValueYesNo},
-    {kPcl, kValueYesNo},   {kPe, kValueYesNo},      {kPne, kValueYesNo},   {kPr, kValueYesNo},
-    {kPre, kValueYesNo},   {kPuc, kValueYesNo},     {kPur, kValueYesNo},   {kAed, kValueDate},
-    {kCd, kValueDate},     {kIld, kValueDate},      {kLld, kValueDate},    {kLud, kValueDate},
-    {kMd, kValueDate},     {kPed, kValueDate},      {kPlc, kValueDate},    {kBlc, kValueInteger},
-    {kIlp, kValueInteger}, {kIlr, kValueInteger},   {kIlt, kValueInteger}, {kPhl, kValueInteger},
-    {kPmx, kValueInteger}, {kPml, kValueInteger},   {kPmn, kValueInteger}, {kPso, kValueObject},
-    {kWr, kValueText},     {kLh, kValueLogonHours},
-};
-
-ValueKind KindOf(RestrictionCode code) {
-  for (const KindEntry& entry : kKinds) {
-    if (entry.code == code) return entry.kind;
-  }
-  return kValueNone;
-}
-
 bool InvalidValue(std::string* error, const std::string& text, const char* keyword) {
   return Fail(error, "Invalid value '%s' found for restriction '%s'", text.c_str(), keyword);
 }
 
 bool ParseYesNo(RunContext* run, const std::string& text, std::string* error, RestrictionCode code) {
-  if (!IsPrefixOf(text, "yes") && !IsPrefixOf(text, "no") && !IsPrefixOf(text, "true") &&
-      !IsPrefixOf(text, "false")) {
+  if (!IsAbbreviationOf(text, "yes") && !IsAbbreviationOf(text, "no") && !IsAbbreviationOf(text, "true") &&
+      !IsAbbreviationOf(text, "false")) {
     return Fail(error, "Illegal value '%s' - must be 'yes', 'no', 'true' or 'false'", text.c_str());
   }
-  char first = LowerAscii(text[0]);
+  char first = AsciiLower(text[0]);
   // "Expired" states are facts about now, so only an explicit yes asks for them.
   bool yes = (code == kAe || code == kPe) ? first == 'y' : (first == 'y' || first == 't');
   run->filter_number = yes ? 1 : 0;
@@ -115,8 +75,8 @@ bool ParseYesNo(RunContext* run, const std::string& text, std::string* error, Re
 bool ParseInteger(RunContext* run, const std::string& text, const char* keyword, std::string* error,
                   RestrictionCode code) {
   const char* word = code == kBlc ? "locked" : (code == kPmx || code == kPmn) ? "none" : nullptr;
-  if (word != nullptr && !text.empty() && LowerAscii(text[0]) == word[0]) {
-    if (!IsPrefixOf(text, word)) return InvalidValue(error, text, keyword);
+  if (word != nullptr && !text.empty() && AsciiLower(text[0]) == word[0]) {
+    if (!IsAbbreviationOf(text, word)) return InvalidValue(error, text, keyword);
     run->filter_number = code == kBlc ? 0xFFFFFFFFu : 0;
     return true;
   }
@@ -139,7 +99,7 @@ bool ParseInteger(RunContext* run, const std::string& text, const char* keyword,
 
 size_t MatchWord(const char* word, const std::string& text) {
   size_t i = 0;
-  while (word[i] != '\0' && i < text.size() && LowerAscii(word[i]) == LowerAscii(text[i])) ++i;
+  while (word[i] != '\0' && i < text.size() && AsciiLower(word[i]) == AsciiLower(text[i])) ++i;
   return i;
 }
 
@@ -149,7 +109,7 @@ bool ParseDecimal(const std::string& text, uint32_t* number, std::string* error)
   return Fail(error, "Invalid character '%c' found in decimal value \"%s\"", text[bad], text.c_str());
 }
 
-bool ParseDate(const std::string& text, uint32_t now_local, std::string* error, uint32_t* day_number,
+bool ParseDate(const std::string& text, uint32_t now_local, std::string* error, uint32_t* days,
                size_t* used) {
   const char* quoted = text.c_str();
   size_t today = MatchWord("today", text);
@@ -161,7 +121,7 @@ bool ParseDate(const std::string& text, uint32_t now_local, std::string* error, 
   size_t matched = today > tomorrow ? today : tomorrow;
   if (yesterday > matched) matched = yesterday;
   if (matched > 0) {
-    int64_t day = now_local / kSecondsPerDay + kDayNumber1970;
+    int64_t day = now_local / kSecondsPerDay;
     if (tomorrow > 2) {
       ++day;
     } else if (yesterday > 0) {
@@ -175,11 +135,11 @@ bool ParseDate(const std::string& text, uint32_t now_local, std::string* error, 
     // An offset that leaves the years a time can hold is refused like a typed year out of range,
     // rather than wrapping into some unrelated date.
     int year = 0, month = 0, day_of_month = 0;
-    DateOfDays(day - kDayNumber1970, &year, &month, &day_of_month);
+    CivilFromDays(day, &year, &month, &day_of_month);
     if (year < 1970 || year > 2105) {
       return Fail(error, "The year '%d' is invalid (must be 1970 - 2105) in date/time \"%s\"", year, quoted);
     }
-    *day_number = static_cast<uint32_t>(day);
+    *days = static_cast<uint32_t>(day);
     *used = text.size();  // anything after the word (such as a time) is ignored
     return true;
   }
@@ -195,7 +155,7 @@ bool ParseDate(const std::string& text, uint32_t now_local, std::string* error, 
   at += month_text.size();
   int month = 0;
   for (int m = 0; m < 12 && month_text.size() == 3; ++m) {
-    if (EqualsIgnoringCase(month_text, kMonthNames[m])) month = m + 1;
+    if (EqualsIgnoreCase(month_text, MonthAbbreviation(m + 1))) month = m + 1;
   }
   if (month == 0) return Fail(error, "Invalid month '%s' in date/time \"%s\"", month_text.c_str(), quoted);
   if (at < text.size()) ++at;  // separator of any kind
@@ -215,23 +175,22 @@ bool ParseDate(const std::string& text, uint32_t now_local, std::string* error, 
   if (day < 1 || day > month_days) {
     return Fail(error, "The day is out of range (1-%d) in date/time \"%s\"", month_days, quoted);
   }
-  *day_number = DayNumber(year - 1900, month, day);
+  *days = static_cast<uint32_t>(DaysFromCivil(year, month, day));
   *used = at;
   return true;
 }
 
 bool ParseDateTime(const std::string& text, uint32_t now_local, std::string* error, uint32_t* number,
                    uint32_t* range) {
-  uint32_t day_number = 0;
+  uint32_t days = 0;
   size_t used = 0;
-  if (!ParseDate(text, now_local, error, &day_number, &used)) return false;
-  uint32_t midnight = (day_number - kDayNumber1970) * kSecondsPerDay;
+  if (!ParseDate(text, now_local, error, &days, &used)) return false;
+  uint32_t midnight = days * kSecondsPerDay;
   if (used >= text.size()) {
     *number = midnight;
     *range = kSecondsPerDay;
     return true;
   }
-  if (day_number < kDayNumber1970) return Fail(error, "The date must not precede 1-Jan-1970 for a date/time");
 
   static const char* const kNames[3] = {"hour", "minute", "second"};
   static const uint32_t kLimits[3] = {24, 60, 60};
@@ -266,18 +225,18 @@ bool ParseValue(RunContext* run, const std::string& text, const char* keyword, s
   run->has_filter_text = false;
   if (error != nullptr) error->clear();
 
-  switch (KindOf(code)) {
+  switch (RestrictionRow(code).kind) {
     case kValueYesNo:
       return ParseYesNo(run, text, error, code);
     case kValueDate:
-      if (IsPrefixOf(text, "none")) return true;
-      if (!text.empty() && LowerAscii(text[0]) == 'n') return InvalidValue(error, text, keyword);
+      if (IsAbbreviationOf(text, "none")) return true;
+      if (!text.empty() && AsciiLower(text[0]) == 'n') return InvalidValue(error, text, keyword);
       return ParseDateTime(text, RunNow(run), error, &run->filter_number, &run->filter_range);
     case kValueInteger:
       return ParseInteger(run, text, keyword, error, code);
     case kValueObject: {
       std::string value = text;
-      if (EqualsIgnoringCase(text, "none") || EqualsIgnoringCase(text, "[none]")) {
+      if (EqualsIgnoreCase(text, "none") || EqualsIgnoreCase(text, "[none]")) {
         value = "[None]";
       } else if (!CheckPasswordSettingsName(run, &value)) {
         return false;  // its own message has been printed
@@ -287,13 +246,12 @@ bool ParseValue(RunContext* run, const std::string& text, const char* keyword, s
       return true;
     }
     case kValueText:
-      run->filter_text = (EqualsIgnoringCase(text, "none") || EqualsIgnoringCase(text, "[none]"))
-                             ? std::string("[None]")
-                             : text;
+      run->filter_text =
+          (EqualsIgnoreCase(text, "none") || EqualsIgnoreCase(text, "[none]")) ? std::string("[None]") : text;
       run->has_filter_text = true;
       return true;
     case kValueLogonHours:
-      if (!IsPrefixOf(text, "none")) return InvalidValue(error, text, keyword);
+      if (!IsAbbreviationOf(text, "none")) return InvalidValue(error, text, keyword);
       run->filter_text = text;
       run->has_filter_text = true;
       return true;
@@ -305,7 +263,7 @@ bool ParseValue(RunContext* run, const std::string& text, const char* keyword, s
 int16_t HalfHoursOfOffset(int utc_offset_minutes) { return static_cast<int16_t>(utc_offset_minutes / 30); }
 
 int16_t ReadLocalTimeOffset() {
-  LocalClock clock;
-  if (!ReadLocalClock(&clock) || !clock.offset_known) return 0;
+  ClockReading clock;
+  if (!ReadSystemClock(&clock) || !clock.offset_known) return 0;
   return HalfHoursOfOffset(clock.utc_offset_minutes);
 }

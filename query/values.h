@@ -14,10 +14,9 @@ bool ParseValue(RunContext* run, const std::string& text, const char* keyword, s
 /// Parses a date with an optional time; today is the local date of now_local.
 bool ParseDateTime(const std::string& text, uint32_t now_local, std::string* error, uint32_t* number,
                    uint32_t* range);
-/// Parses a date ("today", "tod-30", dd:mmm:yy[yy]) into its day number (1 January 1900 is day 1)
+/// Parses a date ("today", "tod-30", dd:mmm:yy[yy]) into its count of days from 1 January 1970
 /// and the count of characters it used; today is the local date of now_local.
-bool ParseDate(const std::string& text, uint32_t now_local, std::string* error, uint32_t* day_number,
-               size_t* used);
+bool ParseDate(const std::string& text, uint32_t now_local, std::string* error, uint32_t* days, size_t* used);
 /// Reads decimal digits, skipping commas, into number; false with the message in error.
 bool ParseDecimal(const std::string& text, uint32_t* number, std::string* error);
 /// How many leading characters word and text share, compared without regard to case.

@@ -26,7 +26,10 @@ struct ValueCase {
 
 class ParseValueTest : public ::testing::Test {
  protected:
-  ParseValueTest() { run_.fixed_now = kNow; }
+  ParseValueTest() {
+    out_.fixed_now = kNow;
+    run_.output = &out_;
+  }
 
   void Check(const ValueCase& c) {
     std::string error = "stale";
@@ -41,6 +44,7 @@ class ParseValueTest : public ::testing::Test {
     }
   }
 
+  OutputContext out_ = {};
   RunContext run_;
 };
 
@@ -215,7 +219,7 @@ TEST(DateParsing, DateReportsTheCharactersItUsed) {
   size_t used = 0;
   std::string error;
   ASSERT_TRUE(ParseDate("5:feb:9 10:30", kNow, &error, &day, &used));
-  EXPECT_EQ(day, 39848u);  // 5 February 2009
+  EXPECT_EQ(day, 14280u);  // 5 February 2009
   EXPECT_EQ(used, 7u);
   ASSERT_TRUE(ParseDate("tod whatever", kNow, &error, &day, &used));
   EXPECT_EQ(used, 12u);

@@ -2,7 +2,6 @@
 // object of an input file, then the records kept for sorting.
 #include "query/worker.h"
 
-#include <cctype>
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -15,6 +14,7 @@
 #include "retrieval/retrieval.h"
 #include "retrieval/retrieval_queue.h"
 #include "retrieval/servers.h"
+#include "util/ascii_text.h"
 
 namespace {
 
@@ -22,16 +22,6 @@ namespace {
 constexpr int kMaxLineLength = 299;
 // Names of the input file read ahead of their resolution: a batch's worth.
 constexpr size_t kLinesAhead = RetrievalQueue::kBatchObjects;
-
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
-
-bool EqualsIgnoringCase(const std::string& a, const char* b) {
-  if (a.size() != strlen(b)) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    if (tolower(static_cast<unsigned char>(a[i])) != tolower(static_cast<unsigned char>(b[i]))) return false;
-  }
-  return true;
-}
 
 // Reads one line of at most kMaxLineLength characters without its line end.
 // The rest of a longer line is dropped: a name cannot be that long, and its
@@ -91,7 +81,7 @@ int ProcessOneEntity(RunContext* run, const std::string& name) {
   run->resolved_server.clear();
   if (!run->server_prefix.empty() && !ResolveServerPrefix(run)) return kWorkDone;
   if (run->search_flag || run->options.subtree) return SearchEntities(run);
-  if (EqualsIgnoringCase(run->options.object_class, "group")) return ExpandGroup(run, name);
+  if (EqualsIgnoreCase(run->options.object_class, "group")) return ExpandGroup(run, name);
   return RetrieveRestrictions(run, name);
 }
 

@@ -4,11 +4,11 @@
 #include "report/print_line.h"
 #include "report/text_width.h"
 #include "report/value_line.h"
+#include "util/local_clock.h"
 #include "util/output.h"
 
 namespace {
 
-constexpr uint32_t kSecondsPerDay = 86400;
 constexpr int kHoursPerWeek = 168;
 
 // A number right-aligned in width columns (like "%*d").

@@ -2,26 +2,18 @@
 #include "report/heading.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cstdio>
 
 #include "directory/name_forms.h"
 #include "report/print_line.h"
 #include "report/value_line.h"
+#include "util/ascii_text.h"
+#include "util/local_clock.h"
 #include "util/output.h"
 
 namespace {
 
 constexpr int kMaxExitLevel = 255;
-
-bool IsGroupClass(const std::string& object_class) {
-  static const char kGroup[] = "group";
-  if (object_class.size() != sizeof kGroup - 1) return false;
-  for (size_t i = 0; i < object_class.size(); ++i) {
-    if (tolower(static_cast<unsigned char>(object_class[i])) != kGroup[i]) return false;
-  }
-  return true;
-}
 
 int32_t ErrorCount(const RunContext* run) { return run->output ? run->output->error_count : 0; }
 
@@ -29,7 +21,7 @@ int32_t ErrorCount(const RunContext* run) { return run->output ? run->output->er
 std::string MomentText(const RunContext* run) {
   TimeParts now = SplitTime(RunNow(run));
   char text[64];
-  snprintf(text, sizeof text, " at %d-%s-%d %d:%02d", now.day, ShortMonthName(now.month), now.year + 1900,
+  snprintf(text, sizeof text, " at %d-%s-%d %d:%02d", now.day, MonthAbbreviation(now.month), now.year + 1900,
            now.hour, now.minute);
   return text;
 }
@@ -51,7 +43,7 @@ std::string BuildHeadingLine(const RunContext* run, const std::string& entity, c
     line = label + comparison + " for objects in file " + input_file;
   } else if (run->entity_given) {
     line = "Values of \"" + label + "\"" + comparison;
-    if (IsGroupClass(options.object_class)) {
+    if (EqualsIgnoreCase(options.object_class, "group")) {
       line += " for members of group " + entity_text;
     } else {
       // Resolution always sets the class; should it be missing, objects are users, as everywhere.
@@ -68,7 +60,8 @@ std::string BuildHeadingLine(const RunContext* run, const std::string& entity, c
 std::string BuildTotalsLine(const RunContext* run) {
   const std::string& object_class = run->options.object_class;
   // Members of a group are counted as the users they are.
-  std::string noun = object_class.empty() || IsGroupClass(object_class) ? std::string("user") : object_class;
+  std::string noun =
+      object_class.empty() || EqualsIgnoreCase(object_class, "group") ? std::string("user") : object_class;
   char text[512];
   int length = snprintf(text, sizeof text, "%ld %s%s", static_cast<long>(run->examined), noun.c_str(),
                         run->examined == 1 ? "" : "s");

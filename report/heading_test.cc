@@ -72,7 +72,7 @@ TEST(Heading, EveryForm) {
        "Account locked", "", "", "", "Values of \"Account locked\" for CN=Me,OU=Staff at 5-Jan-2011 9:04"},
       {"running account ignores the operator", [](RunContext*) {}, "CN=Me,OU=Staff", "Account locked", "eq",
        "no", "", "Values of \"Account locked\" for CN=Me,OU=Staff at 5-Jan-2011 9:04"},
-      {"two-digit hour, padded minute", [](RunContext* r) { r->fixed_now = k01Dec2011At2305; },
+      {"two-digit hour, padded minute", [](RunContext* r) { r->output->fixed_now = k01Dec2011At2305; },
        "CN=Me,OU=Staff", "Account locked", "", "", "",
        "Values of \"Account locked\" for CN=Me,OU=Staff at 1-Dec-2011 23:05"},
       {"the running account named on the command line",
@@ -85,8 +85,10 @@ TEST(Heading, EveryForm) {
   };
   for (const HeadingCase& c : cases) {
     RunContext run;
+    OutputContext out = {};
+    out.fixed_now = k05Jan2011At0904;
+    run.output = &out;
     run.restriction = kBlc;
-    run.fixed_now = k05Jan2011At0904;
     c.set(&run);
     EXPECT_EQ(BuildHeadingLine(&run, c.entity, c.label, c.op, c.value, c.file), c.expected) << c.what;
   }
@@ -94,7 +96,9 @@ TEST(Heading, EveryForm) {
 
 TEST(Heading, SubtreeShowsTheRelativeNameAndPsoValuesTheirShortName) {
   RunContext run;
-  run.fixed_now = k05Jan2011At0904;
+  OutputContext out = {};
+  out.fixed_now = k05Jan2011At0904;
+  run.output = &out;
   run.entity_given = true;
   run.options.object_class = "user";
   run.options.subtree = true;

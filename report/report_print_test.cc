@@ -129,7 +129,7 @@ TEST(ReportPrint, TotalsOnlyRunPrintsHeadingBlankAndTotals) {
   CapturedOutput captured;
   RunContext run;
   run.output = captured.context();
-  run.fixed_now = k05Jan2011At0904;
+  captured.context()->fixed_now = k05Jan2011At0904;
   run.restriction = kBlc;
   run.entity_given = true;
   run.options.object_class = "group";

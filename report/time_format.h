@@ -9,8 +9,6 @@
 
 /// Breaks local seconds into a TimeParts; 0 gives all zero.
 TimeParts SplitTime(uint32_t seconds);
-/// Days in a calendar year (Gregorian leap rules).
-int DaysInYear(int year);
 /// "05-Jan-2011"; no date reads "None" right-aligned in min(width, 50), or "No expiry date" at
 /// width 255 and above.
 std::string FormatDate(const TimeParts& parts, int width);
@@ -18,7 +16,5 @@ std::string FormatDate(const TimeParts& parts, int width);
 std::string FormatDateTime(const TimeParts& parts, int width);
 /// "days:hh:mm:ss", e.g. "42:00:00:00".
 std::string FormatDuration(uint32_t seconds);
-/// The three-letter English month name of 1 to 12 ("Jan"), "XXX" for any other value.
-const char* ShortMonthName(int month);
 
 #endif  // LORVEX_REPORT_TIME_FORMAT_H_

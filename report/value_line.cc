@@ -2,7 +2,6 @@
 #include "report/value_line.h"
 
 #include <cctype>
-#include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
 
@@ -11,11 +10,13 @@
 #include "report/all_report.h"
 #include "report/print_line.h"
 #include "report/text_width.h"
+#include "run/restriction_table.h"
+#include "util/local_clock.h"
+#include "util/message_text.h"
 #include "util/output.h"
 
 namespace {
 
-constexpr uint32_t kSecondsPerDay = 86400;
 constexpr uint32_t kLockedCount = 0xFFFFFFFF;
 // A date formatter width at which a missing date reads "No expiry date".
 constexpr int kWordyNone = 255;
@@ -28,19 +29,9 @@ struct ColumnField {
 };
 constexpr ColumnField kColumnFields[] = {{'d', 15}, {'f', 20}, {'u', 20}, {'v', 20}};
 
-std::string Printf(const char* format, ...) __attribute__((format(printf, 1, 2)));
-std::string Printf(const char* format, ...) {
-  char text[128];
-  va_list args;
-  va_start(args, format);
-  vsnprintf(text, sizeof text, format, args);
-  va_end(args);
-  return text;
-}
-
 // A count in 12 columns, zero reading "None".
 std::string CountOrNone(uint32_t count) {
-  return count == 0 ? PadLeft("None", 12) : Printf("%12d", static_cast<int>(count));
+  return count == 0 ? PadLeft("None", 12) : MessageText("%12d", static_cast<int>(count));
 }
 
 // A duration in 12 columns, zero reading "None".
@@ -134,73 +125,49 @@ std::string FormatColumns(const RunContext* run, const std::string& value, const
 }
 
 std::string BuildValueText(const RunContext* run, const RestrictionRecord& r) {
+  const RestrictionInfo& row = RestrictionRow(run->restriction);
   const uint32_t flags = r.flags;
+  switch (row.shown) {
+    case kShownYesNo:
+      return YesNoText(flags & row.flag);
+    case kShownYesNoAndDate:
+      return std::string((flags & row.flag) ? "Yes" : "No ") + " (" +
+             FormatDate(SplitTime(r.*row.number), kWordyNone) + ")";
+    case kShownDateTime:
+      return DateTimeText(r.*row.number);
+    case kShownCount:
+      return CountOrNone(r.*row.number);
+    case kShownDuration:
+      return DurationOrNone(r.*row.number);
+    case kShownOwn:
+      break;
+  }
   const bool lockout_policy = (flags & kFlagLockoutPolicy) != 0;
   switch (run->restriction) {
-    case kAd:
-      return YesNoText(flags & kFlagDisabled);
-    case kAe:
-      return std::string((flags & kFlagExpired) ? "Yes" : "No ") + " (" +
-             FormatDate(SplitTime(r.account_expires), kWordyNone) + ")";
     case kAed:
       return AccountExpiration(r.account_expires) + ((flags & kFlagExpired) ? " (Expired)" : "");
-    case kAl:
-      return YesNoText(flags & kFlagLocked);
     case kBlc:
       if (r.bad_logon_count == kLockedCount) return PadLeft("Locked", 12);
-      return Printf("%12d", static_cast<int>(r.bad_logon_count));
-    case kCd:
-      return DateTimeText(r.created);
-    case kIld:
-      return DateTimeText(r.lockout_time);
+      return MessageText("%12d", static_cast<int>(r.bad_logon_count));
     case kIlp:
       if (!lockout_policy) return PadLeft("None", 12);
       return PadLeft(r.lockout_duration == 0 ? std::string("Indefinite") : FormatDuration(r.lockout_duration),
                      12);
     case kIlr:
       return PadLeft(lockout_policy ? FormatDuration(r.lockout_reset_period) : std::string("None"), 12);
-    case kIlt:
-      return CountOrNone(r.lockout_threshold);
     case kLld:
       return DateTimeWithServer(r.last_logon, r.last_logon_server);
-    case kLud:
-      return DateTimeText(r.last_bad_logon);
     case kMd:
       return DateTimeWithServer(r.modified, r.modification_server);
-    case kPcr:
-      return YesNoText(flags & kFlagComplexity);
-    case kPcl:
-      return YesNoText(flags & kFlagChangeNextLogon);
-    case kPe:
-      return std::string((flags & kFlagPasswordExpired) ? "Yes" : "No ") + " (" +
-             FormatDate(SplitTime(r.password_expires), kWordyNone) + ")";
     case kPed:
       if (flags & kFlagNeverExpires) return "Never";
       if (r.password_expires == 0) return "Change next logon";
       return DateTimeText(r.password_expires) + ((flags & kFlagPasswordExpired) ? " (Expired)" : "");
-    case kPhl:
-      return CountOrNone(r.password_history_length);
-    case kPmx:
-      return DurationOrNone(r.max_password_age);
-    case kPlc:
-      return DateTimeText(r.password_last_set);
     case kPml:
-      return Printf("%12d%s", static_cast<int>(r.min_password_length),
-                    r.min_password_length == 0 ? " (Not required)" : "");
-    case kPmn:
-      return DurationOrNone(r.min_password_age);
-    case kPne:
-      return YesNoText(flags & kFlagNeverExpires);
-    case kPr:
-      return YesNoText(flags & kFlagPasswordRequired);
-    case kPre:
-      return YesNoText(flags & kFlagReversible);
+      return MessageText("%12d%s", static_cast<int>(r.min_password_length),
+                         r.min_password_length == 0 ? " (Not required)" : "");
     case kPso:
       return r.pso.empty() ? std::string("[None]") : ShortObjectName(run, r.pso);
-    case kPuc:
-      return YesNoText(flags & kFlagUserCanChange);
-    case kPur:
-      return YesNoText(flags & kFlagUniqueRequired);
     case kWr:
       return r.has_workstations ? r.workstations : std::string("All");
     default:

@@ -5,11 +5,13 @@
 #include <functional>
 #include <thread>
 
+#include "directory/ads/ads_path.h"
 #include "directory/ads/ldap_filter.h"
 #include "directory/ads/ldap_values.h"
 #include "directory/ads/scoped_ads.h"
 #include "directory/directory_context.h"
 #include "directory/permission.h"
+#include "util/ascii_text.h"
 #include "util/parallel_tasks.h"
 
 namespace {

@@ -3,6 +3,7 @@
 
 #include <vector>
 
+#include "directory/ads/ads_path.h"
 #include "directory/ads/ldap_filter.h"
 #include "directory/ads/scoped_ads.h"
 #include "directory/directory_context.h"
@@ -10,6 +11,7 @@
 #include "directory/name_forms.h"
 #include "retrieval/entity.h"
 #include "run/codes.h"
+#include "util/ascii_text.h"
 #include "util/error_text.h"
 #include "util/message_text.h"
 #include "util/output.h"

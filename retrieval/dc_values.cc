@@ -7,9 +7,11 @@
 #include "directory/dir_time.h"
 #include "directory/directory_context.h"
 #include "directory/name_forms.h"
+#include "retrieval/retrieval.h"
 #include "retrieval/retrieval_source.h"
 #include "retrieval/servers.h"
 #include "run/codes.h"
+#include "util/ascii_text.h"
 #include "util/error_text.h"
 #include "util/message_text.h"
 #include "util/output.h"
@@ -18,16 +20,6 @@ namespace {
 
 // The server-trust bit of userAccountControl: the account of a domain controller.
 constexpr int64_t kServerTrustAccount = 0x2000;
-
-uint32_t ConvertFileTime(const RunContext* run, const AdsValue& value) {
-  return FileTimeToSeconds(run->output, static_cast<uint64_t>(value.integer), run->local_offset * 1800);
-}
-
-uint32_t ConvertUtcTime(const RunContext* run, const AdsValue& value) {
-  const AdsUtcTime& t = value.time;
-  const uint32_t seconds = UtcTimeToSeconds(t.year, t.month, t.day, t.hour, t.minute, t.second);
-  return seconds ? seconds + static_cast<uint32_t>(run->local_offset * 1800) : 0;
-}
 
 bool IsIpNumber(const std::string& text) {
   if (text.empty()) return false;
@@ -63,7 +55,7 @@ void ReadLatestFrom(RunContext* run, const RetrievalScope& scope, RetrievalSourc
     for (const AdsAttribute& read : outcome.attributes) {
       for (const AdsValue& value : read.values) {
         if (EqualsIgnoreCase(read.name, attribute))
-          kept = file_time ? ConvertFileTime(run, value) : ConvertUtcTime(run, value);
+          kept = file_time ? LocalFileTime(run, value) : LocalUtcTime(run, value.time);
         // An equal value keeps the controller read first.
         if (kept > *latest) {
           *latest = kept;

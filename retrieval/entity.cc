@@ -4,6 +4,7 @@
 #include <cctype>
 #include <cstring>
 
+#include "directory/ads/ads_path.h"
 #include "directory/ads/ldap_filter.h"
 #include "directory/ads/scoped_ads.h"
 #include "directory/ads/sid.h"
@@ -11,6 +12,7 @@
 #include "directory/entity_forms.h"
 #include "directory/name_forms.h"
 #include "retrieval/container.h"
+#include "util/ascii_text.h"
 #include "util/error_text.h"
 #include "util/message_text.h"
 #include "util/output.h"

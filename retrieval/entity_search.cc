@@ -1,6 +1,7 @@
 // The directory search for an entity given by wildcard or typed name.
 #include <vector>
 
+#include "directory/ads/ads_path.h"
 #include "directory/ads/ldap_filter.h"
 #include "directory/ads/scoped_ads.h"
 #include "directory/directory_context.h"
@@ -12,6 +13,7 @@
 #include "retrieval/retrieval.h"
 #include "retrieval/retrieval_queue.h"
 #include "run/codes.h"
+#include "util/ascii_text.h"
 #include "util/error_text.h"
 #include "util/output.h"
 

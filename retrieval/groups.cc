@@ -7,6 +7,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "directory/ads/ads_path.h"
 #include "directory/ads/ldap_filter.h"
 #include "directory/ads/scoped_ads.h"
 #include "directory/ads/sid.h"
@@ -16,6 +17,7 @@
 #include "retrieval/retrieval.h"
 #include "retrieval/retrieval_queue.h"
 #include "run/codes.h"
+#include "util/ascii_text.h"
 #include "util/error_text.h"
 #include "util/message_text.h"
 #include "util/output.h"

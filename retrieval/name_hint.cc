@@ -1,9 +1,9 @@
 // The names the lines of an input file will look up, hinted a block ahead.
 #include "retrieval/name_hint.h"
 
-#include "directory/ads/ldap_filter.h"
 #include "directory/ads/sid.h"
 #include "directory/entity_forms.h"
+#include "util/ascii_text.h"
 
 namespace {
 

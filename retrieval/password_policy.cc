@@ -1,6 +1,7 @@
 // The password and lockout policies: the domain's, and the password settings object of an account.
 #include <cstdio>
 
+#include "directory/ads/ads_path.h"
 #include "directory/dir_time.h"
 #include "directory/directory_context.h"
 #include "directory/name_forms.h"
@@ -66,21 +67,21 @@ int ReadDomainPolicy(RunContext* run) {
       if (attribute.values.empty()) continue;
       const AdsValue& value = attribute.values.front();
       const std::string& name = attribute.name;
-      if (AsciiEqualsIgnoreCase(name, "maxPwdAge")) {
+      if (EqualsIgnoreCase(name, "maxPwdAge")) {
         policy.max_password_age = Interval(value);
-      } else if (AsciiEqualsIgnoreCase(name, "minPwdAge")) {
+      } else if (EqualsIgnoreCase(name, "minPwdAge")) {
         policy.min_password_age = Interval(value);
-      } else if (AsciiEqualsIgnoreCase(name, "minPwdLength")) {
+      } else if (EqualsIgnoreCase(name, "minPwdLength")) {
         policy.min_password_length = Number(value);
-      } else if (AsciiEqualsIgnoreCase(name, "pwdHistoryLength")) {
+      } else if (EqualsIgnoreCase(name, "pwdHistoryLength")) {
         policy.password_history_length = Number(value);
-      } else if (AsciiEqualsIgnoreCase(name, "pwdProperties")) {
+      } else if (EqualsIgnoreCase(name, "pwdProperties")) {
         if (value.integer & kPasswordPropertyComplex) ++policy.complexity;
-      } else if (AsciiEqualsIgnoreCase(name, "lockoutDuration")) {
+      } else if (EqualsIgnoreCase(name, "lockoutDuration")) {
         policy.lockout_duration = Interval(value);
-      } else if (AsciiEqualsIgnoreCase(name, "lockoutThreshold")) {
+      } else if (EqualsIgnoreCase(name, "lockoutThreshold")) {
         policy.lockout_threshold = Number(value);
-      } else if (AsciiEqualsIgnoreCase(name, "lockOutObservationWindow")) {
+      } else if (EqualsIgnoreCase(name, "lockOutObservationWindow")) {
         policy.lockout_observation_window = Interval(value);
       }
     }
@@ -96,23 +97,23 @@ void ApplyPasswordSettings(const std::vector<AdsAttribute>& attributes, Restrict
     if (attribute.values.empty()) continue;
     const AdsValue& value = attribute.values.front();
     const std::string& name = attribute.name;
-    if (AsciiEqualsIgnoreCase(name, "msDS-LockoutDuration")) {
+    if (EqualsIgnoreCase(name, "msDS-LockoutDuration")) {
       record->lockout_duration = Interval(value);
-    } else if (AsciiEqualsIgnoreCase(name, "msDS-LockoutObservationWindow")) {
+    } else if (EqualsIgnoreCase(name, "msDS-LockoutObservationWindow")) {
       record->lockout_reset_period = Interval(value);
-    } else if (AsciiEqualsIgnoreCase(name, "msDS-LockoutThreshold")) {
+    } else if (EqualsIgnoreCase(name, "msDS-LockoutThreshold")) {
       record->lockout_threshold = Number(value);
-    } else if (AsciiEqualsIgnoreCase(name, "msDS-MaximumPasswordAge")) {
+    } else if (EqualsIgnoreCase(name, "msDS-MaximumPasswordAge")) {
       record->max_password_age = Interval(value);
-    } else if (AsciiEqualsIgnoreCase(name, "msDS-MinimumPasswordAge")) {
+    } else if (EqualsIgnoreCase(name, "msDS-MinimumPasswordAge")) {
       record->min_password_age = Interval(value);
-    } else if (AsciiEqualsIgnoreCase(name, "msDS-MinimumPasswordLength")) {
+    } else if (EqualsIgnoreCase(name, "msDS-MinimumPasswordLength")) {
       record->min_password_length = Number(value);
-    } else if (AsciiEqualsIgnoreCase(name, "msDS-PasswordComplexityEnabled")) {
+    } else if (EqualsIgnoreCase(name, "msDS-PasswordComplexityEnabled")) {
       SetFlag(record, kFlagComplexity, value.integer != 0);
-    } else if (AsciiEqualsIgnoreCase(name, "msDS-PasswordHistoryLength")) {
+    } else if (EqualsIgnoreCase(name, "msDS-PasswordHistoryLength")) {
       record->password_history_length = Number(value);
-    } else if (AsciiEqualsIgnoreCase(name, "msDS-PasswordReversibleEncryptionEnabled")) {
+    } else if (EqualsIgnoreCase(name, "msDS-PasswordReversibleEncryptionEnabled")) {
       SetFlag(record, kFlagReversible, value.integer != 0);
     }
   }
@@ -141,7 +142,7 @@ bool ReadPasswordSettings(RunContext* run, const std::string& dn, RestrictionRec
 bool CheckPasswordSettingsName(RunContext* run, std::string* value) {
   // A plain common name stands for the object of that name in the password settings container.
   std::string relative = FormatName(nullptr, kFormRelative | kFormNoTypes, *value);
-  if (AsciiEqualsIgnoreCase(relative, *value) && !IsBracedGuid(*value)) {
+  if (EqualsIgnoreCase(relative, *value) && !IsBracedGuid(*value)) {
     *value = "CN=" + relative + ",CN=Password Settings Container,CN=System";
   }
   std::string class_name, error;
@@ -150,7 +151,7 @@ bool CheckPasswordSettingsName(RunContext* run, std::string* value) {
     ReportDirectoryError(run->output, result, error.c_str());
     return false;
   }
-  if (!AsciiEqualsIgnoreCase(class_name, kPasswordSettingsClass)) {
+  if (!EqualsIgnoreCase(class_name, kPasswordSettingsClass)) {
     std::string shown = FormatName(run->directory, run->options.name_form, *value);
     PrintFormatted(run->output, -1, 1, "%s: %s is not a password policy object (it is %s %s)",
                    run->output->program_name, shown.c_str(), ArticleFor(class_name), class_name.c_str());

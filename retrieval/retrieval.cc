@@ -56,17 +56,6 @@ void SetFlag(RestrictionRecord* record, uint32_t flag, bool on) {
   }
 }
 
-// A generalized time in the program's local seconds.
-uint32_t LocalUtcTime(const RunContext* run, const AdsUtcTime& time) {
-  uint32_t seconds = UtcTimeToSeconds(time.year, time.month, time.day, time.hour, time.minute, time.second);
-  if (seconds) seconds += static_cast<uint32_t>(run->local_offset * 1800);
-  return seconds;
-}
-
-uint32_t LocalFileTime(const RunContext* run, const AdsValue& value) {
-  return FileTimeToSeconds(run->output, static_cast<uint64_t>(value.integer), run->local_offset * 1800);
-}
-
 // Stores the attributes of the object's own read.
 void StoreObjectAttributes(const RunContext* run, const RetrievalScope& scope,
                            const std::vector<AdsAttribute>& attributes, uint32_t now, bool permission_known,
@@ -77,18 +66,18 @@ void StoreObjectAttributes(const RunContext* run, const RetrievalScope& scope,
     if (attribute.values.empty()) continue;
     const AdsValue& value = attribute.values.front();
     const std::string& name = attribute.name;
-    if (AsciiEqualsIgnoreCase(name, "badPwdCount")) {
+    if (EqualsIgnoreCase(name, "badPwdCount")) {
       record->bad_logon_count = static_cast<uint32_t>(value.integer);
-    } else if (AsciiEqualsIgnoreCase(name, "userWorkstations")) {
+    } else if (EqualsIgnoreCase(name, "userWorkstations")) {
       record->workstations = value.text;
       record->has_workstations = true;
-    } else if (AsciiEqualsIgnoreCase(name, "displayName")) {
+    } else if (EqualsIgnoreCase(name, "displayName")) {
       if (read_display_name) record->display_name = value.text;
-    } else if (AsciiEqualsIgnoreCase(name, "logonHours")) {
+    } else if (EqualsIgnoreCase(name, "logonHours")) {
       // Only the first 21 bytes count; a shorter value leaves the remaining hours allowed.
       size_t count = std::min(value.bytes.size(), static_cast<size_t>(kLogonHoursBytes));
       memcpy(record->logon_hours, value.bytes.data(), count);
-    } else if (AsciiEqualsIgnoreCase(name, "userAccountControl")) {
+    } else if (EqualsIgnoreCase(name, "userAccountControl")) {
       uint32_t control = static_cast<uint32_t>(value.integer);
       if (control & kUacDisabled) record->flags |= kFlagDisabled;
       if (control & kUacPasswordNotRequired) record->flags &= ~kFlagPasswordRequired;
@@ -96,31 +85,31 @@ void StoreObjectAttributes(const RunContext* run, const RetrievalScope& scope,
       if (control & kUacReversibleEncryption) record->flags |= kFlagReversible;
       if (control & kUacPasswordNeverExpires) record->flags |= kFlagNeverExpires;
       if (control & kUacPasswordExpired) record->flags |= kFlagPasswordExpired;
-    } else if (AsciiEqualsIgnoreCase(name, "whenCreated")) {
+    } else if (EqualsIgnoreCase(name, "whenCreated")) {
       record->created = LocalUtcTime(run, value.time);
-    } else if (AsciiEqualsIgnoreCase(name, "whenChanged")) {
+    } else if (EqualsIgnoreCase(name, "whenChanged")) {
       uint32_t changed = LocalUtcTime(run, value.time);
       if (changed > record->modified) {
         record->modified = changed;
         if (first_server) record->modification_server = scope.first_name;
       }
-    } else if (AsciiEqualsIgnoreCase(name, "lastLogon")) {
+    } else if (EqualsIgnoreCase(name, "lastLogon")) {
       uint32_t last_logon = LocalFileTime(run, value);
       if (last_logon > record->last_logon) {
         record->last_logon = last_logon;
         if (first_server) record->last_logon_server = scope.first_name;
       }
-    } else if (AsciiEqualsIgnoreCase(name, "msDS-ResultantPSO")) {
+    } else if (EqualsIgnoreCase(name, "msDS-ResultantPSO")) {
       record->pso = value.text;
-    } else if (AsciiEqualsIgnoreCase(name, "pwdLastSet")) {
+    } else if (EqualsIgnoreCase(name, "pwdLastSet")) {
       record->password_last_set = LocalFileTime(run, value);
       if (record->password_last_set == 0) record->flags |= kFlagChangeNextLogon;
-    } else if (AsciiEqualsIgnoreCase(name, "badPasswordTime")) {
+    } else if (EqualsIgnoreCase(name, "badPasswordTime")) {
       record->last_bad_logon = LocalFileTime(run, value);
-    } else if (AsciiEqualsIgnoreCase(name, "accountExpires")) {
+    } else if (EqualsIgnoreCase(name, "accountExpires")) {
       record->account_expires = LocalFileTime(run, value);
       if (record->account_expires != 0 && record->account_expires < now) record->flags |= kFlagExpired;
-    } else if (AsciiEqualsIgnoreCase(name, "lockoutTime")) {
+    } else if (EqualsIgnoreCase(name, "lockoutTime")) {
       record->lockout_time = LocalFileTime(run, value);
     }
   }
@@ -148,6 +137,16 @@ void DeriveLockoutAndExpiry(uint32_t now, RestrictionRecord* record) {
 }
 
 }  // namespace
+
+uint32_t LocalUtcTime(const RunContext* run, const AdsUtcTime& time) {
+  uint32_t seconds = UtcTimeToSeconds(time.year, time.month, time.day, time.hour, time.minute, time.second);
+  if (seconds) seconds += static_cast<uint32_t>(run->local_offset * 1800);
+  return seconds;
+}
+
+uint32_t LocalFileTime(const RunContext* run, const AdsValue& value) {
+  return FileTimeToSeconds(run->output, static_cast<uint64_t>(value.integer), run->local_offset * 1800);
+}
 
 bool ShowsControllerValue(const RunContext* run, RestrictionCode code) {
   return run->restriction == code || run->restriction == kAll || (run->options.sort_mode & kSortValue);

@@ -22,6 +22,10 @@ bool CheckPasswordSettingsName(RunContext* run, std::string* value);
 /// bind or read with its message in error (nothing printed; the record is then of no use).
 AdsResult FillRestrictionRecord(RunContext* run, const std::string& dn, const std::string& display_name,
                                 uint32_t now, RestrictionRecord* record, std::string* error);
+/// A generalized time (UTC) in the run's local seconds; 0 before 1970.
+uint32_t LocalUtcTime(const RunContext* run, const AdsUtcTime& time);
+/// A file-time value in the run's local seconds; 0 for none and never.
+uint32_t LocalFileTime(const RunContext* run, const AdsValue& value);
 /// Overrides a record's policy values from the attributes of a password settings object.
 void ApplyPasswordSettings(const std::vector<AdsAttribute>& attributes, RestrictionRecord* record);
 

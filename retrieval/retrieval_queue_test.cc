@@ -57,7 +57,6 @@ class BatchedRetrieval : public testing::Test {
     AddController("DC2", "10.1.1.2");
     AddController("DC3", "10.1.1.3");
     d.run.restriction = kLld;
-    d.run.fixed_now = kNow;
     g_cancel = 0;
   }
   ~BatchedRetrieval() override {

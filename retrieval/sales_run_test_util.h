@@ -62,7 +62,7 @@ class SalesRunTest : public ::testing::Test {
     run_.directory = &dir_;
     run_.output = &out_;
     run_.dispatch = SelectAndDispatch;
-    run_.fixed_now = now_;
+    out_.fixed_now = now_;
     run_.restriction = kAd;
   }
 

@@ -1,10 +1,9 @@
 // Reading a server specification: "dc1,dc*,!dc3,10.1.1.5" or a file of such names.
-#include <cctype>
 #include <cstdio>
 #include <cstring>
 
-#include "directory/ads/ldap_filter.h"
 #include "retrieval/servers.h"
+#include "util/ascii_text.h"
 
 namespace {
 
@@ -16,8 +15,6 @@ void AddText(ServerSpecification* specification, const std::string& text) {
     specification->wanted.push_back(text);
   }
 }
-
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
 }  // namespace
 
@@ -34,7 +31,7 @@ bool ParseServerSpecification(const std::string& text, ServerSpecification* spec
       }
       continue;
     }
-    copy.push_back(static_cast<char>(toupper(static_cast<unsigned char>(c))));
+    copy.push_back(AsciiUpper(c));
   }
   if (copy.empty()) return false;
   size_t from = 0;

@@ -3,11 +3,11 @@
 
 #include <vector>
 
-#include "directory/ads/ldap_filter.h"
 #include "directory/ads/scoped_ads.h"
 #include "directory/directory_context.h"
 #include "directory/name_forms.h"
 #include "run/codes.h"
+#include "util/ascii_text.h"
 #include "util/error_text.h"
 #include "util/message_text.h"
 #include "util/output.h"

@@ -3,6 +3,7 @@
 #include <chrono>
 #include <thread>
 
+#include "directory/ads/ads_path.h"
 #include "directory/ads/scoped_ads.h"
 #include "directory/directory_context.h"
 #include "directory/permission.h"

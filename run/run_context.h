@@ -73,7 +73,6 @@ struct RunContext {
   ProgramOptions options;
   DomainPolicy policy;
   int16_t local_offset = 0;  ///< half-hours east of UTC, read once at start-up
-  uint32_t fixed_now = 0;    ///< tests: the local "now" in seconds; 0 reads the clock
 
   // Entity resolution.
   std::string entity;         ///< rewritten in place into its resolved form
@@ -96,7 +95,7 @@ extern std::atomic<int> g_cancel;
 /// Set when the command line holds /0 or -0.
 extern bool g_silent;
 
-/// The current local time of a run in seconds (its fixed time in tests).
+/// The current local time of a run in seconds: the output's fixed time when set (tests), else the clock.
 uint32_t RunNow(const RunContext* run);
 
 #endif  // LORVEX_RUN_RUN_CONTEXT_H_

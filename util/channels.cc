@@ -3,15 +3,16 @@
 
 #include <strings.h>
 
-#include <cctype>
 #include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
 
+#include "util/ascii_text.h"
 #include "util/codepage.h"
 #include "util/file_path.h"
 #include "util/local_clock.h"
+#include "util/message_text.h"
 
 namespace {
 
@@ -54,13 +55,8 @@ constexpr Keyword kKeywords[] = {
 
 const Keyword* FindKeyword(const std::string& token) {
   for (const Keyword& keyword : kKeywords) {
-    if (keyword.exact != 0 && token.size() == 1 &&
-        tolower(static_cast<unsigned char>(token[0])) == keyword.exact) {
-      return &keyword;
-    }
-    if (token.size() <= strlen(keyword.name) && strncasecmp(token.c_str(), keyword.name, token.size()) == 0) {
-      return &keyword;
-    }
+    if (keyword.exact != 0 && token.size() == 1 && AsciiLower(token[0]) == keyword.exact) return &keyword;
+    if (StartsWithIgnoreCase(keyword.name, token)) return &keyword;
   }
   return nullptr;
 }
@@ -124,50 +120,29 @@ std::string ExpandFileNameCodes(const std::string& name, uint32_t fixed_now) {
   size_t cut = unquoted.find_last_of(":\\/");
   size_t start = cut == std::string::npos ? 0 : cut + 1;
   std::string result = unquoted.substr(0, start);
-  const LocalClockParts now = LocalClockNow(fixed_now);
+  const CivilTime now = CivilFromSeconds(LocalNow(fixed_now));
+  const std::pair<char, int> two_digit_fields[] = {{'d', now.day},    {'h', now.hour},
+                                                   {'i', now.minute}, {'s', now.second},
+                                                   {'m', now.month},  {'y', now.year % 100}};
   for (size_t i = start; i < unquoted.size(); ++i) {
     char c = unquoted[i];
     if (c != '%' || i + 1 >= unquoted.size()) {
       result += c;  // a percent sign at the very end stays
       continue;
     }
-    char code = static_cast<char>(tolower(static_cast<unsigned char>(unquoted[i + 1])));
-    char buffer[16];
-    buffer[0] = '\0';
-    switch (code) {
-      case 'd':
-        snprintf(buffer, sizeof buffer, "%02d", now.day);
-        break;
-      case 'h':
-        snprintf(buffer, sizeof buffer, "%02d", now.hour);
-        break;
-      case 'i':
-        snprintf(buffer, sizeof buffer, "%02d", now.minute);
-        break;
-      case 's':
-        snprintf(buffer, sizeof buffer, "%02d", now.second);
-        break;
-      case 'm':
-        snprintf(buffer, sizeof buffer, "%02d", now.month);
-        break;
-      case 'y':
-        snprintf(buffer, sizeof buffer, "%02d", now.year % 100);
-        break;
-      case 'n':
-        snprintf(buffer, sizeof buffer, "%s", UpperMonthName(now.month));
-        break;
-      case 'z':
-        snprintf(buffer, sizeof buffer, "%04d", now.year);
-        break;
-      case '%':
-        snprintf(buffer, sizeof buffer, "%%");
-        break;
-      default:
-        // Any other character stays, with the percent sign before it.
-        result += c;
-        continue;
+    const char code = AsciiLower(unquoted[i + 1]);
+    std::string text;
+    for (const auto& [letter, value] : two_digit_fields) {
+      if (code == letter) text = MessageText("%02d", value);
     }
-    result += buffer;
+    if (code == 'n') text = UpperCase(MonthAbbreviation(now.month));
+    if (code == 'z') text = MessageText("%04d", now.year);
+    if (code == '%') text.push_back('%');
+    if (text.empty()) {
+      result += c;  // any other character stays, with the percent sign before it
+      continue;
+    }
+    result += text;
     ++i;
   }
   return result;
@@ -180,8 +155,8 @@ bool SetChannelWord(OutputContext* out, char letter, const char* value) {
   const size_t name_size = is_log ? sizeof out->log_file_name : sizeof out->error_file_name;
   *word |= kChannelWrap | kChannelCon;
   if (file_name[0] == '\0') {
-    std::string name = std::string(out->program_name) + (is_log ? ".LOG" : ".ERR");
-    for (char& c : name) c = static_cast<char>(tolower(static_cast<unsigned char>(c)));
+    std::string name = LowerCase(out->program_name);
+    name.append(is_log ? ".log" : ".err");
     CopyName(file_name, name_size, name);
   }
   const uint32_t given_bit = is_log ? kControlLogGiven : kControlErrGiven;

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "util/ascii_text.h"
 #include "util/codepage.h"
 #include "util/output.h"
 
@@ -19,8 +20,6 @@ constexpr size_t kMaxCommandText = 2049;
 constexpr size_t kMaxOptionText = 255;
 // Longest program name.
 constexpr size_t kMaxProgramName = 30;
-
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
 void ShowError(const char* program_name, const char* text) {
   ShowMessageBox(text, program_name, kMessageBoxError);
@@ -153,9 +152,7 @@ void ProgramNameAndDirectory(std::string* directory, std::string* file_name) {
     }
   }
   if (file_name != nullptr) {
-    name = name.substr(0, kMaxProgramName);
-    for (char& c : name) c = static_cast<char>(toupper(static_cast<unsigned char>(c)));
-    *file_name = name;
+    *file_name = UpperCase(name.substr(0, kMaxProgramName));
   }
 }
 

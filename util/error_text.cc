@@ -10,11 +10,6 @@
 
 namespace {
 
-struct CodeText {
-  uint32_t code;
-  const char* text;
-};
-
 // Directory-service codes whose system text is missing or unhelpful.
 constexpr CodeText kDirectoryTexts[] = {
     {0x8000500D, "The property was not in the property cache"},
@@ -48,13 +43,7 @@ constexpr CodeText kQuotaTexts[] = {
     {0x80045332, "The report job already contains a report of the specified type"},
 };
 
-template <size_t N>
-const char* FindText(const CodeText (&table)[N], uint32_t code) {
-  for (const CodeText& entry : table) {
-    if (entry.code == code) return entry.text;
-  }
-  return nullptr;
-}
+constexpr size_t kMaxSystemText = 255;
 
 constexpr char kMessageFileName[] = "zemerr.msg";
 constexpr int kMaxMessageText = 255;
@@ -106,6 +95,17 @@ std::string OneLine(const std::string& text) {
 
 }  // namespace
 
+bool SystemErrorText(int32_t code, std::string* text) {
+  uint32_t value = static_cast<uint32_t>(code);
+  if ((value >> 16) == 0x8007) value &= 0xFFFF;
+  *text = PlatformErrorText(value);
+  while (!text->empty() && (text->back() == '\r' || text->back() == '\n' || text->back() == '.')) {
+    text->pop_back();
+  }
+  if (text->size() > kMaxSystemText) text->resize(kMaxSystemText);
+  return !text->empty();
+}
+
 int ReportDirectoryError(OutputContext* out, int32_t code, const char* description) {
   if (code == -1) {
     snprintf(out->message, sizeof out->message, "%s: %s", out->program_name, description);
@@ -115,8 +115,8 @@ int ReportDirectoryError(OutputContext* out, int32_t code, const char* descripti
   // A system error wrapped as an HRESULT is explained as the system error itself.
   if ((value >> 16) == 0x8007) value &= 0xFFFF;
   std::string reason;
-  const char* known = FindText(kDirectoryTexts, value);
-  if (known == nullptr && (value >> 16) == 0x8004) known = FindText(kQuotaTexts, value);
+  const char* known = FindCodeText(kDirectoryTexts, value);
+  if (known == nullptr && (value >> 16) == 0x8004) known = FindCodeText(kQuotaTexts, value);
   if (known != nullptr) {
     reason = known;
   } else if (!SystemErrorText(static_cast<int32_t>(value), &reason)) {

@@ -1,33 +1,74 @@
-// Local time of day from a fixed value or from the system clock.
+// The proleptic Gregorian calendar and the local "now".
 #include "util/local_clock.h"
 
-LocalClockParts BreakLocalSeconds(uint32_t seconds) {
-  LocalClockParts parts;
-  uint32_t days = seconds / 86400;
-  uint32_t rest = seconds % 86400;
-  parts.hour = static_cast<int>(rest / 3600);
-  parts.minute = static_cast<int>(rest / 60 % 60);
-  parts.second = static_cast<int>(rest % 60);
-  // Civil date from a day count (Howard Hinnant's days_from_civil inverse), shifted to start in March.
-  int64_t z = static_cast<int64_t>(days) + 719468;
-  int64_t era = z / 146097;
-  int64_t doe = z - era * 146097;
-  int64_t yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-  int64_t doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-  int64_t mp = (5 * doy + 2) / 153;
-  parts.day = static_cast<int>(doy - (153 * mp + 2) / 5 + 1);
-  parts.month = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
-  parts.year = static_cast<int>(yoe + era * 400 + (parts.month <= 2 ? 1 : 0));
-  return parts;
+namespace {
+
+constexpr int kMonthDays[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+// Days from 1 March of year 0 to 1 January 1970, and days in a 400-year era.
+constexpr int64_t kDaysTo1970 = 719468;
+constexpr int64_t kDaysPerEra = 146097;
+
+// Floor division, so that days and seconds before 1970 fall in the right day and era.
+int64_t FloorDiv(int64_t value, int64_t divisor) {
+  return (value >= 0 ? value : value - divisor + 1) / divisor;
 }
 
-LocalClockParts LocalClockNow(uint32_t fixed_now) {
-  return BreakLocalSeconds(fixed_now != 0 ? fixed_now : LocalClockSeconds());
+}  // namespace
+
+bool IsLeapYear(int year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
+
+int DaysInMonth(int year, int month) {
+  if (month < 1 || month > 12) return 0;
+  if (month == 2 && IsLeapYear(year)) return 29;
+  return kMonthDays[month - 1];
 }
 
-const char* UpperMonthName(int month) {
-  static const char* const kMonths[12] = {"JAN", "FEB", "MAR", "APR", "MAY", "JUN",
-                                          "JUL", "AUG", "SEP", "OCT", "NOV", "DEC"};
-  if (month < 1 || month > 12) return "???";
+// Both directions count years from 1 March, so that the leap day closes each year and every
+// 400-year era has the same length.
+int64_t DaysFromCivil(int year, int month, int day) {
+  const int64_t y = static_cast<int64_t>(year) - (month <= 2 ? 1 : 0);
+  const int64_t era = FloorDiv(y, 400);
+  const int64_t year_of_era = y - era * 400;
+  const int64_t day_of_year = (153 * (month > 2 ? month - 3 : month + 9) + 2) / 5 + day - 1;
+  const int64_t day_of_era = year_of_era * 365 + year_of_era / 4 - year_of_era / 100 + day_of_year;
+  return era * kDaysPerEra + day_of_era - kDaysTo1970;
+}
+
+void CivilFromDays(int64_t days, int* year, int* month, int* day) {
+  days += kDaysTo1970;
+  const int64_t era = FloorDiv(days, kDaysPerEra);
+  const int64_t day_of_era = days - era * kDaysPerEra;
+  const int64_t year_of_era =
+      (day_of_era - day_of_era / 1460 + day_of_era / 36524 - day_of_era / 146096) / 365;
+  const int64_t day_of_year = day_of_era - (365 * year_of_era + year_of_era / 4 - year_of_era / 100);
+  const int64_t shifted_month = (5 * day_of_year + 2) / 153;  // 0 = March
+  *day = static_cast<int>(day_of_year - (153 * shifted_month + 2) / 5 + 1);
+  *month = static_cast<int>(shifted_month < 10 ? shifted_month + 3 : shifted_month - 9);
+  *year = static_cast<int>(year_of_era + era * 400 + (*month <= 2 ? 1 : 0));
+}
+
+CivilTime CivilFromSeconds(int64_t seconds) {
+  CivilTime civil;
+  const int64_t days = FloorDiv(seconds, kSecondsPerDay);
+  const int64_t in_day = seconds - days * kSecondsPerDay;
+  CivilFromDays(days, &civil.year, &civil.month, &civil.day);
+  civil.hour = static_cast<int>(in_day / 3600);
+  civil.minute = static_cast<int>(in_day / 60 % 60);
+  civil.second = static_cast<int>(in_day % 60);
+  return civil;
+}
+
+const char* MonthAbbreviation(int month) {
+  static const char* const kMonths[12] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
+                                          "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+  if (month < 1 || month > 12) return "XXX";
   return kMonths[month - 1];
+}
+
+uint32_t LocalNow(uint32_t fixed_now) {
+  if (fixed_now != 0) return fixed_now;
+  ClockReading reading;
+  if (!ReadSystemClock(&reading) || reading.local_seconds < 0 || reading.local_seconds > 0xFFFFFFFFLL)
+    return 0;
+  return static_cast<uint32_t>(reading.local_seconds);
 }

@@ -5,14 +5,13 @@
 #include <cstdio>
 #include <cstring>
 
+#include "util/ascii_text.h"
 #include "util/output.h"
 
 namespace {
 
 // Longest option body (letter and value) that is kept.
 constexpr size_t kMaxBody = 255;
-
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
 bool Allows(const char* letters, char letter) {
   return letters != nullptr && letter != '\0' && strchr(letters, letter) != nullptr;

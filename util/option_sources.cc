@@ -1,9 +1,9 @@
 // The option sources: ZEMUTILS, zemutils.ini, the command line and the /@ file.
-#include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
+#include "util/ascii_text.h"
 #include "util/cmdline.h"
 #include "util/option_parser.h"
 #include "util/output.h"
@@ -34,9 +34,7 @@ bool ReadOptionsFile(const char* program_name, const std::string& file_name, con
     ShowMessageBox(message.c_str(), program_name, kMessageBoxError);
     return false;
   }
-  std::string own_prefix = program_name;
-  for (char& c : own_prefix) c = static_cast<char>(tolower(static_cast<unsigned char>(c)));
-  own_prefix += ':';
+  const std::string own_prefix = LowerCase(program_name) + ':';
   static const char kAllPrefix[] = "all:";
 
   bool ok = true;

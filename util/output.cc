@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "util/ascii_text.h"
 #include "util/codepage.h"
 #include "util/error_text.h"
 #include "util/file_path.h"
@@ -28,10 +29,11 @@ constexpr size_t kReasonIndentWidth = sizeof(kReasonIndent) - 1;
 std::string MakePrefix(const OutputContext* out, uint32_t word) {
   std::string prefix;
   if (!(word & (kChannelDate | kChannelTime))) return prefix;
-  LocalClockParts now = LocalClockNow(out->fixed_now);
+  const CivilTime now = CivilFromSeconds(LocalNow(out->fixed_now));
   char buffer[64];
   if (word & kChannelDate) {
-    snprintf(buffer, sizeof buffer, "%02d%s%d ", now.day, UpperMonthName(now.month), now.year);
+    snprintf(buffer, sizeof buffer, "%02d%s%d ", now.day, UpperCase(MonthAbbreviation(now.month)).c_str(),
+             now.year);
     prefix += buffer;
   }
   if (word & kChannelTime) {

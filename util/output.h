@@ -67,7 +67,7 @@ struct OutputContext {
   bool written[kChannelCount];     ///< whether anything was written to each channel yet
   FILE* console_out;               ///< ordinary console lines; null means standard output
   FILE* console_err;               ///< error console lines; null means standard error
-  uint32_t fixed_now;              ///< local time of the date/time prefixes and % codes; 0 reads the clock
+  uint32_t fixed_now;              ///< the run's local "now" in seconds, fixed by tests; 0 reads the clock
   bool holding_file_checks;        ///< a failed file is being reported; the other file is checked after
   int32_t file_failures;           ///< log and error files closed after a failed write; errors all run long
   OutputHold* hold;                ///< null, or where messages wait while queued work is pending

@@ -6,14 +6,9 @@
 
 namespace {
 
-struct SystemText {
-  uint32_t code;
-  const char* text;
-};
-
 // Texts as the Windows system message tables (and the network message module for 2100 to 2999)
 // hold them, full stops included; SystemErrorText trims them like any system text.
-constexpr SystemText kSystemTexts[] = {
+constexpr CodeText kSystemTexts[] = {
     {0, "The operation completed successfully."},
     {2, "The system cannot find the file specified."},
     {3, "The system cannot find the path specified."},
@@ -78,23 +73,9 @@ constexpr SystemText kSystemTexts[] = {
     {0x8000FFFF, "Catastrophic failure"},
 };
 
-constexpr size_t kMaxSystemText = 255;
-
 }  // namespace
 
-bool SystemErrorText(int32_t code, std::string* text) {
-  uint32_t value = static_cast<uint32_t>(code);
-  // The system tables explain a wrapped system error like the error itself.
-  if ((value >> 16) == 0x8007) value &= 0xFFFF;
-  text->clear();
-  for (const SystemText& entry : kSystemTexts) {
-    if (entry.code != value) continue;
-    *text = entry.text;
-    break;
-  }
-  while (!text->empty() && (text->back() == '\r' || text->back() == '\n' || text->back() == '.')) {
-    text->pop_back();
-  }
-  if (text->size() > kMaxSystemText) text->resize(kMaxSystemText);
-  return !text->empty();
+std::string PlatformErrorText(uint32_t code) {
+  const char* known = FindCodeText(kSystemTexts, code);
+  return known ? known : "";
 }

@@ -6,8 +6,6 @@
 
 namespace {
 
-constexpr size_t kMaxSystemText = 255;
-
 bool FormatFrom(HMODULE module, DWORD code, std::string* text) {
   DWORD flags = FORMAT_MESSAGE_IGNORE_INSERTS | FORMAT_MESSAGE_FROM_SYSTEM;
   if (module != nullptr) flags |= FORMAT_MESSAGE_FROM_HMODULE;
@@ -21,23 +19,18 @@ bool FormatFrom(HMODULE module, DWORD code, std::string* text) {
 
 }  // namespace
 
-bool SystemErrorText(int32_t code, std::string* text) {
-  DWORD value = static_cast<DWORD>(code);
-  text->clear();
+std::string PlatformErrorText(uint32_t code) {
+  std::string text;
   bool found = false;
-  if (value >= 2100 && value <= 2999) {
+  if (code >= 2100 && code <= 2999) {
     HMODULE network = LoadLibraryExW(L"netmsg.dll", nullptr, LOAD_LIBRARY_AS_DATAFILE);
     if (network != nullptr) {
-      found = FormatFrom(network, value, text);
+      found = FormatFrom(network, code, &text);
       FreeLibrary(network);
     }
   }
-  if (!found) FormatFrom(nullptr, value, text);
+  if (!found) FormatFrom(nullptr, code, &text);
   // The texts are ANSI; everything inside the program is console text.
-  if (!text->empty()) CharToOemBuffA(text->data(), text->data(), static_cast<DWORD>(text->size()));
-  while (!text->empty() && (text->back() == '\r' || text->back() == '\n' || text->back() == '.')) {
-    text->pop_back();
-  }
-  if (text->size() > kMaxSystemText) text->resize(kMaxSystemText);
-  return !text->empty();
+  if (!text.empty()) CharToOemBuffA(text.data(), text.data(), static_cast<DWORD>(text.size()));
+  return text;
 }

@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "util/ascii_text.h"
+
 namespace {
 
 void AppendHex(std::string* out, unsigned char c) {
@@ -59,27 +61,4 @@ std::string ClassFilterElement(const std::string& object_class) {
     return "(objectClass=" + value + ")";
   }
   return "(objectCategory=" + value + ")";
-}
-
-bool EqualsIgnoreCase(const std::string& a, const std::string& b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    if (tolower(static_cast<unsigned char>(a[i])) != tolower(static_cast<unsigned char>(b[i]))) return false;
-  }
-  return true;
-}
-
-bool StartsWithIgnoreCase(const std::string& text, const char* prefix) {
-  const size_t n = strlen(prefix);
-  return text.size() >= n && EqualsIgnoreCase(text.substr(0, n), prefix);
-}
-
-std::string UpperCase(std::string text) {
-  for (char& c : text) c = static_cast<char>(toupper(static_cast<unsigned char>(c)));
-  return text;
-}
-
-std::string LowerCase(std::string text) {
-  for (char& c : text) c = static_cast<char>(tolower(static_cast<unsigned char>(c)));
-  return text;
 }

@@ -10,13 +10,5 @@ std::string EscapeNameForFilter(const std::string& text);
 std::string EscapeFilterLiteral(const std::string& text);
 /// The filter element that selects objects of a class; empty for no class.
 std::string ClassFilterElement(const std::string& object_class);
-/// Whether two texts are equal without regard to ASCII case.
-bool EqualsIgnoreCase(const std::string& a, const std::string& b);
-/// Whether text begins with prefix without regard to ASCII case.
-bool StartsWithIgnoreCase(const std::string& text, const char* prefix);
-/// An ASCII upper-cased copy.
-std::string UpperCase(std::string text);
-/// An ASCII lower-cased copy.
-std::string LowerCase(std::string text);
 
 #endif  // LORVEX_DIRECTORY_ADS_LDAP_FILTER_H_

@@ -44,12 +44,3 @@ TEST(ClassFilter, ElementFollowsTheClass) {
   };
   for (const auto& c : cases) EXPECT_EQ(ClassFilterElement(c.object_class), c.element) << c.object_class;
 }
-
-TEST(CaseHelpers, CompareWithoutRegardToCase) {
-  EXPECT_TRUE(EqualsIgnoreCase("Group", "gROUP"));
-  EXPECT_FALSE(EqualsIgnoreCase("group", "groups"));
-  EXPECT_TRUE(StartsWithIgnoreCase("cN=ann", "CN="));
-  EXPECT_FALSE(StartsWithIgnoreCase("c", "cn="));
-  EXPECT_EQ(UpperCase("dc1.sales"), "DC1.SALES");
-  EXPECT_EQ(LowerCase("CN=ForeignSecurityPrincipals"), "cn=foreignsecurityprincipals");
-}

@@ -9,6 +9,9 @@
 #include <cstdio>
 #include <cstring>
 
+#include "directory/ads/ads_path.h"
+#include "util/ascii_text.h"
+
 namespace {
 
 // LDAP result codes (RFC 4511, and the client-side codes as wldap32 numbers them) with the
@@ -131,17 +134,6 @@ int Number(const char* text, size_t count) {
   int value = 0;
   for (size_t i = 0; i < count; ++i) value = value * 10 + (text[i] - '0');
   return value;
-}
-
-int HexDigit(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
-
-bool StartsWithNoCase(const std::string& text, const char* prefix) {
-  return strncasecmp(text.c_str(), prefix, strlen(prefix)) == 0;
 }
 
 // Reads a possibly compressed DNS name starting at offset; returns the offset after it in the
@@ -305,61 +297,6 @@ bool GuidTextToBytes(const std::string& text, std::string* bytes) {
   return true;
 }
 
-std::string SidBytesToText(const std::string& bytes) {
-  const unsigned char* b = reinterpret_cast<const unsigned char*>(bytes.data());
-  if (bytes.size() < 8 || b[0] != 1 || b[1] > 15 || bytes.size() != 8 + 4u * b[1]) return "";
-  std::string text = "S-1-";
-  char part[32];
-  if (b[2] != 0 || b[3] != 0) {
-    snprintf(part, sizeof part, "0x%02x%02x%02x%02x%02x%02x", b[2], b[3], b[4], b[5], b[6], b[7]);
-  } else {
-    unsigned long authority = (static_cast<unsigned long>(b[4]) << 24) | (b[5] << 16) | (b[6] << 8) | b[7];
-    snprintf(part, sizeof part, "%lu", authority);
-  }
-  text += part;
-  for (int i = 0; i < b[1]; ++i) {
-    const unsigned char* s = b + 8 + 4 * i;
-    unsigned long sub = s[0] | (s[1] << 8) | (s[2] << 16) | (static_cast<unsigned long>(s[3]) << 24);
-    snprintf(part, sizeof part, "-%lu", sub);
-    text += part;
-  }
-  return text;
-}
-
-bool SidTextToBytes(const std::string& text, std::string* bytes) {
-  if (!StartsWithNoCase(text, "S-1-")) return false;
-  std::vector<uint64_t> numbers;
-  size_t at = 4;
-  while (true) {
-    size_t end = text.find('-', at);
-    std::string field = text.substr(at, end == std::string::npos ? std::string::npos : end - at);
-    // Each number is digits only: strtoull alone would also take blanks, signs and a text cut
-    // short by a NUL.
-    if (field.empty() || field.size() > 20 || !isdigit(static_cast<unsigned char>(field[0]))) return false;
-    char* stop = nullptr;
-    int base = StartsWithNoCase(field, "0x") && numbers.empty() ? 16 : 10;
-    uint64_t value = strtoull(field.c_str(), &stop, base);
-    if (stop != field.c_str() + field.size() || !isxdigit(static_cast<unsigned char>(field.back())))
-      return false;
-    numbers.push_back(value);
-    if (end == std::string::npos) break;
-    at = end + 1;
-  }
-  size_t count = numbers.size() - 1;
-  if (count > 15 || numbers[0] > 0xFFFFFFFFFFFFull) return false;
-  bytes->clear();
-  bytes->push_back(1);
-  bytes->push_back(static_cast<char>(count));
-  for (int shift = 40; shift >= 0; shift -= 8)
-    bytes->push_back(static_cast<char>((numbers[0] >> shift) & 0xFF));
-  for (size_t i = 1; i < numbers.size(); ++i) {
-    if (numbers[i] > 0xFFFFFFFFull) return false;
-    for (int shift = 0; shift < 32; shift += 8)
-      bytes->push_back(static_cast<char>((numbers[i] >> shift) & 0xFF));
-  }
-  return true;
-}
-
 std::string EscapeFilterBytes(const std::string& bytes) {
   std::string out;
   for (char c : bytes) {
@@ -373,11 +310,11 @@ std::string EscapeFilterBytes(const std::string& bytes) {
 LdapEndpoint ParseLdapEndpoint(const std::string& text) {
   LdapEndpoint endpoint;
   std::string rest = text.substr(0, text.find_first_of(" \t,"));
-  if (StartsWithNoCase(rest, "ldaps://")) {
+  if (StartsWithIgnoreCase(rest, "ldaps://")) {
     endpoint.tls = true;
     endpoint.port = 636;
     rest.erase(0, 8);
-  } else if (StartsWithNoCase(rest, "ldap://")) {
+  } else if (StartsWithIgnoreCase(rest, "ldap://")) {
     rest.erase(0, 7);
   }
   rest = rest.substr(0, rest.find('/'));
@@ -393,10 +330,10 @@ LdapEndpoint ParseLdapEndpoint(const std::string& text) {
 
 bool ParseAdsPath(const std::string& path, AdsPathParts* parts) {
   *parts = AdsPathParts();
-  if (!StartsWithNoCase(path, "LDAP://")) return false;
+  if (!StartsWithIgnoreCase(path, "LDAP://")) return false;
   std::string rest = path.substr(7);
   // A server part ends at the first unescaped '/' and never holds '='.
-  for (size_t i = 0; i < rest.size() && !StartsWithNoCase(rest, "schema/"); ++i) {
+  for (size_t i = 0; i < rest.size() && !StartsWithIgnoreCase(rest, "schema/"); ++i) {
     if (rest[i] == '\\') {
       ++i;
       continue;
@@ -409,7 +346,7 @@ bool ParseAdsPath(const std::string& path, AdsPathParts* parts) {
     }
   }
   if (parts->server.empty() && rest.find('=') == std::string::npos && !rest.empty() &&
-      strcasecmp(rest.c_str(), "rootDSE") != 0 && !StartsWithNoCase(rest, "schema/")) {
+      strcasecmp(rest.c_str(), "rootDSE") != 0 && !StartsWithIgnoreCase(rest, "schema/")) {
     // "LDAP://host" names the server alone: its domain object.
     parts->server = rest;
     rest.clear();
@@ -418,15 +355,12 @@ bool ParseAdsPath(const std::string& path, AdsPathParts* parts) {
     parts->kind = kAdsPathRootDse;
     return true;
   }
-  if (StartsWithNoCase(rest, "schema/")) {
+  if (StartsWithIgnoreCase(rest, "schema/")) {
     parts->kind = kAdsPathSchemaClass;
     parts->class_name = rest.substr(7);
     return !parts->class_name.empty();
   }
-  for (size_t i = 0; i < rest.size(); ++i) {
-    if (rest[i] == '\\' && i + 1 < rest.size() && rest[i + 1] == '/') continue;
-    parts->dn.push_back(rest[i]);
-  }
+  parts->dn = UnescapeSlashes(rest);
   return true;
 }
 
@@ -438,7 +372,7 @@ std::string DnToDnsName(const std::string& dn) {
     while (end < dn.size() && dn[end] != ',') end += dn[end] == '\\' ? 2 : 1;
     std::string component = dn.substr(at, end - at);
     while (!component.empty() && component[0] == ' ') component.erase(0, 1);
-    if (StartsWithNoCase(component, "DC=")) {
+    if (StartsWithIgnoreCase(component, "DC=")) {
       if (!dns.empty()) dns.push_back('.');
       dns += component.substr(3);
     }

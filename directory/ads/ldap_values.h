@@ -41,10 +41,6 @@ bool ParseBoolean(const std::string& text, bool* value);
 std::string GuidBytesToText(const std::string& bytes);
 /// The 16 bytes of a GUID written with or without braces; false when the text is not one.
 bool GuidTextToBytes(const std::string& text, std::string* bytes);
-/// The "S-1-..." text of a binary SID; empty when the bytes are not a SID.
-std::string SidBytesToText(const std::string& bytes);
-/// The binary SID of an "S-1-..." text; false when the text is not one.
-bool SidTextToBytes(const std::string& text, std::string* bytes);
 
 /// Writes every byte as "\xx", for binary values in a filter.
 std::string EscapeFilterBytes(const std::string& bytes);

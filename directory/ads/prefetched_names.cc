@@ -17,14 +17,14 @@ bool IsPrintableAscii(char c) { return c >= 0x20 && c <= 0x7E; }
 void AddOnce(std::vector<std::string>* names, const std::string& name) {
   if (names->size() >= PrefetchedNames::kMaxNames) return;
   for (const std::string& known : *names) {
-    if (AsciiEqualsIgnoreCase(known, name)) return;
+    if (EqualsIgnoreCase(known, name)) return;
   }
   names->push_back(name);
 }
 
 bool Contains(const std::vector<std::string>& names, const std::string& name) {
   for (const std::string& known : names) {
-    if (AsciiEqualsIgnoreCase(known, name)) return true;
+    if (EqualsIgnoreCase(known, name)) return true;
   }
   return false;
 }
@@ -149,12 +149,12 @@ void PrefetchedNames::Clear() {
 }
 
 bool PrefetchedNames::Answers(const std::string& server) const {
-  return active_ && answers_ && AsciiEqualsIgnoreCase(server, server_);
+  return active_ && answers_ && EqualsIgnoreCase(server, server_);
 }
 
 const PrefetchedEntry* PrefetchedNames::EntryWithDn(const std::string& dn) const {
   for (const PrefetchedEntry& entry : entries_) {
-    if (AsciiEqualsIgnoreCase(entry.dn, dn)) return &entry;
+    if (EqualsIgnoreCase(entry.dn, dn)) return &entry;
   }
   return nullptr;
 }
@@ -163,7 +163,7 @@ PrefetchAnswer PrefetchedNames::FindByValue(const std::string& server, const std
                                             const std::string& name, const std::vector<std::string>& asked,
                                             bool certain, std::vector<std::string> PrefetchedEntry::*values,
                                             std::string* dn) const {
-  if (!Answers(server) || !certain || !AsciiEqualsIgnoreCase(base, base_) || !Contains(asked, name))
+  if (!Answers(server) || !certain || !EqualsIgnoreCase(base, base_) || !Contains(asked, name))
     return PrefetchAnswer::kUnknown;
   // The look-up takes exactly one match; several are left to it, for its own words.
   const PrefetchedEntry* found = nullptr;

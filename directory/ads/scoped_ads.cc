@@ -3,7 +3,7 @@
 
 #include <cstdlib>
 
-#include "directory/ads/ldap_filter.h"
+#include "util/ascii_text.h"
 
 const AdsAttribute* FindAttribute(const std::vector<AdsAttribute>& attributes, const char* name) {
   for (const AdsAttribute& attribute : attributes) {

@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "util/ascii_text.h"
+
 namespace {
 
 // A SID holds at most this many sub-authorities (the packed form's limit).
@@ -21,13 +23,6 @@ uint32_t ParseDecimal(const char* text) {
   for (; *text >= '0' && *text <= '9'; ++text)
     value = (value * 10 + static_cast<uint64_t>(*text - '0')) & 0xFFFFFFFFu;
   return static_cast<uint32_t>(value);
-}
-
-int HexDigit(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
 }
 
 // Reads the six authority bytes of "0x" followed by up to two hex digits per byte; reading stops at

@@ -8,6 +8,7 @@
 
 #include "directory/ads/ads.h"
 #include "directory/ads/ldap_values.h"
+#include "directory/ads/sid.h"
 
 namespace {
 
@@ -18,6 +19,12 @@ const AdsCredentials kLogon;
 std::string Dir() {
   const char* dir = getenv("LORVEX_TESTDOMAIN_DIR");
   return dir ? dir : "/var/tmp/lorvex-testdomain";
+}
+
+std::string SidText(const std::string& sid) {
+  std::string text;
+  SidToText(sid, &text);
+  return text;
 }
 
 const AdsAttribute* Find(const std::vector<AdsAttribute>& attributes, const std::string& name) {
@@ -139,7 +146,7 @@ TEST_F(LdapLayer, AttributeValuesComeInTheirTypes) {
   EXPECT_GT(Find(values, "pwdLastSet")->values[0].integer, 130000000000000000);
   EXPECT_EQ(Find(values, "accountExpires")->values[0].integer, INT64_MAX);
   EXPECT_EQ(Find(values, "objectGUID")->values[0].bytes.size(), 16u);
-  EXPECT_EQ(SidBytesToText(Find(values, "objectSid")->values[0].bytes).compare(0, 9, "S-1-5-21-"), 0);
+  EXPECT_EQ(SidText(Find(values, "objectSid")->values[0].bytes).compare(0, 9, "S-1-5-21-"), 0);
   EXPECT_EQ(Find(values, "displayName")->type, kAdsTypeCaseIgnoreString);
   EXPECT_EQ(Find(values, "displayName")->values[0].text, "Alice Archer");
   EXPECT_EQ(Find(values, "sAMAccountName")->values[0].text, "alice");
@@ -419,13 +426,13 @@ TEST_F(LdapLayer, SidsAreLookedUpInTheTableAndTheDomain) {
       {"S-1-5-11", "NT AUTHORITY", "Authenticated Users", kSidTypeWellKnownGroup},
       {"S-1-1-0", "", "Everyone", kSidTypeWellKnownGroup},
       {"S-1-5-32-544", "BUILTIN", "Administrators", kSidTypeAlias},
-      {SidBytesToText(alice_sid), "SALES", "alice", kSidTypeUser},
-      {SidBytesToText(staff_sid), "SALES", "Staff", kSidTypeGroup},
+      {SidText(alice_sid), "SALES", "alice", kSidTypeUser},
+      {SidText(staff_sid), "SALES", "Staff", kSidTypeGroup},
   };
   for (const Case& c : cases) {
     std::string bytes, domain, name;
     int use = 0;
-    ASSERT_TRUE(SidTextToBytes(c.sid, &bytes)) << c.sid;
+    ASSERT_TRUE(TextToSid(c.sid, &bytes)) << c.sid;
     ASSERT_EQ(AdsLookupAccountSid("", bytes, &domain, &name, &use), kAdsOk) << c.sid;
     EXPECT_EQ(domain, c.domain) << c.sid;
     EXPECT_EQ(name, c.name) << c.sid;
@@ -433,7 +440,7 @@ TEST_F(LdapLayer, SidsAreLookedUpInTheTableAndTheDomain) {
   }
   std::string foreign, domain, name;
   int use = 0;
-  ASSERT_TRUE(SidTextToBytes("S-1-5-21-1111111111-2222222222-3333333333-1105", &foreign));
+  ASSERT_TRUE(TextToSid("S-1-5-21-1111111111-2222222222-3333333333-1105", &foreign));
   EXPECT_EQ(AdsLookupAccountSid("DC1", foreign, &domain, &name, &use), HresultFromWin32(1332));
 }
 

@@ -11,8 +11,10 @@
 #include <memory>
 #include <mutex>
 
+#include "directory/ads/ads_path.h"
 #include "directory/ads/fake/ads_fake_filter.h"
 #include "directory/ads/well_known_sids.h"
+#include "util/ascii_text.h"
 
 namespace {
 
@@ -52,16 +54,9 @@ std::mutex& Lock() {
   return mutex;
 }
 
-std::string Lower(std::string text) {
-  for (char& c : text) c = static_cast<char>(tolower(static_cast<unsigned char>(c)));
-  return text;
-}
-
-bool SameText(const std::string& a, const std::string& b) { return strcasecmp(a.c_str(), b.c_str()) == 0; }
-
 FakeEntry* FindEntry(const std::string& dn) {
   for (FakeEntry& entry : State().objects)
-    if (SameText(entry.dn, dn)) return &entry;
+    if (EqualsIgnoreCase(entry.dn, dn)) return &entry;
   return nullptr;
 }
 
@@ -78,12 +73,12 @@ std::string ParentDn(const std::string& dn) {
 }
 
 bool InScope(const std::string& dn, const std::string& base, int scope) {
-  if (scope == kAdsScopeBase) return SameText(dn, base);
-  if (scope == kAdsScopeOneLevel) return SameText(ParentDn(dn), base);
-  if (SameText(dn, base)) return true;
+  if (scope == kAdsScopeBase) return EqualsIgnoreCase(dn, base);
+  if (scope == kAdsScopeOneLevel) return EqualsIgnoreCase(ParentDn(dn), base);
+  if (EqualsIgnoreCase(dn, base)) return true;
   if (base.empty()) return true;
   return dn.size() > base.size() + 1 && dn[dn.size() - base.size() - 1] == ',' &&
-         SameText(dn.substr(dn.size() - base.size()), base);
+         EqualsIgnoreCase(dn.substr(dn.size() - base.size()), base);
 }
 
 std::string GuidText(const std::string& bytes) {
@@ -114,15 +109,16 @@ std::string SidText(const std::string& sid) {
 // Attributes the directory computes for every object of a class.
 std::string DefaultCategory(const FakeEntry& entry) {
   for (const std::string& c : entry.classes)
-    if (SameText(c, "computer")) return "computer";
+    if (EqualsIgnoreCase(c, "computer")) return "computer";
   for (const std::string& c : entry.classes)
-    if (SameText(c, "user") || SameText(c, "person") || SameText(c, "inetOrgPerson")) return "person";
+    if (EqualsIgnoreCase(c, "user") || EqualsIgnoreCase(c, "person") || EqualsIgnoreCase(c, "inetOrgPerson"))
+      return "person";
   return entry.classes.empty() ? "" : entry.classes.back();
 }
 
 const AdsAttribute* StoredAttribute(const FakeEntry& entry, const std::string& name) {
   for (const AdsAttribute& attribute : entry.attributes)
-    if (SameText(attribute.name, name)) return &attribute;
+    if (EqualsIgnoreCase(attribute.name, name)) return &attribute;
   return nullptr;
 }
 
@@ -131,10 +127,10 @@ bool ReadAttribute(const FakeEntry& entry, const std::string& server, const std:
                    AdsAttribute* out) {
   FakeState& state = State();
   if (!server.empty()) {
-    auto it = state.server_attributes.find(Lower(server) + "\n" + Lower(entry.dn));
+    auto it = state.server_attributes.find(LowerCase(server) + "\n" + LowerCase(entry.dn));
     if (it != state.server_attributes.end())
       for (const AdsAttribute& attribute : it->second)
-        if (SameText(attribute.name, name)) {
+        if (EqualsIgnoreCase(attribute.name, name)) {
           *out = attribute;
           return true;
         }
@@ -143,11 +139,11 @@ bool ReadAttribute(const FakeEntry& entry, const std::string& server, const std:
     *out = *stored;
     return true;
   }
-  if (SameText(name, "distinguishedName")) {
+  if (EqualsIgnoreCase(name, "distinguishedName")) {
     *out = FakeDn("distinguishedName", entry.dn);
     return true;
   }
-  if (SameText(name, "objectClass")) {
+  if (EqualsIgnoreCase(name, "objectClass")) {
     *out = FakeStrings("objectClass", entry.classes);
     return true;
   }
@@ -155,13 +151,13 @@ bool ReadAttribute(const FakeEntry& entry, const std::string& server, const std:
   size_t eq = entry.dn.find('=');
   if (eq != std::string::npos) {
     std::string type = entry.dn.substr(0, eq);
-    if (SameText(name, type) || SameText(name, "name")) {
+    if (EqualsIgnoreCase(name, type) || EqualsIgnoreCase(name, "name")) {
       std::string value;
       for (size_t i = eq + 1; i < entry.dn.size() && entry.dn[i] != ','; ++i) {
         if (entry.dn[i] == '\\' && i + 1 < entry.dn.size()) ++i;
         value += entry.dn[i];
       }
-      *out = FakeString(SameText(name, "name") ? "name" : type, value);
+      *out = FakeString(EqualsIgnoreCase(name, "name") ? "name" : type, value);
       return true;
     }
   }
@@ -170,8 +166,8 @@ bool ReadAttribute(const FakeEntry& entry, const std::string& server, const std:
 
 bool HasClass(const FakeEntry& entry, const std::string& name) {
   for (const std::string& c : entry.classes)
-    if (SameText(c, name)) return true;
-  return SameText(name, "top");
+    if (EqualsIgnoreCase(c, name)) return true;
+  return EqualsIgnoreCase(name, "top");
 }
 
 int64_t DefaultAccountType(const FakeEntry& entry) {
@@ -203,9 +199,9 @@ std::vector<std::string> CandidateValues(const FakeEntry& entry, const std::stri
     for (const AdsValue& value : read.values) values.push_back(ValueText(read, value));
     return values;
   }
-  if (SameText(attribute, "objectCategory")) {
+  if (EqualsIgnoreCase(attribute, "objectCategory")) {
     values.push_back(DefaultCategory(entry));
-  } else if (SameText(attribute, "sAMAccountType")) {
+  } else if (EqualsIgnoreCase(attribute, "sAMAccountType")) {
     int64_t type = DefaultAccountType(entry);
     if (type >= 0) values.push_back(std::to_string(type));
   }
@@ -214,7 +210,7 @@ std::vector<std::string> CandidateValues(const FakeEntry& entry, const std::stri
 
 // The values a filter sees for an attribute: objectClass holds every class and "top".
 std::vector<std::string> FilterValues(const FakeEntry& entry, const std::string& attribute) {
-  if (SameText(attribute, "objectClass")) {
+  if (EqualsIgnoreCase(attribute, "objectClass")) {
     std::vector<std::string> classes = entry.classes;
     classes.push_back("top");
     return classes;
@@ -241,19 +237,14 @@ ParsedPath ParsePath(const std::string& path) {
     }
     if (rest[i] == '/') {
       std::string head = rest.substr(0, i);
-      if (!SameText(head, "schema")) {
+      if (!EqualsIgnoreCase(head, "schema")) {
         parsed.server = head;
         rest = rest.substr(i + 1);
       }
       break;
     }
   }
-  std::string unescaped;
-  for (size_t i = 0; i < rest.size(); ++i) {
-    if (rest[i] == '\\' && i + 1 < rest.size() && rest[i + 1] == '/') continue;
-    unescaped += rest[i];
-  }
-  parsed.rest = unescaped;
+  parsed.rest = UnescapeSlashes(rest);
   parsed.ok = true;
   return parsed;
 }
@@ -261,7 +252,7 @@ ParsedPath ParsePath(const std::string& path) {
 void Log(const std::string& line) { State().calls.push_back(line); }
 
 AdsResult ServerFailure(const std::string& server) {
-  auto it = State().fail_server.find(Lower(server));
+  auto it = State().fail_server.find(LowerCase(server));
   return it == State().fail_server.end() ? kAdsOk : it->second;
 }
 
@@ -361,7 +352,7 @@ void FakeSetAttribute(const std::string& dn, const AdsAttribute& attribute) {
   FakeEntry* entry = FindEntry(dn);
   if (!entry) return;
   for (AdsAttribute& existing : entry->attributes)
-    if (SameText(existing.name, attribute.name)) {
+    if (EqualsIgnoreCase(existing.name, attribute.name)) {
       existing = attribute;
       return;
     }
@@ -371,16 +362,16 @@ void FakeSetAttribute(const std::string& dn, const AdsAttribute& attribute) {
 void FakeRemoveObject(const std::string& dn) {
   std::lock_guard<std::mutex> lock(Lock());
   auto& objects = State().objects;
-  objects.erase(
-      std::remove_if(objects.begin(), objects.end(), [&](const FakeEntry& e) { return SameText(e.dn, dn); }),
-      objects.end());
+  objects.erase(std::remove_if(objects.begin(), objects.end(),
+                               [&](const FakeEntry& e) { return EqualsIgnoreCase(e.dn, dn); }),
+                objects.end());
 }
 
 void FakeSetServerAttribute(const std::string& server, const std::string& dn, const AdsAttribute& attribute) {
   std::lock_guard<std::mutex> lock(Lock());
-  auto& attributes = State().server_attributes[Lower(server) + "\n" + Lower(dn)];
+  auto& attributes = State().server_attributes[LowerCase(server) + "\n" + LowerCase(dn)];
   for (AdsAttribute& existing : attributes)
-    if (SameText(existing.name, attribute.name)) {
+    if (EqualsIgnoreCase(existing.name, attribute.name)) {
       existing = attribute;
       return;
     }
@@ -390,7 +381,7 @@ void FakeSetServerAttribute(const std::string& server, const std::string& dn, co
 void FakeSetClassProperties(const std::string& class_name, const std::vector<std::string>& mandatory,
                             const std::vector<std::string>& optional) {
   std::lock_guard<std::mutex> lock(Lock());
-  State().class_properties[Lower(class_name)] = {mandatory, optional};
+  State().class_properties[LowerCase(class_name)] = {mandatory, optional};
 }
 
 void FakeAddDomainController(const std::string& domain, const std::string& name, const std::string& address) {
@@ -400,27 +391,27 @@ void FakeAddDomainController(const std::string& domain, const std::string& name,
 
 void FakeAddHost(const std::string& host, const std::string& address) {
   std::lock_guard<std::mutex> lock(Lock());
-  State().hosts[Lower(host)] = address;
+  State().hosts[LowerCase(host)] = address;
 }
 
 void FakeFailServer(const std::string& server, AdsResult code) {
   std::lock_guard<std::mutex> lock(Lock());
-  State().fail_server[Lower(server)] = code;
+  State().fail_server[LowerCase(server)] = code;
 }
 
 void FakeFailBind(const std::string& dn, AdsResult code) {
   std::lock_guard<std::mutex> lock(Lock());
-  State().fail_bind[Lower(dn)] = code;
+  State().fail_bind[LowerCase(dn)] = code;
 }
 
 void FakeFailRead(const std::string& dn, AdsResult code) {
   std::lock_guard<std::mutex> lock(Lock());
-  State().fail_read[Lower(dn)] = code;
+  State().fail_read[LowerCase(dn)] = code;
 }
 
 void FakeFailSearch(const std::string& dn, AdsResult code) {
   std::lock_guard<std::mutex> lock(Lock());
-  State().fail_search[Lower(dn)] = code;
+  State().fail_search[LowerCase(dn)] = code;
 }
 
 void FakeFailTranslateInit(int init_type, AdsResult code) {
@@ -445,13 +436,13 @@ AdsResult AdsOpenObject(const std::string& path, const AdsCredentials* credentia
   if (AdsResult failure = ServerFailure(parsed.server)) return failure;
   auto holder = std::make_unique<AdsObject>();
   holder->server = parsed.server;
-  if (SameText(parsed.rest, "rootDSE")) {
+  if (EqualsIgnoreCase(parsed.rest, "rootDSE")) {
     holder->root_dse = true;
     *object = holder.release();
     return kAdsOk;
   }
   if (!CredentialsAccepted(credentials)) return kAdsLogonFailure;
-  auto failed = State().fail_bind.find(Lower(parsed.rest));
+  auto failed = State().fail_bind.find(LowerCase(parsed.rest));
   if (failed != State().fail_bind.end()) return failed->second;
   if (!(flags & kAdsFastBind) && !FindEntry(parsed.rest)) return kAdsNoSuchObject;
   holder->dn = parsed.rest;
@@ -469,18 +460,18 @@ AdsResult AdsGetObjectAttributes(AdsObject* object, const std::vector<std::strin
   Log("read " + (object->root_dse ? std::string("rootDSE") : object->dn) + " " + Join(names));
   if (object->root_dse) {
     for (const std::string& name : names) {
-      if (SameText(name, "defaultNamingContext") && !state.default_nc.empty())
+      if (EqualsIgnoreCase(name, "defaultNamingContext") && !state.default_nc.empty())
         attributes->push_back(FakeDn("defaultNamingContext", state.default_nc));
-      else if (SameText(name, "schemaNamingContext") && !state.schema_nc.empty())
+      else if (EqualsIgnoreCase(name, "schemaNamingContext") && !state.schema_nc.empty())
         attributes->push_back(FakeDn("schemaNamingContext", state.schema_nc));
-      else if (SameText(name, "serverName") && !state.server_name_dn.empty())
+      else if (EqualsIgnoreCase(name, "serverName") && !state.server_name_dn.empty())
         attributes->push_back(FakeDn("serverName", state.server_name_dn));
-      else if (SameText(name, "configurationNamingContext") && !state.default_nc.empty())
+      else if (EqualsIgnoreCase(name, "configurationNamingContext") && !state.default_nc.empty())
         attributes->push_back(FakeDn("configurationNamingContext", "CN=Configuration," + state.default_nc));
     }
     return kAdsOk;
   }
-  auto failed = state.fail_read.find(Lower(object->dn));
+  auto failed = state.fail_read.find(LowerCase(object->dn));
   if (failed != state.fail_read.end()) return failed->second;
   const FakeEntry* entry = FindEntry(object->dn);
   if (!entry) return kAdsNoSuchObject;
@@ -499,11 +490,7 @@ AdsResult AdsGetObjectInformation(AdsObject* object, std::string* path_name, std
   Log("info " + object->dn);
   const FakeEntry* entry = object->root_dse ? nullptr : FindEntry(object->dn);
   if (!entry) return kAdsNoSuchObject;
-  std::string escaped;
-  for (char c : entry->dn) {
-    if (c == '/') escaped += '\\';
-    escaped += c;
-  }
+  const std::string escaped = EscapeSlashes(entry->dn);
   std::string server = object->server;
   if (server.empty()) {
     // The controller that answered: the value of the first component of its server object's name.
@@ -523,7 +510,7 @@ AdsResult AdsExecuteSearch(AdsObject* base, int scope, int page_size, const std:
   std::lock_guard<std::mutex> lock(Lock());
   *search = nullptr;
   Log("search " + base->dn + " " + std::to_string(scope) + " " + std::to_string(page_size) + " " + filter);
-  auto failed = State().fail_search.find(Lower(base->dn));
+  auto failed = State().fail_search.find(LowerCase(base->dn));
   if (failed != State().fail_search.end()) return failed->second;
   FakeFilter parsed;
   if (!ParseFakeFilter(filter, &parsed)) return static_cast<int32_t>(0x80005014);
@@ -559,7 +546,7 @@ AdsResult AdsGetClassProperties(const std::string& path, const AdsCredentials*,
   ParsedPath parsed = ParsePath(path);
   if (!parsed.ok || parsed.rest.size() < 7 || strncasecmp(parsed.rest.c_str(), "schema/", 7) != 0)
     return kAdsBadPath;
-  auto it = State().class_properties.find(Lower(parsed.rest.substr(7)));
+  auto it = State().class_properties.find(LowerCase(parsed.rest.substr(7)));
   if (it == State().class_properties.end()) return kAdsNoSuchObject;
   *mandatory = it->second.first;
   *optional = it->second.second;
@@ -582,7 +569,7 @@ namespace {
 const FakeEntry* FindByAttribute(const char* attribute, const std::string& value) {
   for (const FakeEntry& entry : State().objects) {
     const AdsAttribute* stored = StoredAttribute(entry, attribute);
-    if (stored && !stored->values.empty() && SameText(stored->values[0].text, value)) return &entry;
+    if (stored && !stored->values.empty() && EqualsIgnoreCase(stored->values[0].text, value)) return &entry;
   }
   return nullptr;
 }
@@ -598,13 +585,14 @@ const FakeEntry* TranslateOne(int name_type, const std::string& name) {
       size_t slash = name.find('\\');
       if (slash == std::string::npos) return nullptr;
       std::string domain = name.substr(0, slash);
-      if (!SameText(domain, state.netbios) && !SameText(domain, state.dns)) return nullptr;
+      if (!EqualsIgnoreCase(domain, state.netbios) && !EqualsIgnoreCase(domain, state.dns)) return nullptr;
       return FindByAttribute("sAMAccountName", name.substr(slash + 1));
     }
     case kAdsNameGuid:
       for (const FakeEntry& entry : state.objects) {
         const AdsAttribute* guid = StoredAttribute(entry, "objectGUID");
-        if (guid && !guid->values.empty() && SameText(GuidText(guid->values[0].bytes), name)) return &entry;
+        if (guid && !guid->values.empty() && EqualsIgnoreCase(GuidText(guid->values[0].bytes), name))
+          return &entry;
       }
       return nullptr;
     default:
@@ -688,7 +676,7 @@ AdsResult AdsGetDcName(const std::string& domain, std::string* dc_name, std::str
   std::lock_guard<std::mutex> lock(Lock());
   Log("dc " + domain);
   for (const FakeDc& dc : State().dcs)
-    if (SameText(dc.domain, domain)) {
+    if (EqualsIgnoreCase(dc.domain, domain)) {
       *dc_name = dc.name;
       *dc_address = dc.address;
       return kAdsOk;
@@ -698,7 +686,7 @@ AdsResult AdsGetDcName(const std::string& domain, std::string* dc_name, std::str
 
 std::string AdsHostToAddress(const std::string& host) {
   std::lock_guard<std::mutex> lock(Lock());
-  auto it = State().hosts.find(Lower(host));
+  auto it = State().hosts.find(LowerCase(host));
   return it == State().hosts.end() ? "" : it->second;
 }
 

@@ -6,9 +6,9 @@
 #include <cstdio>
 #include <cstdlib>
 
-namespace {
+#include "util/ascii_text.h"
 
-bool SameText(const std::string& a, const std::string& b) { return strcasecmp(a.c_str(), b.c_str()) == 0; }
+namespace {
 
 // Wildcard match of an LDAP substring assertion: '*' matches any run, letters without case.
 bool GlobMatch(const char* pattern, const char* text) {
@@ -123,7 +123,7 @@ bool ValueMatches(const FakeFilter& filter, const std::string& candidate) {
       if (c == '\x01') c = '?';
     return GlobMatch(pattern.c_str(), text.c_str());
   }
-  return SameText(literal, text) || (literal.size() == text.size() && literal == text);
+  return EqualsIgnoreCase(literal, text) || (literal.size() == text.size() && literal == text);
 }
 
 bool Evaluate(const FakeFilter& filter, const FakeValuesOf& values_of) {
@@ -146,7 +146,7 @@ bool Evaluate(const FakeFilter& filter, const FakeValuesOf& values_of) {
   for (const std::string& value : values) {
     if (filter.op == '=') {
       std::string v = value;
-      if (SameText(filter.attribute, "objectCategory")) {
+      if (EqualsIgnoreCase(filter.attribute, "objectCategory")) {
         // A category may be given as the DN of its schema object.
         FakeFilter relative = filter;
         size_t eq = filter.value.find('=');

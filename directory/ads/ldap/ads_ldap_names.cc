@@ -8,7 +8,9 @@
 #include "directory/ads/ldap/ads_ldap_internal.h"
 #include "directory/ads/ldap_filter.h"
 #include "directory/ads/ldap_values.h"
+#include "directory/ads/sid.h"
 #include "directory/ads/well_known_sids.h"
+#include "util/ascii_text.h"
 
 struct AdsNameTranslator {
   std::string server;
@@ -169,7 +171,7 @@ int FindUnknown(LdapConnection* c, const std::string& name, Lookup* lookup) {
     if (rc != LDAP_SUCCESS || lookup->outcome != kNotFound) return rc;
   }
   std::string sid;
-  if (SidTextToBytes(name, &sid)) {
+  if (StartsWithIgnoreCase(name, "S-1-") && TextToSid(name, &sid)) {
     int rc = ReadRootDse(c);
     if (rc != LDAP_SUCCESS) return rc;
     return FindUnique(c, c->default_nc, LDAP_SCOPE_SUBTREE, "(objectSid=" + EscapeFilterBytes(sid) + ")",
@@ -321,8 +323,8 @@ AdsResult AdsLookupAccountSid(const std::string& server, const std::string& sid,
   domain->clear();
   name->clear();
   *use = 0;
-  std::string text = SidBytesToText(sid);
-  if (text.empty()) return DirectoryFailure(kFailureWin32, kWin32InvalidParameter, "Not a SID");
+  std::string text;
+  if (!SidToText(sid, &text)) return DirectoryFailure(kFailureWin32, kWin32InvalidParameter, "Not a SID");
   if (LookupWellKnownSid(text, domain, name, use)) return kAdsOk;
   Lookup lookup;
   std::string netbios;

@@ -4,6 +4,7 @@
 
 #include <set>
 
+#include "directory/ads/ads_path.h"
 #include "directory/ads/ldap/ads_ldap_internal.h"
 #include "directory/ads/ldap_filter.h"
 #include "directory/ads/ldap_values.h"
@@ -22,15 +23,6 @@ namespace {
 
 const AdsCredentials* CredentialsOf(const AdsObject* object) {
   return object->anonymous ? nullptr : &object->credentials;
-}
-
-std::string EscapePathSlashes(const std::string& dn) {
-  std::string out;
-  for (char c : dn) {
-    if (c == '/') out.push_back('\\');
-    out.push_back(c);
-  }
-  return out;
 }
 
 // Base read of an object: its DN as stored and its most specific structural class.
@@ -195,8 +187,7 @@ AdsResult AdsGetObjectInformation(AdsObject* object, std::string* path_name, std
                                     [&](LdapConnection* c) { return ReadIdentity(c, object); });
     if (result < 0) return result;
   }
-  *path_name =
-      "LDAP://" + (object->server.empty() ? "" : object->server + "/") + EscapePathSlashes(object->dn);
+  *path_name = "LDAP://" + (object->server.empty() ? "" : object->server + "/") + EscapeSlashes(object->dn);
   *class_name = object->class_name;
   return kAdsOk;
 }

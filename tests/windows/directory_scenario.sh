@@ -50,10 +50,11 @@ normalise_heading() {
   sed -E -e '/./,$!d' -e "s/$day_pattern$minute_pattern\$/DATE/"
 }
 
-# windows_run OUT USER PASSWORD: the case in hand (split_case) run by the Wine driver, which answers
-# the credential prompt with USER and PASSWORD; the window's text and the exit code go to OUT.
+# windows_run OUT USER PASSWORD [refused]: the case in hand (split_case) run by the Wine driver,
+# which answers the credential prompt with USER and PASSWORD (that the domain refuses, when told);
+# the window's text and the exit code go to OUT.
 windows_run() {
-  local out=$1 user=$2 password=$3
+  local out=$1 user=$2 password=$3 outcome=${4:-}
   rm -rf "$out"
   mkdir -p "$out"
   cp "$dir/ccache-alice" "$out/ccache"
@@ -65,7 +66,7 @@ windows_run() {
   # UTC keeps local times the same on both sides.
   timeout 300 "$testdomain" exec env TZ=UTC KRB5CCNAME="FILE:$out/ccache" USERDNSDOMAIN=sales.corp.test \
     "${case_envs[@]}" wine "$build/lorvex_wine_driver.exe" directory-run "$(winepath -w "$build/lorvex.exe")" \
-    "$(winepath -w "$out")" "${arguments# }" "$user" "$password" 2>&1 | grep -v 'Read access denied for device'
+    "$(winepath -w "$out")" "${arguments# }" "$user" "$password" $outcome 2>&1 | grep -v 'Read access denied for device'
   tr -d '\r' <"$out/window.txt" 2>/dev/null | normalise_heading >"$out/windows-normalised.txt"
 }
 
@@ -106,8 +107,11 @@ compare_refusal() {
   split_case "$@"
   selected "$name" || return
   local out=$artifacts/directory-$name
-  windows_run "$out" "$user" "$password"
-  sed -i -n '/^LORVEX: /,$p' "$out/windows-normalised.txt"
+  windows_run "$out" "$user" "$password" refused
+  # Wine's message table words error 1326 (logon failure) its own way; Windows' own text is the
+  # one the OpenLDAP build gives.
+  sed -i -n -e 's/^Reason(s): Logon failure$/Reason(s): The user name or password is incorrect/' \
+    -e '/^LORVEX: /,$p' "$out/windows-normalised.txt"
   printf '[libdefaults]\n\tdefault_realm = SALES.CORP.TEST\n\tdns_lookup_kdc = false\n\tdns_lookup_realm = false\n\trdns = false\n[realms]\n\tSALES.CORP.TEST = {\n\t\tkdc = 127.0.0.13\n\t}\n' \
     >"$work/krb5-no-kdc.conf"
   "$testdomain" exec env TZ=UTC "$nobody" KRB5_CONFIG="$work/krb5-no-kdc.conf" /usr/bin/python3 \

@@ -71,7 +71,7 @@ TEST(LdapValues, AttributesAreDecodedByTypeAndThoseWithoutValuesLeftOut) {
                          {sizeof dn - 1, dn}};
   auto one = [](TestBerval* value) { return std::vector<TestBerval*>{value, nullptr}; };
   std::vector<AdsAttribute> entry;
-  AddLdapAttribute("badPwdCount", one(&values[0]).data(), nullptr, &entry);
+  AddLdapAttribute("accountExpires", one(&values[0]).data(), nullptr, &entry);
   AddLdapAttribute("msDS-PasswordComplexityEnabled", one(&values[1]).data(), nullptr, &entry);
   AddLdapAttribute("logonHours", one(&values[2]).data(), nullptr, &entry);
   AddLdapAttribute("whenChanged", one(&values[3]).data(), nullptr, &entry);

@@ -2,7 +2,10 @@
 # over wldap32, linked statically so that it runs without any runtime DLL beside it.
 enable_language(RC)
 
-file(GLOB windows_directory_sources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/directory/ads/win32/*_win32.cc)
+# The layer over wldap32 and its platform-free decisions (also unit-tested on Linux).
+file(GLOB windows_directory_files CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/directory/ads/win32/*.cc)
+set(windows_directory_sources)
+pick_sources("${windows_directory_files}" windows_directory_sources windows_directory_sources)
 add_library(lorvex_wldap STATIC ${windows_directory_sources})
 target_include_directories(lorvex_wldap PUBLIC ${CMAKE_SOURCE_DIR})
 

@@ -10,6 +10,7 @@
 #include <cstring>
 
 #include "directory/ads/ads_path.h"
+#include "directory/ads/kdc_refusal.h"
 #include "util/ascii_text.h"
 
 namespace {
@@ -185,6 +186,18 @@ uint32_t DiagnosticDataCode(const std::string& diagnostic) {
   return static_cast<uint32_t>(strtoul(diagnostic.c_str() + at + 7, nullptr, 16));
 }
 
+AdsResult LdapFailureCode(int ldap_code, const std::string& diagnostic) {
+  // AD refuses a bind of a disabled, expired, locked-out or restricted account with invalid
+  // credentials and names the account's state after "data"; the state is what the report gives,
+  // as a Kerberos logon of the same account reports it.
+  constexpr int kInvalidCredentials = 49;
+  if (ldap_code == kInvalidCredentials) {
+    const uint32_t state = DiagnosticDataCode(diagnostic);
+    if (IsAccountStateError(state)) return HresultFromWin32(state);
+  }
+  return LdapResultToHresult(ldap_code);
+}
+
 AdsType AttributeType(const std::string& name) {
   std::string base = name.substr(0, name.find(';'));
   for (const AttributeTypeEntry& entry : kAttributeTypes) {
@@ -251,6 +264,34 @@ bool ParseLargeInteger(const std::string& text, int64_t* value) {
     *value = static_cast<int64_t>(magnitude);
   }
   return true;
+}
+
+AdsValue DecodeLdapValue(AdsType type, const char* data, size_t size, DirectoryTextConverter text) {
+  AdsValue value;
+  const std::string raw(data, size);
+  switch (type) {
+    case kAdsTypeInteger:
+    case kAdsTypeLargeInteger:
+      ParseLargeInteger(raw, &value.integer);
+      break;
+    case kAdsTypeBoolean: {
+      bool flag = false;
+      ParseBoolean(raw, &flag);
+      value.integer = flag ? 1 : 0;
+      break;
+    }
+    case kAdsTypeOctetString:
+    case kAdsTypeSecurityDescriptor:
+      value.bytes = raw;
+      break;
+    case kAdsTypeUtcTime:
+      ParseGeneralizedTime(raw, &value.time);
+      break;
+    default:
+      value.text = text != nullptr ? text(data, size) : raw;
+      break;
+  }
+  return value;
 }
 
 bool ParseBoolean(const std::string& text, bool* value) {

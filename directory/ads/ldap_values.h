@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "directory/ads/ads.h"
@@ -15,6 +16,9 @@ AdsResult HresultFromWin32(uint32_t error);
 AdsResult LdapResultToHresult(int ldap_code);
 /// The Win32 error that AD puts after "data " in a bind failure's diagnostic, 0 when none.
 uint32_t DiagnosticDataCode(const std::string& diagnostic);
+/// The code reported for a failed LDAP call with the server's diagnostic: the account state that
+/// AD names in a refused bind ("data 533": disabled), else the code of the LDAP result.
+AdsResult LdapFailureCode(int ldap_code, const std::string& diagnostic);
 
 /// Win32 errors the layer reports besides the LDAP ones.
 constexpr uint32_t kWin32NoneMapped = 1332;      ///< ERROR_NONE_MAPPED
@@ -36,6 +40,31 @@ bool ParseGeneralizedTime(const std::string& text, AdsUtcTime* time);
 bool ParseLargeInteger(const std::string& text, int64_t* value);
 /// Decodes an LDAP Boolean ("TRUE" or "FALSE").
 bool ParseBoolean(const std::string& text, bool* value);
+
+/// Turns a directory string (UTF-8 on the wire) into the program's text; null keeps the bytes.
+using DirectoryTextConverter = std::string (*)(const char* utf8, size_t size);
+/// Decodes one value as the wire gives it into the member its attribute's type reads.
+AdsValue DecodeLdapValue(AdsType type, const char* data, size_t size, DirectoryTextConverter text);
+/// Adds an attribute of an entry, as the LDAP library gives its values (berval pointers ending in
+/// a null one; or none), to the decoded entry. One decoder for both transports, whose bervals
+/// differ only in the width of bv_len.
+template <typename Berval>
+void AddLdapAttribute(const std::string& name, Berval* const* values, DirectoryTextConverter text,
+                      std::vector<AdsAttribute>* entry) {
+  // An attribute without values is left out, as the directory interfaces leave it out of a read:
+  // nothing in it is there to show or to count. AD sends one beside the values of a ranged read
+  // (a plain "member" beside "member;range=0-1499"), and a range that begins after the last value
+  // comes back with none; a user expects the members a group has, no more and no fewer, and a
+  // caller that looks an attribute up by name never meets one that is there without a value.
+  if (values == nullptr || values[0] == nullptr) return;
+  AdsAttribute attribute;
+  attribute.name = name;
+  attribute.type = AttributeType(name);
+  for (size_t i = 0; values[i] != nullptr; ++i) {
+    attribute.values.push_back(DecodeLdapValue(attribute.type, values[i]->bv_val, values[i]->bv_len, text));
+  }
+  entry->push_back(std::move(attribute));
+}
 
 /// The braced upper-case text of 16 GUID bytes, e.g. "{4FA050F0-F561-11CF-BDD9-00AA003A77B6}".
 std::string GuidBytesToText(const std::string& bytes);

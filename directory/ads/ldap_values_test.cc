@@ -35,12 +35,61 @@ TEST(LdapValues, Win32ErrorsWrapAsHresults) {
   EXPECT_EQ(HresultFromWin32(8470), kAdsNameNotFound);
 }
 
-TEST(LdapValues, BindDiagnosticDataCodeIsRead) {
-  EXPECT_EQ(DiagnosticDataCode("80090308: LdapErr: DSID-0C09041C, comment: AcceptSecurityContext error, "
-                               "data 52e, v4563"),
-            0x52Eu);
-  EXPECT_EQ(DiagnosticDataCode("... error, data 775, v1db1"), 0x775u);
-  EXPECT_EQ(DiagnosticDataCode("BindSimple: Transport encryption required."), 0u);
+TEST(LdapValues, FailuresReportTheAccountStateABindRefusalNames) {
+  struct Case {
+    int ldap;
+    const char* diagnostic;
+    uint32_t hresult;
+  } cases[] = {
+      {49, "80090308: LdapErr: DSID-0C09041C, comment: AcceptSecurityContext error, data 52e, v4563",
+       0x8007052E},
+      {49, "80090308: LdapErr: DSID-0C0903A9, comment: AcceptSecurityContext error, data 533, v1db1",
+       0x80070533},
+      {49, "... error, data 775, v1db1", 0x80070775},
+      {50, "... error, data 533, v1db1", 0x80070005},  // only a refused bind names a state
+      {8, "BindSimple: Transport encryption required.", 0x80072028},
+      {-1, "", 0x8007203A},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(static_cast<uint32_t>(LdapFailureCode(c.ldap, c.diagnostic)), c.hresult) << c.diagnostic;
+  }
+}
+
+// Both transports decode entries through AddLdapAttribute; their bervals differ in bv_len only.
+struct TestBerval {
+  unsigned long bv_len;
+  char* bv_val;
+};
+
+TEST(LdapValues, AttributesAreDecodedByTypeAndThoseWithoutValuesLeftOut) {
+  char number[] = "-42", flag[] = "TRUE", bytes[] = "\x01\x00\x02", time[] = "20240105100000.0Z",
+       dn[] = "CN=M\xc3\xbcller";
+  TestBerval values[] = {{sizeof number - 1, number},
+                         {sizeof flag - 1, flag},
+                         {sizeof bytes - 1, bytes},
+                         {sizeof time - 1, time},
+                         {sizeof dn - 1, dn}};
+  auto one = [](TestBerval* value) { return std::vector<TestBerval*>{value, nullptr}; };
+  std::vector<AdsAttribute> entry;
+  AddLdapAttribute("accountExpires", one(&values[0]).data(), nullptr, &entry);
+  AddLdapAttribute("msDS-PasswordComplexityEnabled", one(&values[1]).data(), nullptr, &entry);
+  AddLdapAttribute("logonHours", one(&values[2]).data(), nullptr, &entry);
+  AddLdapAttribute("whenChanged", one(&values[3]).data(), nullptr, &entry);
+  // A ranged read past the last value, and the plain name AD sends beside a ranged one.
+  AddLdapAttribute("member;range=20-*", std::vector<TestBerval*>{nullptr}.data(), nullptr, &entry);
+  AddLdapAttribute<TestBerval>("member", nullptr, nullptr, &entry);
+  AddLdapAttribute(
+      "member;range=0-*", one(&values[4]).data(),
+      [](const char* data, size_t size) { return "<" + std::string(data, size) + ">"; }, &entry);
+  ASSERT_EQ(entry.size(), 5u);
+  EXPECT_EQ(entry[0].values[0].integer, -42);
+  EXPECT_EQ(entry[1].values[0].integer, 1);
+  EXPECT_EQ(entry[2].values[0].bytes, std::string("\x01\x00\x02", 3));
+  EXPECT_EQ(entry[3].values[0].time.year, 2024);
+  EXPECT_EQ(entry[3].values[0].time.hour, 10);
+  EXPECT_EQ(entry[4].name, "member;range=0-*");
+  EXPECT_EQ(entry[4].type, kAdsTypeDn);
+  EXPECT_EQ(entry[4].values[0].text, "<CN=M\xc3\xbcller>");
 }
 
 TEST(LdapValues, AttributeTypesFollowTheTableOfReadAttributes) {

@@ -26,16 +26,19 @@ void DirectoryError() {
   EndWithEscape(lorvex.program, lorvex.window, 1);
 }
 
-// The scenario's arguments: lorvex's arguments, and the typed name and password when the
-// credential prompt is to be answered (on a console of the driver's own, which the program
-// attaches to). Runs lorvex with them and a log file, answers the prompt when asked to, waits
-// until the run has closed its log (the run is over), and writes the window's text (window.txt)
-// and, once Esc has ended the program, its exit code (exit.txt).
+// The scenario's arguments: lorvex's arguments, the typed name and password when the credential
+// prompt is to be answered (on a console of the driver's own, which the program attaches to), and
+// "refused" when the domain is to refuse them. Runs lorvex with them and a log file, answers the
+// prompt when asked to, waits until the run is over, and writes the window's text (window.txt)
+// and, once Esc has ended the program, its exit code (exit.txt). A run is over when it has closed
+// its log; a refused one never opens it (the options are read after the logon) and is over when
+// its window shows the reason (the window gives its text only once the run has ended).
 void DirectoryRun() {
   const std::vector<std::wstring>& extra = Driver().extra;
   const std::wstring arguments = extra.empty() ? L"" : extra[0];
   const std::wstring user = extra.size() > 2 ? extra[1] : L"";
   const std::wstring password = extra.size() > 2 ? extra[2] : L"";
+  const bool refused = extra.size() > 3 && extra[3] == L"refused";
   if (!user.empty() && !OpenConsole()) return;
   const std::wstring log = WorkFile(L"run.log");
   DeleteFileW(log.c_str());
@@ -47,9 +50,15 @@ void DirectoryRun() {
     TypeIntoConsole(password);
   }
   if (lorvex.window == nullptr) return;
-  if (!WaitFor(kExitWaitMs, [&] { return FileClosed(log); }))
-    Fail("the run did not end (no closed log file)");
-  const std::string text = CopyWindowText(lorvex.window);
+  std::string text;
+  auto over = [&] {
+    if (!refused) return FileClosed(log);
+    text = CopyWindowText(lorvex.window);
+    return text.find("\r\nReason(s): ") != std::string::npos;
+  };
+  if (!WaitFor(kExitWaitMs, over))
+    Fail("the run did not end (%s)", refused ? "no reason shown" : "no closed log");
+  if (!refused) text = CopyWindowText(lorvex.window);
   SaveText(WorkFile(L"window.txt"), text);
   PressIn(lorvex.window, {}, VK_ESCAPE);
   const int code = WaitExit(lorvex.program, kExitWaitMs);

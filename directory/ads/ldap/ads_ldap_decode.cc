@@ -5,54 +5,15 @@
 #include "directory/ads/ldap_filter.h"
 #include "directory/ads/ldap_values.h"
 
-namespace {
-
-AdsValue DecodeValue(AdsType type, const struct berval* raw) {
-  AdsValue value;
-  std::string text(raw->bv_val, raw->bv_len);
-  switch (type) {
-    case kAdsTypeInteger:
-    case kAdsTypeLargeInteger:
-      ParseLargeInteger(text, &value.integer);
-      break;
-    case kAdsTypeBoolean: {
-      bool flag = false;
-      ParseBoolean(text, &flag);
-      value.integer = flag ? 1 : 0;
-      break;
-    }
-    case kAdsTypeOctetString:
-    case kAdsTypeSecurityDescriptor:
-      value.bytes = text;
-      break;
-    case kAdsTypeUtcTime:
-      ParseGeneralizedTime(text, &value.time);
-      break;
-    default:
-      value.text = text;
-      break;
-  }
-  return value;
-}
-
-}  // namespace
-
 void DecodeEntry(LDAP* ld, LDAPMessage* entry, std::vector<AdsAttribute>* attributes) {
   attributes->clear();
   BerElement* ber = nullptr;
   for (char* name = ldap_first_attribute(ld, entry, &ber); name != nullptr;
        name = ldap_next_attribute(ld, entry, ber)) {
-    AdsAttribute attribute;
-    attribute.name = name;
-    attribute.type = AttributeType(name);
     struct berval** values = ldap_get_values_len(ld, entry, name);
-    for (int i = 0; values != nullptr && values[i] != nullptr; ++i) {
-      attribute.values.push_back(DecodeValue(attribute.type, values[i]));
-    }
+    AddLdapAttribute(name, values, nullptr, attributes);
     ldap_value_free_len(values);
     ldap_memfree(name);
-    // A ranged read also returns the plain attribute without values; it carries nothing.
-    if (!attribute.values.empty()) attributes->push_back(attribute);
   }
   if (ber != nullptr) ber_free(ber, 0);
 }

@@ -2,7 +2,6 @@
 // becomes the code the program reports, with the server's own words kept for the reason text.
 #include <krb5.h>
 
-#include "directory/ads/kdc_refusal.h"
 #include "directory/ads/ldap/ads_ldap_internal.h"
 #include "directory/ads/ldap_values.h"
 
@@ -75,12 +74,7 @@ AdsResult LdapFailure(LDAP* ld, int rc) {
   }
   // Client-side failures carry no server text; the library's words still say what happened.
   if (diagnostic.empty() && rc < 0) diagnostic = ldap_err2string(rc);
-  // AD refuses a simple bind of a disabled, expired, locked-out or restricted account with invalid
-  // credentials and names the account's state after "data"; the state is what the report gives,
-  // as a Kerberos logon of the same account reports it.
-  if (rc == LDAP_INVALID_CREDENTIALS) {
-    uint32_t state = DiagnosticDataCode(diagnostic);
-    if (IsAccountStateError(state)) return DirectoryFailure(kFailureWin32, state, diagnostic);
-  }
-  return DirectoryFailure(kFailureLdap, rc, diagnostic);
+  const AdsResult result = LdapFailureCode(rc, diagnostic);
+  SetLastFailure(result, diagnostic);
+  return result;
 }

@@ -2,7 +2,9 @@
 // with signing and sealing (the running account's logon, or the typed credentials), LDAPS where a
 // server is named with the LDAPS port, paged searches, and the Windows services for name
 // translation, SID look-up and locating controllers. Values are decoded by the shared LDAP value
-// helpers; text leaves this file in the console code page.
+// decoder; text leaves this file in the console code page. Where it goes (the host a controller is
+// bound by, the default domain, the domain a name translation goes on in) is decided in
+// bind_targets.cc, which is tested on every platform.
 //
 // Under Wine (8.0, measured against a Samba domain) wldap32 differs from Windows' own:
 // - A Negotiate bind without credentials (the running account's logon) ends the process: Wine's
@@ -15,6 +17,9 @@
 //   both; inside TLS the directory refuses such a bind ("unwilling to perform"), so typed
 //   credentials fall back to a simple bind there, which TLS protects.
 // - ldap_init without a host means localhost, and the computer belongs to no domain.
+// - LDAP_OPT_SERVER_ERROR is not supported: the server's diagnostic of a failure is read from
+//   the result message where the call gives one (searches, the simple bind), and is lost for the
+//   Negotiate bind, which gives none.
 // Windows headers depend on one another: winsock2 before windows.h, winldap before winber.
 // clang-format off
 #include <winsock2.h>
@@ -37,6 +42,7 @@
 
 #include "directory/ads/ads.h"
 #include "directory/ads/ldap_values.h"
+#include "directory/ads/win32/bind_targets.h"
 
 namespace {
 
@@ -68,10 +74,43 @@ std::string Utf8ToOem(const char* bytes, size_t size) {
   return WideToOem(wide.c_str());
 }
 
-AdsResult Win32Result(DWORD error) { return HresultFromWin32(error); }
+// The one funnel through which every failure of this layer becomes the code the program reports,
+// with the server's own words about it kept for the reason text (empty when it gave none).
+AdsResult Failure(AdsResult result, const std::string& diagnostic) {
+  SetLastFailure(result, diagnostic);
+  return result;
+}
 
-// The code of a failed LDAP call, as the component library reports it.
-AdsResult LdapFailure(ULONG code) { return LdapResultToHresult(static_cast<int>(code)); }
+AdsResult Win32Result(DWORD error) { return Failure(HresultFromWin32(error), ""); }
+
+// What the server said about a failed LDAP call: AD puts its reason there ("80090308: LdapErr:
+// ... data 52e ..."). Windows keeps it on the handle (LDAP_OPT_SERVER_ERROR); where that cannot be
+// read, the call's result message holds it. Client-side codes (LDAP_SERVER_DOWN and up) come from
+// no server, and the handle may still hold an earlier answer's text.
+std::string ServerDiagnostic(LDAP* ld, ULONG code, LDAPMessage* result) {
+  if (ld == nullptr || code >= LDAP_SERVER_DOWN) return "";
+  std::string diagnostic;
+  PWCHAR text = nullptr;
+  if (ldap_get_optionW(ld, LDAP_OPT_SERVER_ERROR, &text) == LDAP_SUCCESS && text != nullptr) {
+    diagnostic = WideToOem(text);
+    ldap_memfreeW(text);
+  }
+  ULONG returned = 0;
+  text = nullptr;
+  if (diagnostic.empty() && result != nullptr &&
+      ldap_parse_resultW(ld, result, &returned, nullptr, &text, nullptr, nullptr, FALSE) == LDAP_SUCCESS &&
+      text != nullptr) {
+    diagnostic = WideToOem(text);
+    ldap_memfreeW(text);
+  }
+  return diagnostic;
+}
+
+// A failed LDAP call, with its result message when it gave one.
+AdsResult LdapFailure(LDAP* ld, ULONG code, LDAPMessage* result = nullptr) {
+  const std::string diagnostic = ServerDiagnostic(ld, code, result);
+  return Failure(LdapFailureCode(static_cast<int>(code), diagnostic), diagnostic);
+}
 
 // A bound connection to one server with one set of credentials.
 struct Connection {
@@ -90,6 +129,33 @@ std::string Environment(const char* name) {
   char value[1024];
   const DWORD length = GetEnvironmentVariableA(name, value, sizeof value);
   return length > 0 && length < sizeof value ? std::string(value) : std::string();
+}
+
+// DNS names of controllers by the addresses found for them, for binds to a controller named by
+// its address (see BindHost).
+std::mutex g_names_mutex;
+ControllerNames g_controller_names;
+
+void LearnControllerName(const std::string& host, const std::string& address) {
+  std::lock_guard<std::mutex> lock(g_names_mutex);
+  g_controller_names.Learn(host, address);
+}
+
+// The DNS name that the reverse look-up of an IPv4 address gives; empty when there is none.
+std::string ReverseLookup(const std::string& address) {
+  WSADATA data;
+  if (WSAStartup(MAKEWORD(2, 2), &data) != 0) return "";
+  sockaddr_in socket_address = {};
+  socket_address.sin_family = AF_INET;
+  char name[NI_MAXHOST] = "";
+  std::string found;
+  if (inet_pton(AF_INET, address.c_str(), &socket_address.sin_addr) == 1 &&
+      getnameinfo(reinterpret_cast<sockaddr*>(&socket_address), sizeof socket_address, name, sizeof name,
+                  nullptr, 0, NI_NAMEREQD) == 0) {
+    found = name;
+  }
+  WSACleanup();
+  return found;
 }
 
 // A domain controller of a domain (empty: the computer's own) that holds the directory, by its
@@ -111,23 +177,38 @@ DWORD LocateController(const std::string& domain, std::string* name, std::string
     *address = WideToOem(at);
   }
   NetApiBufferFree(info);
+  LearnControllerName(*name, *address);
   return NO_ERROR;
+}
+
+// The running account as "DOMAIN\user", and the computer's own NetBIOS name.
+std::string SamCompatibleName() {
+  wchar_t name[512];
+  ULONG size = sizeof name / sizeof name[0];
+  return GetUserNameExW(NameSamCompatible, name, &size) ? WideToOem(name) : std::string();
+}
+
+std::string ComputerName() {
+  wchar_t name[MAX_COMPUTERNAME_LENGTH + 1];
+  DWORD size = sizeof name / sizeof name[0];
+  return GetComputerNameW(name, &size) ? WideToOem(name) : std::string();
 }
 
 // The server of paths that name none ("LDAP://rootDSE"). The one LDAPURI names comes first, as in
 // the OpenLDAP build, so that one setting serves both builds (and asks for LDAPS with
-// "ldaps://"); then a controller of the computer's domain; then one of the domain the user logged
-// on to (Windows sets USERDNSDOMAIN for a domain logon); else wldap32 chooses.
+// "ldaps://"); then a controller of the domain the user logged on to, which is the domain the
+// running account's logon is good for (a computer of one domain serves users of the forest's
+// other domains too); then one of the computer's own domain; else wldap32 chooses.
 LdapEndpoint DefaultEndpoint() {
   const std::string configured = Environment("LDAPURI");
   if (!configured.empty()) return ParseLdapEndpoint(configured);
   LdapEndpoint endpoint;
   std::string address;
-  if (LocateController("", &endpoint.host, &address) != NO_ERROR) {
-    const std::string logon_domain = Environment("USERDNSDOMAIN");
-    if (logon_domain.empty() || LocateController(logon_domain, &endpoint.host, &address) != NO_ERROR)
-      endpoint.host.clear();
-  }
+  const std::string logon_domain =
+      LogonDomain(Environment("USERDNSDOMAIN"), SamCompatibleName(), ComputerName());
+  if (!logon_domain.empty() && LocateController(logon_domain, &endpoint.host, &address) == NO_ERROR)
+    return endpoint;
+  if (LocateController("", &endpoint.host, &address) != NO_ERROR) endpoint.host.clear();
   return endpoint;
 }
 
@@ -138,7 +219,11 @@ std::map<std::string, std::unique_ptr<Connection>>& Connections() {
 }
 
 AdsResult Connect(const std::string& server, Connection* connection) {
-  const LdapEndpoint endpoint = server.empty() ? DefaultEndpoint() : ParseLdapEndpoint(server);
+  LdapEndpoint endpoint = server.empty() ? DefaultEndpoint() : ParseLdapEndpoint(server);
+  {
+    std::lock_guard<std::mutex> lock(g_names_mutex);
+    endpoint.host = BindHost(endpoint.host, g_controller_names, ReverseLookup);
+  }
   std::wstring host = OemToWide(endpoint.host);
   PWCHAR host_name = host.empty() ? nullptr : host.data();
   connection->tls = endpoint.tls;
@@ -153,7 +238,7 @@ AdsResult Connect(const std::string& server, Connection* connection) {
   ldap_set_optionW(connection->ld, LDAP_OPT_TIMELIMIT, &timeout);
   LDAP_TIMEVAL connect_timeout = {kTimeoutSeconds, 0};
   const ULONG result = ldap_connect(connection->ld, &connect_timeout);
-  if (result != LDAP_SUCCESS) return LdapFailure(result);
+  if (result != LDAP_SUCCESS) return LdapFailure(connection->ld, result);
   return kAdsOk;
 }
 
@@ -163,13 +248,27 @@ bool LogonRefused(ULONG code) {
   return code == LDAP_INVALID_CREDENTIALS || code == LDAP_LOCAL_ERROR || code == LDAP_AUTH_UNKNOWN;
 }
 
-// A simple bind with the typed name and password, only ever inside TLS.
-ULONG BindSimple(Connection* connection, const AdsCredentials* credentials) {
+// A simple bind with the typed name and password, only ever inside TLS. It waits for its own
+// result message, which holds the server's reason where the handle does not keep it.
+AdsResult BindSimple(Connection* connection, const AdsCredentials* credentials) {
   std::wstring user = OemToWide(credentials->user);
   std::wstring password = OemToWide(credentials->password);
   ++g_round_trips;
-  const ULONG result = ldap_simple_bind_sW(connection->ld, user.data(), password.data());
+  const ULONG id = ldap_simple_bindW(connection->ld, user.data(), password.data());
   SecureZeroMemory(password.data(), password.size() * sizeof(wchar_t));
+  if (id == static_cast<ULONG>(-1)) return LdapFailure(connection->ld, LdapGetLastError());
+  LDAP_TIMEVAL timeout = {kTimeoutSeconds, 0};
+  LDAPMessage* message = nullptr;
+  const ULONG type = ldap_result(connection->ld, id, LDAP_MSG_ALL, &timeout, &message);
+  ULONG code = LDAP_TIMEOUT;
+  if (type == static_cast<ULONG>(-1)) {
+    code = LdapGetLastError();
+  } else if (message != nullptr && ldap_parse_resultW(connection->ld, message, &code, nullptr, nullptr,
+                                                      nullptr, nullptr, FALSE) != LDAP_SUCCESS) {
+    code = LDAP_DECODING_ERROR;
+  }
+  const AdsResult result = code == LDAP_SUCCESS ? kAdsOk : LdapFailure(connection->ld, code, message);
+  if (message != nullptr) ldap_msgfree(message);
   return result;
 }
 
@@ -178,8 +277,7 @@ ULONG BindSimple(Connection* connection, const AdsCredentials* credentials) {
 AdsResult Bind(Connection* connection, const AdsCredentials* credentials) {
   const bool typed = credentials != nullptr && credentials->set;
   if (!typed && UnderWine()) {
-    SetLastFailure(kAdsLogonFailure, "Wine's wldap32 cannot bind with the running account's logon");
-    return kAdsLogonFailure;
+    return Failure(kAdsLogonFailure, "Wine's wldap32 cannot bind with the running account's logon");
   }
   if (!connection->tls) {
     ldap_set_optionW(connection->ld, LDAP_OPT_SIGN, LDAP_OPT_ON);
@@ -189,18 +287,8 @@ AdsResult Bind(Connection* connection, const AdsCredentials* credentials) {
   std::wstring user, domain, password;
   PWCHAR secret = nullptr;
   if (typed) {
-    user = OemToWide(credentials->user);
+    SplitAccountName(OemToWide(credentials->user), &user, &domain);
     password = OemToWide(credentials->password);
-    // "DOMAIN\user" and "user@domain" both name the domain apart, as SSPI wants it.
-    const size_t slash = user.find(L'\\');
-    const size_t at = user.rfind(L'@');
-    if (slash != std::wstring::npos) {
-      domain = user.substr(0, slash);
-      user = user.substr(slash + 1);
-    } else if (at != std::wstring::npos) {
-      domain = user.substr(at + 1);
-      user = user.substr(0, at);
-    }
     identity.User = reinterpret_cast<unsigned short*>(user.data());
     identity.UserLength = static_cast<ULONG>(user.size());
     identity.Domain = reinterpret_cast<unsigned short*>(domain.data());
@@ -211,17 +299,19 @@ AdsResult Bind(Connection* connection, const AdsCredentials* credentials) {
     secret = reinterpret_cast<PWCHAR>(&identity);
   }
   ++g_round_trips;
-  ULONG result = ldap_bind_sW(connection->ld, nullptr, secret, LDAP_AUTH_NEGOTIATE);
+  const ULONG code = ldap_bind_sW(connection->ld, nullptr, secret, LDAP_AUTH_NEGOTIATE);
   SecureZeroMemory(password.data(), password.size() * sizeof(wchar_t));
-  // A directory that will not take this Negotiate bind inside TLS takes the typed name and
-  // password as a simple bind there.
-  if (result != LDAP_SUCCESS && typed && connection->tls) result = BindSimple(connection, credentials);
-  if (result != LDAP_SUCCESS) {
-    if (!typed && LogonRefused(result)) return kAdsLogonFailure;
-    return LdapFailure(result);
+  AdsResult result = kAdsOk;
+  if (code != LDAP_SUCCESS && typed && connection->tls) {
+    // A directory that will not take this Negotiate bind inside TLS takes the typed name and
+    // password as a simple bind there; its answer is the one reported.
+    result = BindSimple(connection, credentials);
+  } else if (code != LDAP_SUCCESS) {
+    result = LdapFailure(connection->ld, code);
+    if (!typed && LogonRefused(code)) result = Failure(kAdsLogonFailure, LastDiagnostic());
   }
-  connection->bound = true;
-  return kAdsOk;
+  if (result == kAdsOk) connection->bound = true;
+  return result;
 }
 
 // The cached connection of a server, bound unless anonymous is enough.
@@ -247,50 +337,16 @@ AdsResult GetConnection(const std::string& server, const AdsCredentials* credent
   return kAdsOk;
 }
 
-AdsValue DecodeValue(AdsType type, const berval* value) {
-  AdsValue decoded;
-  const std::string raw(value->bv_val, value->bv_len);
-  switch (type) {
-    case kAdsTypeInteger:
-    case kAdsTypeLargeInteger:
-      ParseLargeInteger(raw, &decoded.integer);
-      break;
-    case kAdsTypeBoolean: {
-      bool flag = false;
-      ParseBoolean(raw, &flag);
-      decoded.integer = flag ? 1 : 0;
-      break;
-    }
-    case kAdsTypeOctetString:
-    case kAdsTypeSecurityDescriptor:
-      decoded.bytes = raw;
-      break;
-    case kAdsTypeUtcTime:
-      ParseGeneralizedTime(raw, &decoded.time);
-      break;
-    default:
-      decoded.text = Utf8ToOem(raw.data(), raw.size());
-      break;
-  }
-  return decoded;
-}
-
-// Every attribute of an entry.
+// Every attribute of an entry that has values, decoded by the decoder both transports share.
 std::vector<AdsAttribute> EntryAttributes(LDAP* ld, LDAPMessage* entry) {
   std::vector<AdsAttribute> attributes;
   BerElement* position = nullptr;
   for (PWCHAR name = ldap_first_attributeW(ld, entry, &position); name != nullptr;
        name = ldap_next_attributeW(ld, entry, position)) {
-    AdsAttribute attribute;
-    attribute.name = WideToOem(name);
-    attribute.type = AttributeType(attribute.name);
     berval** values = ldap_get_values_lenW(ld, entry, name);
-    for (int i = 0; values != nullptr && values[i] != nullptr; ++i) {
-      attribute.values.push_back(DecodeValue(attribute.type, values[i]));
-    }
+    AddLdapAttribute(WideToOem(name), values, Utf8ToOem, &attributes);
     if (values != nullptr) ldap_value_free_len(values);
     ldap_memfreeW(name);
-    attributes.push_back(std::move(attribute));
   }
   if (position != nullptr) ber_free(position, 0);
   return attributes;
@@ -329,13 +385,14 @@ AdsResult ReadBase(LDAP* ld, const std::wstring& dn, const std::vector<std::stri
       ld, const_cast<PWCHAR>(dn.c_str()), LDAP_SCOPE_BASE, const_cast<PWCHAR>(L"(objectClass=*)"),
       names.empty() ? nullptr : list.data(), 0, sd_flags.list, nullptr, &timeout, 0, &result);
   if (code != LDAP_SUCCESS) {
+    const AdsResult failure = LdapFailure(ld, code, result);
     if (result != nullptr) ldap_msgfree(result);
-    return LdapFailure(code);
+    return failure;
   }
   LDAPMessage* entry = ldap_first_entry(ld, result);
   if (entry == nullptr) {
     ldap_msgfree(result);
-    return kAdsNoSuchObject;
+    return Failure(kAdsNoSuchObject, "");
   }
   if (attributes != nullptr) *attributes = EntryAttributes(ld, entry);
   ldap_msgfree(result);
@@ -378,7 +435,7 @@ AdsResult AdsOpenObject(const std::string& path, const AdsCredentials* credentia
     std::vector<AdsAttribute> root;
     result = ReadBase(connection->ld, L"", {"defaultNamingContext"}, &root);
     if (result != kAdsOk) return result;
-    if (root.empty() || root[0].values.empty()) return kAdsPropertyNotFound;
+    if (root.empty() || root[0].values.empty()) return Failure(kAdsPropertyNotFound, "");
     dn = OemToWide(root[0].values[0].text);
   }
   if (!(flags & kAdsFastBind)) {
@@ -421,7 +478,7 @@ AdsResult FetchPage(AdsSearch* search) {
   PLDAPControlW page_control = nullptr;
   ULONG code = ldap_create_page_controlW(search->ld, static_cast<ULONG>(search->page_size), search->cookie,
                                          FALSE, &page_control);
-  if (code != LDAP_SUCCESS) return LdapFailure(code);
+  if (code != LDAP_SUCCESS) return LdapFailure(search->ld, code);
   // A search asking for the security descriptor reads the parts an ordinary user may read.
   SdFlagsControl sd_flags;
   bool descriptor = false;
@@ -437,7 +494,9 @@ AdsResult FetchPage(AdsSearch* search) {
                             search->filter.data(), search->attributes.empty() ? nullptr : list.data(), 0,
                             controls, nullptr, &timeout, 0, &search->page);
   ldap_control_freeW(page_control);
-  if (code != LDAP_SUCCESS && code != LDAP_SIZELIMIT_EXCEEDED) return LdapFailure(code);
+  // The page, also of a failed search, is freed with the search.
+  if (code != LDAP_SUCCESS && code != LDAP_SIZELIMIT_EXCEEDED)
+    return LdapFailure(search->ld, code, search->page);
   // The cookie of the next page, empty on the last one.
   PLDAPControlW* returned = nullptr;
   ULONG server_code = 0;
@@ -508,7 +567,7 @@ AdsResult AdsGetClassProperties(const std::string& path, const AdsCredentials* c
   std::vector<AdsAttribute> root;
   result = ReadBase(connection->ld, L"", {"schemaNamingContext"}, &root);
   if (result != kAdsOk) return result;
-  if (root.empty() || root[0].values.empty()) return kAdsPropertyNotFound;
+  if (root.empty() || root[0].values.empty()) return Failure(kAdsPropertyNotFound, "");
   // A class holds what its own definition and every class it derives from hold.
   std::vector<std::string> pending = {parts.class_name};
   std::vector<std::string> seen;
@@ -545,17 +604,33 @@ AdsResult AdsGetClassProperties(const std::string& path, const AdsCredentials* c
       }
     }
     AdsCloseSearch(search);
-    if (!found && seen.size() == 1) return kAdsNoSuchObject;
+    if (!found && seen.size() == 1) return Failure(kAdsNoSuchObject, "");
   }
   return kAdsOk;
 }
 
-// Name translation through the directory service's own name cracking.
+// Name translation through the directory service's own name cracking. The credentials stay with
+// the translator: a name that lies in another domain of the forest, or in a trusted forest, is
+// translated again by a controller of that domain.
 struct AdsNameTranslator {
   HANDLE ds = nullptr;
+  RPC_AUTH_IDENTITY_HANDLE identity = nullptr;
+  std::string domain;  // the domain bound to, empty when it was not named
   std::wstring name;
   int type = kAdsNameUnknown;
 };
+
+static_assert(kCrackNamesFlags == DS_NAME_FLAG_TRUST_REFERRAL, "the referral flag of DsCrackNames");
+static_assert(kCrackDomainOnly == static_cast<uint32_t>(DS_NAME_ERROR_DOMAIN_ONLY) &&
+                  kCrackTrustReferral == static_cast<uint32_t>(DS_NAME_ERROR_TRUST_REFERRAL),
+              "the statuses of DsCrackNames");
+
+void AdsNameTranslateRelease(AdsNameTranslator* translator) {
+  if (translator == nullptr) return;
+  if (translator->ds != nullptr) DsUnBindW(&translator->ds);
+  if (translator->identity != nullptr) DsFreePasswordCredentials(translator->identity);
+  delete translator;
+}
 
 AdsResult AdsNameTranslateInit(int init_type, const std::string& init_name, const AdsCredentials* credentials,
                                AdsNameTranslator** translator) {
@@ -563,24 +638,22 @@ AdsResult AdsNameTranslateInit(int init_type, const std::string& init_name, cons
   // Wine has no directory service binding (DsBind fails, and its credential helper ends the
   // program): there is no name translation to offer.
   if (UnderWine()) return Win32Result(ERROR_CALL_NOT_IMPLEMENTED);
-  RPC_AUTH_IDENTITY_HANDLE identity = nullptr;
+  auto created = std::unique_ptr<AdsNameTranslator, void (*)(AdsNameTranslator*)>(new AdsNameTranslator,
+                                                                                  AdsNameTranslateRelease);
   if (credentials != nullptr && credentials->set) {
-    std::wstring user = OemToWide(credentials->user), domain, password = OemToWide(credentials->password);
-    const size_t slash = user.find(L'\\');
-    if (slash != std::wstring::npos) {
-      domain = user.substr(0, slash);
-      user = user.substr(slash + 1);
-    }
+    std::wstring user, domain;
+    SplitAccountName(OemToWide(credentials->user), &user, &domain);
+    std::wstring password = OemToWide(credentials->password);
     const DWORD made = DsMakePasswordCredentialsW(user.c_str(), domain.empty() ? nullptr : domain.c_str(),
-                                                  password.c_str(), &identity);
+                                                  password.c_str(), &created->identity);
+    SecureZeroMemory(password.data(), password.size() * sizeof(wchar_t));
     if (made != NO_ERROR) return Win32Result(made);
   }
   std::wstring name = OemToWide(init_name);
   const wchar_t* controller = init_type == kAdsNameInitServer ? name.c_str() : nullptr;
   const wchar_t* domain = init_type == kAdsNameInitDomain && !name.empty() ? name.c_str() : nullptr;
-  auto created = std::make_unique<AdsNameTranslator>();
-  const DWORD bound = DsBindWithCredW(controller, domain, identity, &created->ds);
-  if (identity != nullptr) DsFreePasswordCredentials(identity);
+  if (domain != nullptr) created->domain = init_name;
+  const DWORD bound = DsBindWithCredW(controller, domain, created->identity, &created->ds);
   if (bound != NO_ERROR) return Win32Result(bound);
   *translator = created.release();
   return kAdsOk;
@@ -599,26 +672,41 @@ AdsResult AdsNameTranslateGet(AdsNameTranslator* translator, int name_type, std:
       DS_UNKNOWN_NAME, DS_UNKNOWN_NAME,   DS_UNIQUE_ID_NAME, DS_UNKNOWN_NAME,     DS_USER_PRINCIPAL_NAME};
   auto format = [](int type) { return type >= 0 && type <= 9 ? kFormats[type] : DS_UNKNOWN_NAME; };
   const wchar_t* names[1] = {translator->name.c_str()};
-  PDS_NAME_RESULTW result = nullptr;
-  ++g_round_trips;
-  const DWORD code = DsCrackNamesW(translator->ds, DS_NAME_NO_FLAGS, format(translator->type),
-                                   format(name_type), 1, names, &result);
-  if (code != NO_ERROR) return Win32Result(code);
-  AdsResult answer = kAdsOk;
-  if (result->cItems < 1 || result->rItems[0].status != DS_NAME_NO_ERROR ||
-      result->rItems[0].pName == nullptr) {
-    answer = kAdsNameNotFound;
-  } else {
-    *name = WideToOem(result->rItems[0].pName);
+  std::vector<std::string> asked = {translator->domain};
+  HANDLE ds = translator->ds;
+  // A controller of another domain, bound for this translation alone.
+  HANDLE referred = nullptr;
+  CrackStep step;
+  for (;;) {
+    PDS_NAME_RESULTW result = nullptr;
+    ++g_round_trips;
+    const DWORD code = DsCrackNamesW(ds, static_cast<DS_NAME_FLAGS>(kCrackNamesFlags),
+                                     format(translator->type), format(name_type), 1, names, &result);
+    if (code != NO_ERROR) {
+      step.result = Win32Result(code);
+      break;
+    }
+    const DS_NAME_RESULT_ITEMW* item = result->cItems < 1 ? nullptr : &result->rItems[0];
+    const uint32_t status = item == nullptr ? kCrackNotFound : static_cast<uint32_t>(item->status);
+    step = NextCrackStep(status, item != nullptr && item->pDomain != nullptr ? WideToOem(item->pDomain) : "",
+                         asked);
+    if (step.done && step.result == kAdsOk && item->pName == nullptr) step.result = kAdsNameNotFound;
+    if (step.done && step.result == kAdsOk) *name = WideToOem(item->pName);
+    DsFreeNameResultW(result);
+    if (step.done) break;
+    asked.push_back(step.domain);
+    if (referred != nullptr) DsUnBindW(&referred);
+    const std::wstring domain = OemToWide(step.domain);
+    const DWORD bound = DsBindWithCredW(nullptr, domain.c_str(), translator->identity, &referred);
+    if (bound != NO_ERROR) {
+      referred = nullptr;
+      step.result = Win32Result(bound);
+      break;
+    }
+    ds = referred;
   }
-  DsFreeNameResultW(result);
-  return answer;
-}
-
-void AdsNameTranslateRelease(AdsNameTranslator* translator) {
-  if (translator == nullptr) return;
-  if (translator->ds != nullptr) DsUnBindW(&translator->ds);
-  delete translator;
+  if (referred != nullptr) DsUnBindW(&referred);
+  return step.result == kAdsOk ? kAdsOk : Failure(step.result, "");
 }
 
 AdsResult AdsLookupAccountSid(const std::string& server, const std::string& sid, std::string* domain,
@@ -664,6 +752,7 @@ std::string AdsHostToAddress(const std::string& host) {
     freeaddrinfo(found);
   }
   WSACleanup();
+  LearnControllerName(host, text);
   return text;
 }
 

@@ -2,8 +2,9 @@
 # A Samba Active Directory test domain (SALES.CORP.TEST) inside a network namespace that
 # holds nothing but its own loopback interface, so nothing it does can leave the machine.
 #
-#   testdomain.sh start [--with-dc2] [--fresh] [--bulk N]
+#   testdomain.sh start [--with-dc2] [--with-dc3] [--fresh] [--bulk N]
 #                                                provision (or restore) and start the DCs;
+#                                                --with-dc3 adds a third DC to the pair;
 #                                                --bulk N adds N benchmark users (below)
 #   testdomain.sh stop [--purge] [--unless-kept] stop the DCs; --purge also drops the cache;
 #                                                --unless-kept does nothing when
@@ -20,7 +21,8 @@
 # The first start provisions DC1 and populates it while it is stopped, then keeps the tree as
 # a cache; every later start copies the cache back (a fresh, known state) and starts in about
 # a second. With --with-dc2 the pair of DCs is cached the same way once DC2 has joined a fresh
-# DC1, so that later starts of two DCs skip the join (DC1 is then restarted from the pair).
+# DC1, so that later starts of two DCs skip the join (DC1 is then restarted from the pair);
+# --with-dc3 caches the trio once DC3 (127.0.0.13) has joined the pair.
 # Inside the namespace the DC is dc1.sales.corp.test at 127.0.0.11 (DC2 at 127.0.0.12), its
 # internal DNS answers the domain's SRV records, and /etc/krb5.conf names the test realm.
 # Users' password: Passw0rd!user; Administrator: Passw0rd!Admin.
@@ -28,8 +30,12 @@
 # --bulk N (or LORVEX_TESTDOMAIN_BULK=N) loads N more users into DC1 while it is stopped, before
 # any DC2 joins: bench00001 ... in OU=Bench A (the first half, all members of "Bench Group" in
 # OU=Groups) and OU=Bench B (the rest), disabled and without passwords, every other one with a
-# lastLogon on DC1 spread over the last 200 days. The caches then hold that domain; a directory
+# lastLogon on DC1 spread over the last 200 days. They go in as chunks of BULK_CHUNK users, one
+# transaction each: one transaction of all of them grows faster than linearly (10,000 users took
+# about 3 minutes, 50,000 did not end in 30). The caches then hold that domain; a directory
 # meant for tests should never get one (scripts/benchmark.sh uses a directory of its own).
+# A cache is kept while the functions and data that shape the domain are unchanged (its stamp
+# hashes them, not the whole script), so that editing the rest of this script keeps it.
 set -euo pipefail
 
 REALM=SALES.CORP.TEST
@@ -40,12 +46,15 @@ ADMINPASS='Passw0rd!Admin'
 USERPASS='Passw0rd!user'
 DC1_IP=127.0.0.11
 DC2_IP=127.0.0.12
+DC3_IP=127.0.0.13
+BULK_CHUNK=2500
 # A cache older than this is provisioned again, since account states are relative to the clock.
 CACHE_MAX_DAYS=20
 
 DIR=${LORVEX_TESTDOMAIN_DIR:-/var/tmp/lorvex-testdomain}
 NS=${LORVEX_TESTDOMAIN_NS:-lorvex-test}
 WITH_DC2=0
+WITH_DC3=0
 FRESH=0
 PURGE=0
 UNLESS_KEPT=0
@@ -67,6 +76,7 @@ while [ $# -gt 0 ]; do
     --dir) DIR=$2; shift 2 ;;
     --ns) NS=$2; shift 2 ;;
     --with-dc2) WITH_DC2=1; shift ;;
+    --with-dc3) WITH_DC2=1; WITH_DC3=1; shift ;;
     --fresh) FRESH=1; shift ;;
     --purge) PURGE=1; shift ;;
     --unless-kept) UNLESS_KEPT=1; shift ;;
@@ -90,6 +100,8 @@ CACHE=$DIR/cache/dc1.tar
 STAMP=$DIR/cache/stamp
 PAIR_CACHE=$DIR/cache/dc1-dc2.tar
 PAIR_STAMP=$DIR/cache/dc1-dc2.stamp
+TRIO_CACHE=$DIR/cache/dc1-dc2-dc3.tar
+TRIO_STAMP=$DIR/cache/dc1-dc2-dc3.stamp
 
 # Everything a client inside the namespace needs: the realm's Kerberos configuration, the DC's
 # TLS authority, and no ccache or LDAP configuration of the host.
@@ -132,6 +144,7 @@ write_krb5_conf() {
 	$REALM = {
 		kdc = $DC1_IP
 		kdc = $DC2_IP
+		kdc = $DC3_IP
 	}
 [domain_realm]
 	.$DNSDOMAIN = $REALM
@@ -145,8 +158,8 @@ setup_namespace() {
   fi
   ip netns exec "$NS" ip link set lo up
   mkdir -p "/etc/netns/$NS"
-  printf '127.0.0.1 localhost\n%s dc1.%s dc1\n%s dc2.%s dc2\n' "$DC1_IP" "$DNSDOMAIN" "$DC2_IP" "$DNSDOMAIN" \
-    >"/etc/netns/$NS/hosts"
+  printf '127.0.0.1 localhost\n%s dc1.%s dc1\n%s dc2.%s dc2\n%s dc3.%s dc3\n' "$DC1_IP" "$DNSDOMAIN" \
+    "$DC2_IP" "$DNSDOMAIN" "$DC3_IP" "$DNSDOMAIN" >"/etc/netns/$NS/hosts"
   printf 'search %s\nnameserver %s\noptions timeout:1 attempts:1\n' "$DNSDOMAIN" "$DC1_IP" >"/etc/netns/$NS/resolv.conf"
   # 'ip netns exec' can only bind a file over one that exists on the host.
   if [ -e /etc/krb5.conf ]; then cp "$KRB5CONF" "/etc/netns/$NS/krb5.conf"; fi
@@ -189,7 +202,7 @@ EOF
 extract() {
   local name
   tar -C "$DIR" -xf "$1"
-  for name in dc1 dc2; do
+  for name in dc1 dc2 dc3; do
     [ -f "$DIR/$name/etc/smb.conf" ] || continue
     sed -i -E "s#(= *)/[^ ]*/$name(/|\$)#\1$DIR/$name\2#" "$DIR/$name/etc/smb.conf"
   done
@@ -241,15 +254,20 @@ populate_dc1() {
   script_hash >"$STAMP"
 }
 
-# The benchmark's users, as one LDIF added in one transaction to the stopped DC's database: an
-# offline add is several times faster than adding them over LDAP to the running DC.
+# The benchmark's users, added to the stopped DC's database: an offline add is several times
+# faster than adding them over LDAP to the running DC. bulk_ldif FIRST LAST writes the users
+# FIRST..LAST (with the OUs when FIRST is 1); bulk_members FIRST LAST the group's members among them.
 bulk_ldif() {
   local half=$(((BULK + 1) / 2)) now
   now=$(date +%s)
-  awk -v n="$BULK" -v half="$half" -v base="$BASE" -v now="$now" 'BEGIN {
-    printf "dn: OU=Bench A,%s\nobjectClass: organizationalUnit\n\n", base
-    printf "dn: OU=Bench B,%s\nobjectClass: organizationalUnit\n\n", base
-    for (i = 1; i <= n; i++) {
+  awk -v first="$1" -v last="$2" -v half="$half" -v base="$BASE" -v now="$now" 'BEGIN {
+    if (first == 1) {
+      printf "dn: OU=Bench A,%s\nobjectClass: organizationalUnit\n\n", base
+      printf "dn: OU=Bench B,%s\nobjectClass: organizationalUnit\n\n", base
+      printf "dn: CN=Bench Group,OU=Groups,%s\nobjectClass: group\nsAMAccountName: Bench Group\n", base
+      printf "groupType: -2147483646\n\n"
+    }
+    for (i = first; i <= last; i++) {
       ou = i <= half ? "Bench A" : "Bench B"
       printf "dn: CN=bench%05d,OU=%s,%s\nobjectClass: user\nsAMAccountName: bench%05d\n", i, ou, base, i
       printf "userAccountControl: 514\ndisplayName: Bench User %05d\n", i
@@ -257,26 +275,54 @@ bulk_ldif() {
       if (i % 2 == 1) printf "lastLogon: %.0f0000000\n", now - (i % 200) * 86400 - i % 86400 + 11644473600
       printf "\n"
     }
-    printf "dn: CN=Bench Group,OU=Groups,%s\nobjectClass: group\nsAMAccountName: Bench Group\n", base
-    printf "groupType: -2147483646\n"
-    for (i = 1; i <= half; i++) printf "member: CN=bench%05d,OU=Bench A,%s\n", i, base
-    printf "\n"
+  }'
+}
+
+bulk_members() {
+  local half=$(((BULK + 1) / 2))
+  awk -v first="$1" -v last="$2" -v half="$half" -v base="$BASE" 'BEGIN {
+    if (last > half) last = half
+    if (first > last) exit
+    printf "dn: CN=Bench Group,OU=Groups,%s\nchangetype: modify\nadd: member\n", base
+    for (i = first; i <= last; i++) printf "member: CN=bench%05d,OU=Bench A,%s\n", i, base
+    printf "-\n\n"
   }'
 }
 
 bulk_load_dc1() {
-  log "adding $BULK users while DC1 is stopped (a few minutes for 10,000)"
-  bulk_ldif >"$DIR/bulk.ldif"
-  in_ns ldbadd -H "$DIR/dc1/private/sam.ldb" --configfile="$DIR/dc1/etc/smb.conf" "$DIR/bulk.ldif" \
-    >"$DIR/bulk.log" 2>&1 || {
-    tail -20 "$DIR/bulk.log" >&2
-    die "adding the bulk users failed"
-  }
+  log "adding $BULK users in chunks of $BULK_CHUNK while DC1 is stopped (a few minutes per 10,000)"
+  local first last started=$SECONDS ldb=(-H "$DIR/dc1/private/sam.ldb" --configfile="$DIR/dc1/etc/smb.conf")
+  : >"$DIR/bulk.log"
+  for ((first = 1; first <= BULK; first += BULK_CHUNK)); do
+    last=$((first + BULK_CHUNK - 1 < BULK ? first + BULK_CHUNK - 1 : BULK))
+    bulk_ldif "$first" "$last" >"$DIR/bulk.ldif"
+    in_ns ldbadd "${ldb[@]}" "$DIR/bulk.ldif" >>"$DIR/bulk.log" 2>&1 || {
+      tail -20 "$DIR/bulk.log" >&2
+      die "adding the bulk users $first..$last failed"
+    }
+    bulk_members "$first" "$last" >"$DIR/bulk.ldif"
+    if [ -s "$DIR/bulk.ldif" ]; then
+      in_ns ldbmodify "${ldb[@]}" "$DIR/bulk.ldif" >>"$DIR/bulk.log" 2>&1 || {
+        tail -20 "$DIR/bulk.log" >&2
+        die "adding the members $first..$last to Bench Group failed"
+      }
+    fi
+    log "  $last users after $((SECONDS - started)) s"
+  done
   rm -f "$DIR/bulk.ldif"
 }
 
-# The number of bulk users is part of what a cache holds.
-script_hash() { { cat "$0" "$SCRIPT_DIR/testdomain_populate.py"; echo "bulk=$BULK"; } | sha256sum | cut -c1-16; }
+# What a cache holds: the functions and settings that shape the domain, the accounts of
+# testdomain_populate.py and the number of bulk users.
+script_hash() {
+  {
+    declare -f provision_dc1 provision_fresh tune_conf populate_dc1 bulk_ldif bulk_members bulk_load_dc1 \
+      join_dc start_pair make_live_states
+    echo "$REALM $NETBIOS $BASE $ADMINPASS $USERPASS $DC1_IP $DC2_IP $DC3_IP $PROVISION_VERSION"
+    cat "$SCRIPT_DIR/testdomain_populate.py"
+    echo "bulk=$BULK"
+  } | sha256sum | cut -c1-16
+}
 
 cache_usable() {
   [ "$FRESH" -eq 0 ] && [ -f "$CACHE" ] && [ -f "$STAMP" ] && [ "$(cat "$STAMP")" = "$(script_hash)" ] &&
@@ -306,34 +352,37 @@ make_live_states() {
   cp -f "$DIR/ccache-alice" "$DIR/ccache-default" 2>/dev/null || true
 }
 
-join_dc2() {
-  local dir=$DIR/dc2
+# join_dc NAME IP: joins the DC NAME (dc2, dc3) at IP to the domain through DC1 and replicates
+# both ways between the two.
+join_dc() {
+  local name=$1 ip=$2 upper dir=$DIR/$1
+  upper=$(echo "$name" | tr a-z A-Z)
   rm -rf "$dir"
-  log "joining DC2"
+  log "joining $upper"
   in_ns samba-tool domain join $DNSDOMAIN DC -U "$NETBIOS\\Administrator" --password="$ADMINPASS" \
     --server=dc1.$DNSDOMAIN --targetdir="$dir" --dns-backend=SAMBA_INTERNAL \
-    --option="workgroup=$NETBIOS" --option="realm=$REALM" --option="netbios name=DC2" \
-    --option="interfaces=$DC2_IP/8" --option="bind interfaces only=yes" --option="dns forwarder=127.0.0.1" \
-    --option="idmap_ldb:use rfc2307 = yes" >"$DIR/join.log" 2>&1 || {
-    tail -20 "$DIR/join.log" >&2
-    die "join failed"
+    --option="workgroup=$NETBIOS" --option="realm=$REALM" --option="netbios name=$upper" \
+    --option="interfaces=$ip/8" --option="bind interfaces only=yes" --option="dns forwarder=127.0.0.1" \
+    --option="idmap_ldb:use rfc2307 = yes" >"$DIR/join-$name.log" 2>&1 || {
+    tail -20 "$DIR/join-$name.log" >&2
+    die "join of $upper failed"
   }
-  tune_conf "$dir/etc/smb.conf" dc2 $DC2_IP
-  in_ns samba_spnupdate -s "$dir/etc/smb.conf" >>"$DIR/join.log" 2>&1 || true
+  tune_conf "$dir/etc/smb.conf" "$name" "$ip"
+  in_ns samba_spnupdate -s "$dir/etc/smb.conf" >>"$DIR/join-$name.log" 2>&1 || true
   local auth=(-U "$NETBIOS\\Administrator" --password="$ADMINPASS")
-  in_ns samba-tool dns add $DC1_IP $DNSDOMAIN dc2 A $DC2_IP "${auth[@]}" >>"$DIR/join.log" 2>&1 || true
+  in_ns samba-tool dns add $DC1_IP $DNSDOMAIN "$name" A "$ip" "${auth[@]}" >>"$DIR/join-$name.log" 2>&1 || true
   local guid
-  guid=$(in_ns ldbsearch -H "$dir/private/sam.ldb" -b "CN=NTDS Settings,CN=DC2,CN=Servers,CN=Default-First-Site-Name,CN=Sites,CN=Configuration,$BASE" \
+  guid=$(in_ns ldbsearch -H "$dir/private/sam.ldb" -b "CN=NTDS Settings,CN=$upper,CN=Servers,CN=Default-First-Site-Name,CN=Sites,CN=Configuration,$BASE" \
     -s base objectGUID 2>/dev/null | sed -n 's/^objectGUID: //p')
-  [ -n "$guid" ] && in_ns samba-tool dns add $DC1_IP "_msdcs.$DNSDOMAIN" "$guid" CNAME "dc2.$DNSDOMAIN" "${auth[@]}" \
-    >>"$DIR/join.log" 2>&1 || true
-  start_dc dc2 $DC2_IP
-  for server in dc1 dc2; do
-    in_ns samba-tool drs kcc "$server.$DNSDOMAIN" "${auth[@]}" >>"$DIR/join.log" 2>&1 || true
+  [ -n "$guid" ] && in_ns samba-tool dns add $DC1_IP "_msdcs.$DNSDOMAIN" "$guid" CNAME "$name.$DNSDOMAIN" "${auth[@]}" \
+    >>"$DIR/join-$name.log" 2>&1 || true
+  start_dc "$name" "$ip"
+  for server in dc1 "$name"; do
+    in_ns samba-tool drs kcc "$server.$DNSDOMAIN" "${auth[@]}" >>"$DIR/join-$name.log" 2>&1 || true
   done
   for nc in "$BASE" "CN=Configuration,$BASE" "CN=Schema,CN=Configuration,$BASE"; do
-    in_ns samba-tool drs replicate dc1.$DNSDOMAIN dc2.$DNSDOMAIN "$nc" "${auth[@]}" >>"$DIR/join.log" 2>&1 || true
-    in_ns samba-tool drs replicate dc2.$DNSDOMAIN dc1.$DNSDOMAIN "$nc" "${auth[@]}" >>"$DIR/join.log" 2>&1 || true
+    in_ns samba-tool drs replicate dc1.$DNSDOMAIN "$name.$DNSDOMAIN" "$nc" "${auth[@]}" >>"$DIR/join-$name.log" 2>&1 || true
+    in_ns samba-tool drs replicate "$name.$DNSDOMAIN" dc1.$DNSDOMAIN "$nc" "${auth[@]}" >>"$DIR/join-$name.log" 2>&1 || true
   done
 }
 
@@ -350,18 +399,22 @@ first_controller() {
     sed -n 's/^dn: CN=\([^,]*\),.*/\1/p' | head -1
 }
 
-restore_dc1() {
+stop_all() {
+  stop_dc dc3
   stop_dc dc2
   stop_dc dc1
-  rm -rf "$DIR/dc1" "$DIR/dc2"
+}
+
+restore_dc1() {
+  stop_all
+  rm -rf "$DIR/dc1" "$DIR/dc2" "$DIR/dc3"
   extract "$CACHE"
 }
 
 start_pair() {
   if pair_cache_usable; then
-    stop_dc dc2
-    stop_dc dc1
-    rm -rf "$DIR/dc1" "$DIR/dc2"
+    stop_all
+    rm -rf "$DIR/dc1" "$DIR/dc2" "$DIR/dc3"
     extract "$PAIR_CACHE"
     start_dc dc1 $DC1_IP
     start_dc dc2 $DC2_IP
@@ -369,7 +422,8 @@ start_pair() {
     # Controllers come out of a search in the order of their objectGUIDs, which the join draws
     # at random. Tests expect DC1 first, as in a domain searched in the order it was built, so
     # a join that puts DC2 first is done again. DC1's GUID is fixed by its provisioning: when it
-    # sorts after most others, joins keep putting DC2 first, and DC1 is provisioned anew.
+    # sorts after most others, joins keep putting DC2 first, and DC1 is provisioned anew. A domain
+    # of bulk users is the benchmark's, which does not care, and whose joins take minutes.
     local attempt
     for attempt in 1 2 3 4 5 6 7 8 9; do
       if [ "$attempt" = 4 ] || [ "$attempt" = 7 ]; then
@@ -380,11 +434,11 @@ start_pair() {
       fi
       restore_dc1
       start_dc dc1 $DC1_IP
-      join_dc2
-      [ "$(first_controller)" = DC1 ] && break
+      join_dc dc2 $DC2_IP
+      [ "$BULK" -gt 0 ] || [ "$(first_controller)" = DC1 ] && break
       log "DC2 comes first in search order; joining again ($attempt)"
     done
-    [ "$(first_controller)" = DC1 ] || die "DC2 came first in search order after every join"
+    [ "$BULK" -gt 0 ] || [ "$(first_controller)" = DC1 ] || die "DC2 came first in search order after every join"
     stop_dc dc2
     stop_dc dc1
     tar -C "$DIR" --warning=no-file-ignored -cf "$PAIR_CACHE.tmp" dc1 dc2
@@ -421,6 +475,30 @@ replicated_state() {
     whenChanged lockoutTime lastLogonTimestamp 2>/dev/null | grep -v '^#' | LC_ALL=C sort
 }
 
+# The trio is cached from a DC3 joined to the pair in its cached state, like the pair.
+start_trio() {
+  if [ "$FRESH" -eq 0 ] && [ -f "$TRIO_CACHE" ] && [ "$TRIO_CACHE" -nt "$PAIR_CACHE" ] && [ -f "$TRIO_STAMP" ] &&
+    [ "$(cat "$TRIO_STAMP")" = "$(script_hash)" ] && [ -z "$(find "$TRIO_CACHE" -mtime +$CACHE_MAX_DAYS)" ]; then
+    stop_all
+    rm -rf "$DIR/dc1" "$DIR/dc2" "$DIR/dc3"
+    extract "$TRIO_CACHE"
+    start_dc dc1 $DC1_IP
+    start_dc dc2 $DC2_IP
+    start_dc dc3 $DC3_IP
+  else
+    start_pair
+    join_dc dc3 $DC3_IP
+    stop_all
+    tar -C "$DIR" --warning=no-file-ignored -cf "$TRIO_CACHE.tmp" dc1 dc2 dc3
+    mv "$TRIO_CACHE.tmp" "$TRIO_CACHE"
+    script_hash >"$TRIO_STAMP"
+    start_dc dc1 $DC1_IP
+    start_dc dc2 $DC2_IP
+    start_dc dc3 $DC3_IP
+  fi
+  make_live_states
+}
+
 cmd_start() {
   # Exit code 77 tells CTest that the tests cannot run here, rather than that they failed.
   if [ "$(id -u)" -ne 0 ]; then
@@ -433,9 +511,15 @@ cmd_start() {
   fi
   write_krb5_conf
   setup_namespace
-  if [ "$WITH_DC2" -eq 1 ] && ! dc_pid dc2 >/dev/null; then
+  if [ "$WITH_DC3" -eq 1 ] && ! dc_pid dc3 >/dev/null; then
     if ! cache_usable; then
-      stop_dc dc1
+      stop_all
+      provision_dc1
+    fi
+    start_trio
+  elif [ "$WITH_DC2" -eq 1 ] && ! dc_pid dc2 >/dev/null; then
+    if ! cache_usable; then
+      stop_all
       provision_dc1
     fi
     start_pair
@@ -470,8 +554,7 @@ stop_dc() {
 
 cmd_stop() {
   if [ "$UNLESS_KEPT" -eq 1 ] && [ "${LORVEX_KEEP_TESTDOMAIN:-0}" = 1 ]; then return 0; fi
-  stop_dc dc2
-  stop_dc dc1
+  stop_all
   if ip netns list | grep -qw "^$NS"; then ip netns delete "$NS"; fi
   rm -rf "/etc/netns/$NS"
   if [ "$PURGE" -eq 1 ]; then rm -rf "$DIR"; fi
@@ -498,7 +581,7 @@ case "$command" in
   status) dc_pid dc1 >/dev/null && ldap_answers $DC1_IP ;;
   env) client_env ;;
   *)
-    sed -n '2,19p' "$0" | sed 's/^# \{0,1\}//'
+    sed -n '2,20p' "$0" | sed 's/^# \{0,1\}//'
     exit 2
     ;;
 esac

@@ -1,6 +1,9 @@
 // Name forms read from the directory: one attribute of an object, the NT name and its translation.
 #include "directory/name_lookup.h"
 
+#include <map>
+#include <mutex>
+
 #include "directory/ads/ads.h"
 #include "directory/ads/ads_path.h"
 #include "directory/directory_context.h"
@@ -21,20 +24,70 @@ std::string FirstDomainComponent(const std::string& name) {
   return name.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
 }
 
+// Name attributes kept from the searches that found objects, by prefix, lower-cased DN and attribute.
+constexpr size_t kKeptNames = 2000;
+std::mutex g_kept_mutex;
+std::map<std::string, std::vector<AdsAttribute>> g_kept_names;
+
+std::string KeptKey(const std::string& path_prefix, const std::string& dn, const char* attribute) {
+  std::string key = path_prefix + "\n" + dn + "\n" + attribute;
+  for (char& c : key) c = AsciiUpper(c);
+  return key;
+}
+
+bool KeptNameAttribute(const std::string& path_prefix, const std::string& name, const char* attribute,
+                       std::vector<AdsAttribute>* attributes) {
+  std::lock_guard<std::mutex> lock(g_kept_mutex);
+  auto it = g_kept_names.find(KeptKey(path_prefix, name, attribute));
+  if (it == g_kept_names.end()) return false;
+  *attributes = it->second;
+  return true;
+}
+
 }  // namespace
+
+const char* NameFormAttribute(uint32_t form) {
+  if (form & (kFormWithDomain | kFormCanonical | kFormUntypedCn | kFormRelative)) return nullptr;
+  if (form & kFormNt) return "sAMAccountName";
+  if (form & kFormDisplay) return "displayName";
+  if (form & kFormPrincipal) return "userPrincipalName";
+  if (form & kFormGuid) return "objectGUID";
+  return nullptr;
+}
+
+void AddAttributeOnce(const std::string& attribute, std::vector<std::string>* attributes) {
+  for (const std::string& present : *attributes) {
+    if (AsciiEqualsIgnoreCase(present, attribute)) return;
+  }
+  attributes->push_back(attribute);
+}
+
+void KeepNameAttribute(const std::string& path_prefix, const std::string& dn, const char* attribute,
+                       const std::vector<AdsAttribute>& row) {
+  std::vector<AdsAttribute> values;
+  for (const AdsAttribute& entry : row) {
+    if (AsciiEqualsIgnoreCase(entry.name, attribute)) values.push_back(entry);
+  }
+  std::lock_guard<std::mutex> lock(g_kept_mutex);
+  if (g_kept_names.size() >= kKeptNames) g_kept_names.clear();
+  g_kept_names[KeptKey(path_prefix, dn, attribute)] = std::move(values);
+}
 
 bool ReadNameAttribute(const std::string& path_prefix, const std::string& name, const char* attribute,
                        std::string* text) {
   text->clear();
-  AdsObject* object = nullptr;
-  if (AdsOpenObject(path_prefix + EscapeSlashes(name), &g_credentials, kAdsSecureAuthentication, &object) <
-      0) {
-    return false;
-  }
   std::vector<AdsAttribute> attributes;
-  AdsResult result = AdsGetObjectAttributes(object, {attribute}, &attributes);
-  AdsRelease(object);
-  if (result < 0) return false;
+  // A value the search that found the object gave is what a read of it alone gives.
+  if (!KeptNameAttribute(path_prefix, name, attribute, &attributes)) {
+    AdsObject* object = nullptr;
+    if (AdsOpenObject(path_prefix + EscapeSlashes(name), &g_credentials, kAdsSecureAuthentication, &object) <
+        0) {
+      return false;
+    }
+    AdsResult result = AdsGetObjectAttributes(object, {attribute}, &attributes);
+    AdsRelease(object);
+    if (result < 0) return false;
+  }
   for (const AdsAttribute& entry : attributes) {
     for (const AdsValue& value : entry.values) {
       if (entry.type == kAdsTypeCaseIgnoreString) {

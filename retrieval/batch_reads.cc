@@ -72,28 +72,6 @@ std::string ConnectionOf(const std::string& path) {
   return LowerCase(parts.server);
 }
 
-// Reads over one connection run one after the other; different connections run at the same time.
-void RunByConnection(const std::vector<std::pair<std::string, std::function<void()>>>& reads) {
-  std::vector<std::string> keys;
-  std::vector<std::vector<std::function<void()>>> groups;
-  for (const auto& [key, read] : reads) {
-    size_t i = 0;
-    while (i < keys.size() && keys[i] != key) ++i;
-    if (i == keys.size()) {
-      keys.push_back(key);
-      groups.emplace_back();
-    }
-    groups[i].push_back(read);
-  }
-  std::vector<std::function<void()>> tasks;
-  for (const auto& group : groups) {
-    tasks.push_back([&group]() {
-      for (const std::function<void()>& read : group) read();
-    });
-  }
-  RunTasksTogether(tasks);
-}
-
 const std::vector<AdsAttribute>* Row(const BatchReads::Rows& rows, const std::string& dn) {
   auto it = rows.by_dn.find(LowerCase(dn));
   return it == rows.by_dn.end() ? nullptr : &it->second;
@@ -125,45 +103,80 @@ ReadOutcome PasswordSettingsCache::Get(RetrievalSource* reads, const RetrievalSc
   return outcome;
 }
 
-void BatchReads::Fetch(const RetrievalScope& scope, const std::vector<std::string>& dns,
-                       const BatchNeeds& needs) {
-  const std::string filter = BatchFilter(dns);
-  const std::string naming_context = EscapeSlashes(scope.naming_context);
-  std::vector<std::pair<std::string, std::function<void()>>> reads;
+std::vector<std::string> ObjectRowAttributes(const BatchNeeds& needs) {
+  std::vector<std::string> attributes = {"distinguishedName"};
+  attributes.insert(attributes.end(), kObjectAttributes.begin(), kObjectAttributes.end());
+  if (needs.descriptor) attributes.push_back(kDescriptor);
+  return attributes;
+}
 
-  // The objects' own attributes from the server their own reads go to; the descriptor comes along,
-  // unless /$ sends the objects to a controller while the descriptor is read from the default server.
-  std::vector<std::string> object_attributes = kObjectAttributes;
-  separate_descriptors_ = needs.descriptor && scope.single;
-  if (needs.descriptor && !scope.single) object_attributes.push_back(kDescriptor);
+void BatchReads::Start(const RetrievalScope& scope, const std::vector<std::string>& dns,
+                       const BatchNeeds& needs, RowsByDn* found) {
+  const std::string naming_context = EscapeSlashes(scope.naming_context);
   const std::string object_base = scope.single
                                       ? scope.path_prefix + scope.single_server + "/" + naming_context
                                       : scope.path_prefix + naming_context;
-  fetched_objects_ = true;
-  reads.emplace_back(ConnectionOf(object_base), [this, object_base, filter, object_attributes]() {
-    SearchInto(object_base, filter, object_attributes, false, &objects_);
-  });
-  if (separate_descriptors_) {
-    const std::string base = scope.path_prefix + naming_context;
-    reads.emplace_back(ConnectionOf(base), [this, base, filter]() {
-      SearchInto(base, filter, {kDescriptor}, false, &descriptors_);
-    });
-  }
+  const std::string object_connection = ConnectionOf(object_base);
 
-  // The per-controller values, from every controller after the first.
+  // The per-controller values, from every controller after the first, each on a thread of its own;
+  // one whose connection is the objects' own is read here, after them.
   std::vector<std::string> controller_attributes;
   if (needs.last_logon) controller_attributes.push_back("lastLogon");
   if (needs.when_changed) controller_attributes.push_back("whenChanged");
   controller_attributes_ = controller_attributes;
   controllers_.assign(controller_attributes.empty() ? 0 : scope.others.size(), Rows());
+  const std::string filter = BatchFilter(dns);
+  std::vector<std::string> started;
+  std::vector<size_t> here;
   for (size_t i = 0; i < controllers_.size(); ++i) {
     const std::string& server = scope.others[i].path_server;
     const std::string base = "LDAP://" + server + "/" + naming_context;
-    reads.emplace_back(LowerCase(server), [this, i, base, filter, controller_attributes]() {
+    const std::string connection = LowerCase(server);
+    bool taken = connection == object_connection;
+    for (const std::string& other : started) taken = taken || other == connection;
+    if (taken) {
+      here.push_back(i);
+      continue;
+    }
+    started.push_back(connection);
+    running_.Start([this, i, base, filter, controller_attributes]() {
       SearchInto(base, filter, controller_attributes, true, &controllers_[i]);
     });
   }
-  RunByConnection(reads);
+
+  // The objects' own attributes from the server their own reads go to, the descriptor along,
+  // unless /$ sends the objects to a controller while the descriptor is read from the default
+  // server. Rows the finding search gave stand for them.
+  fetched_objects_ = true;
+  separate_descriptors_ = needs.descriptor && scope.single;
+  std::vector<std::string> missing;
+  for (const std::string& dn : dns) {
+    const std::string key = LowerCase(dn);
+    auto it = found ? found->find(key) : RowsByDn::iterator();
+    if (found && it != found->end()) {
+      objects_.by_dn[key] = std::move(it->second);
+      found->erase(it);
+    } else if (!objects_.by_dn.count(key)) {
+      missing.push_back(dn);
+    }
+  }
+  if (!missing.empty()) {
+    std::vector<std::string> object_attributes = kObjectAttributes;
+    if (needs.descriptor && !scope.single) object_attributes.push_back(kDescriptor);
+    SearchInto(object_base, BatchFilter(missing), object_attributes, false, &objects_);
+  }
+  if (separate_descriptors_) {
+    SearchInto(scope.path_prefix + naming_context, filter, {kDescriptor}, false, &descriptors_);
+  }
+  for (size_t i : here) {
+    SearchInto("LDAP://" + scope.others[i].path_server + "/" + naming_context, filter, controller_attributes,
+               true, &controllers_[i]);
+  }
+}
+
+RetrievalSource* BatchReads::OwnReads() {
+  if (before_own_reads_) before_own_reads_();
+  return SingleObjectReads();
 }
 
 ReadOutcome BatchReads::ControllerValue(const RetrievalScope& scope, size_t controller, const std::string& dn,
@@ -172,12 +185,12 @@ ReadOutcome BatchReads::ControllerValue(const RetrievalScope& scope, size_t cont
   for (const std::string& name : controller_attributes_)
     fetched = fetched || EqualsIgnoreCase(name, attribute);
   if (!fetched || controller >= controllers_.size()) {
-    return SingleObjectReads()->ControllerValue(scope, controller, dn, attribute);
+    return OwnReads()->ControllerValue(scope, controller, dn, attribute);
   }
   const Rows& rows = controllers_[controller];
   if (rows.bind_failed) return rows.failure;
   const std::vector<AdsAttribute>* row = Row(rows, dn);
-  if (!row) return SingleObjectReads()->ControllerValue(scope, controller, dn, attribute);
+  if (!row) return OwnReads()->ControllerValue(scope, controller, dn, attribute);
   // Only the attribute asked for, as a read of it alone returns.
   ReadOutcome outcome;
   for (const AdsAttribute& read : *row) {
@@ -193,7 +206,7 @@ bool BatchReads::ChangePasswordDenied(const RetrievalScope& scope, const std::st
   // The default server refused the connection: the object's own read could not have bound either.
   if (rows.bind_failed) return false;
   const std::vector<AdsAttribute>* row = fetched_objects_ ? Row(rows, dn) : nullptr;
-  if (!row) return SingleObjectReads()->ChangePasswordDenied(scope, dn, display_name, denied);
+  if (!row) return OwnReads()->ChangePasswordDenied(scope, dn, display_name, denied);
   const AdsAttribute* descriptor = FindAttribute(*row, kDescriptor);
   if (!descriptor || descriptor->values.empty()) return false;
   bool is_denied = false;
@@ -205,12 +218,13 @@ bool BatchReads::ChangePasswordDenied(const RetrievalScope& scope, const std::st
 ReadOutcome BatchReads::ObjectAttributes(const RetrievalScope& scope, const std::string& dn) {
   if (objects_.bind_failed) return objects_.failure;
   const std::vector<AdsAttribute>* row = fetched_objects_ ? Row(objects_, dn) : nullptr;
-  if (!row) return SingleObjectReads()->ObjectAttributes(scope, dn);
+  if (!row) return OwnReads()->ObjectAttributes(scope, dn);
   ReadOutcome outcome;
   outcome.attributes = *row;
   return outcome;
 }
 
 ReadOutcome BatchReads::PasswordSettings(const RetrievalScope& scope, const std::string& dn) {
+  // Password settings come from the default server, never the connection of another batch's search.
   return settings_->Get(SingleObjectReads(), scope, dn);
 }

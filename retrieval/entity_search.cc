@@ -7,6 +7,7 @@
 #include "directory/directory_context.h"
 #include "directory/entity_forms.h"
 #include "directory/name_forms.h"
+#include "directory/name_lookup.h"
 #include "retrieval/container.h"
 #include "retrieval/entity.h"
 #include "retrieval/groups.h"
@@ -64,6 +65,20 @@ int SearchEntitiesWith(RunContext* run, ObjectProcessor process) {
     return 0;
   }
 
+  // Read in batches, the objects to retrieve come with their own attributes, and with the one their
+  // display form needs, so that the batch reads them no more.
+  std::vector<std::string> attributes = {"distinguishedName"};
+  const bool keep_rows = run->retrievals && process == ProcessFoundObject &&
+                         !EqualsIgnoreCase(run->options.object_class, "group");
+  const char* name_attribute = keep_rows ? NameFormAttribute(run->options.name_form) : nullptr;
+  bool full_rows = false;
+  if (keep_rows) {
+    std::vector<std::string> row_attributes = run->retrievals->RowAttributes();
+    full_rows = !row_attributes.empty();
+    if (full_rows) attributes = row_attributes;
+    if (name_attribute) AddAttributeOnce(name_attribute, &attributes);
+  }
+
   int result = 0;
   long count = 0;
   std::string last_dn;
@@ -73,13 +88,15 @@ int SearchEntitiesWith(RunContext* run, ObjectProcessor process) {
     const int page_size = run->retrievals ? static_cast<int>(RetrievalQueue::kBatchObjects) : 20;
     code = AdsExecuteSearch(searcher.get(),
                             run->subtree_flag || run->options.subtree ? kAdsScopeSubtree : kAdsScopeOneLevel,
-                            page_size, filter, {"distinguishedName"}, search.out());
+                            page_size, filter, attributes, search.out());
     std::vector<AdsAttribute> row;
     while (code >= 0 && (code = AdsGetNextRow(search.get(), &row)) >= 0 && code != kAdsNoMoreRows) {
       std::string dn;
       if (!FirstText(row, "distinguishedName", &dn)) continue;
       ++count;
       last_dn = dn;
+      if (name_attribute) KeepNameAttribute(dir->path_prefix, dn, name_attribute, row);
+      if (full_rows) run->retrievals->KeepRow(dn, std::move(row));
       result = process(run, dn);
       if (result == kWorkNoMemory || result == kWorkCancelled) break;
     }

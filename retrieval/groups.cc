@@ -13,6 +13,7 @@
 #include "directory/ads/sid.h"
 #include "directory/directory_context.h"
 #include "directory/name_forms.h"
+#include "directory/name_lookup.h"
 #include "retrieval/batch_reads.h"
 #include "retrieval/retrieval.h"
 #include "retrieval/retrieval_queue.h"
@@ -110,26 +111,40 @@ int ExpandMembers(GroupExpansion* expansion, const std::string& dn);
 
 // Reads the classes of a range's members with one search per batch of them, as their own reads
 // would find them: the last value of objectClass. A member the searches miss is read on its own.
-void ReadMemberClasses(RunContext* run, const std::vector<std::string>& members, MemberClasses* classes) {
+// With keep_rows the same searches give the members' own attributes for the batches they are
+// retrieved in, and the attribute of their display form.
+void ReadMemberClasses(RunContext* run, const std::vector<std::string>& members, bool keep_rows,
+                       MemberClasses* classes) {
   const DirectoryContext* dir = run->directory;
   ScopedObject base;
   if (BindObject(dir->path_prefix + EscapeSlashes(dir->default_naming_context),
                  kAdsSecureAuthentication | kAdsFastBind, base.out()) < 0) {
     return;
   }
+  std::vector<std::string> attributes;
+  if (keep_rows) attributes = run->retrievals->RowAttributes();
+  const bool full_rows = !attributes.empty();
+  const char* name_attribute = keep_rows ? NameFormAttribute(run->options.name_form) : nullptr;
+  AddAttributeOnce("distinguishedName", &attributes);
+  AddAttributeOnce("objectClass", &attributes);
+  if (name_attribute) AddAttributeOnce(name_attribute, &attributes);
   for (size_t start = 0; start < members.size(); start += kClassBatch) {
     const std::vector<std::string> batch(members.begin() + start,
                                          members.begin() + std::min(members.size(), start + kClassBatch));
     ScopedSearch search;
-    AdsResult code = AdsExecuteSearch(base.get(), kAdsScopeSubtree, 1000, BatchFilter(batch),
-                                      {"objectClass", "distinguishedName"}, search.out());
+    AdsResult code =
+        AdsExecuteSearch(base.get(), kAdsScopeSubtree, 1000, BatchFilter(batch), attributes, search.out());
     std::vector<AdsAttribute> row;
     while (code >= 0 && (code = AdsGetNextRow(search.get(), &row)) >= 0 && code != kAdsNoMoreRows) {
       std::string member;
       const AdsAttribute* object_class = FindAttribute(row, "objectClass");
       if (!FirstText(row, "distinguishedName", &member) || !object_class || object_class->values.empty())
         continue;
-      (*classes)[LowerCase(member)] = object_class->values.back().text;
+      const std::string class_name = object_class->values.back().text;
+      (*classes)[LowerCase(member)] = class_name;
+      if (EqualsIgnoreCase(class_name, "group")) continue;
+      if (name_attribute) KeepNameAttribute(dir->path_prefix, member, name_attribute, row);
+      if (full_rows) run->retrievals->KeepRow(member, std::move(row));
     }
   }
 }
@@ -201,7 +216,8 @@ int ExpandMembers(GroupExpansion* expansion, const std::string& dn) {
       for (const AdsValue& value : attribute.values) members.push_back(value.text);
     }
     MemberClasses classes;
-    if (batched && !members.empty()) ReadMemberClasses(run, members, &classes);
+    if (batched && !members.empty())
+      ReadMemberClasses(run, members, expansion->retrieve == RetrieveRestrictions, &classes);
     int in_range = 0;
     for (std::string& member : members) {
       ++member_count;

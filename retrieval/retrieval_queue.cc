@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "directory/ads/ldap_filter.h"
 #include "directory/name_forms.h"
 #include "run/codes.h"
 
@@ -41,7 +42,7 @@ int RetrievalQueue::Add(const std::string& dn) {
     return IsStop(code) ? code : kWorkCancelled;
   }
   RetrievalScope scope = CurrentRetrievalScope(run_);
-  if (objects_ > 0 && !(scope == scope_)) {
+  if ((objects_ > 0 || started_) && !(scope == scope_)) {
     const int code = Flush();
     if (IsStop(code)) return code;
   }
@@ -52,39 +53,77 @@ int RetrievalQueue::Add(const std::string& dn) {
   entry.display_name = FormatName(run_->directory, run_->options.name_form, dn);
   entries_.push_back(std::move(entry));
   ++objects_;
-  if (objects_ >= kBatchObjects || entries_.size() >= kMaxEntries) return Flush();
+  if (objects_ >= kBatchObjects) return Advance();
+  if (entries_.size() >= kMaxEntries) return Flush();
   return kWorkDone;
 }
 
-int RetrievalQueue::Flush() {
-  if (entries_.empty()) return kWorkDone;
+int RetrievalQueue::Advance() {
   flushing_ = true;
+  auto batch = std::make_unique<Started>();
+  batch->scope = scope_;
+  batch->entries = std::move(entries_);
+  entries_.clear();
+  objects_ = 0;
+  batch->reads = std::make_unique<BatchReads>(&settings_);
+  // The batch ahead must be done with the controllers' connections before this one's searches
+  // take them, and this one's before the batch ahead reads an object alone on them.
+  std::unique_ptr<Started> ahead = std::move(started_);
+  if (ahead) ahead->reads->Wait();
   std::vector<std::string> dns;
-  for (const Entry& entry : entries_) {
+  for (const Entry& entry : batch->entries) {
     if (entry.object) dns.push_back(entry.dn);
   }
-  BatchReads reads(&settings_);
-  if (!dns.empty()) reads.Fetch(scope_, dns, NeedsOf(run_, scope_));
+  if (!dns.empty()) batch->reads->Start(batch->scope, dns, NeedsOf(run_, batch->scope), &rows_);
+  BatchReads* next = batch->reads.get();
+  started_ = std::move(batch);
+  int code = kWorkDone;
+  if (ahead) {
+    ahead->reads->BeforeOwnReads([next]() { next->Wait(); });
+    code = Finish(ahead.get());
+  }
+  if (IsStop(code)) {
+    // What was queued after the object the work stopped at would never have been reached.
+    started_.reset();
+    rows_.clear();
+  }
+  flushing_ = false;
+  return code;
+}
+
+int RetrievalQueue::Finish(Started* batch) {
+  batch->reads->Wait();
   OutputContext* out = run_->output;
   int code = kWorkDone;
-  for (const Entry& entry : entries_) {
+  for (const Entry& entry : batch->entries) {
     if (!entry.object) {
       snprintf(out->message, sizeof out->message, "%s", entry.text.c_str());
       PrintMessage(out, entry.code, entry.increment);
       continue;
     }
-    code = RetrieveFrom(run_, scope_, &reads, entry.dn, entry.display_name);
+    code = RetrieveFrom(run_, batch->scope, batch->reads.get(), entry.dn, entry.display_name);
     // What was queued after the object the work stopped at would never have been reached.
     if (IsStop(code)) break;
   }
-  entries_.clear();
-  objects_ = 0;
-  flushing_ = false;
+  return code;
+}
+
+int RetrievalQueue::Flush() {
+  if (entries_.empty() && !started_) return kWorkDone;
+  int code = kWorkDone;
+  if (!entries_.empty()) code = Advance();
+  if (!IsStop(code) && started_) {
+    flushing_ = true;
+    std::unique_ptr<Started> last = std::move(started_);
+    code = Finish(last.get());
+    flushing_ = false;
+  }
+  rows_.clear();
   return code;
 }
 
 bool RetrievalQueue::Hold(OutputContext* out, int32_t code, int increment) {
-  if (flushing_ || objects_ == 0 || stopped_) return false;
+  if (flushing_ || (objects_ == 0 && !started_) || stopped_) return false;
   Entry entry;
   entry.text.assign(out->message, strnlen(out->message, sizeof out->message));
   entry.code = code;
@@ -95,6 +134,19 @@ bool RetrievalQueue::Hold(OutputContext* out, int32_t code, int increment) {
     if (IsStop(flushed)) stopped_ = flushed;
   }
   return true;
+}
+
+std::vector<std::string> RetrievalQueue::RowAttributes() const {
+  const RetrievalScope scope = CurrentRetrievalScope(run_);
+  // Under /$ the objects are read on a controller of their own, not where they are found.
+  if (scope.single) return {};
+  return ObjectRowAttributes(NeedsOf(run_, scope));
+}
+
+void RetrievalQueue::KeepRow(const std::string& dn, std::vector<AdsAttribute> row) {
+  // Rows no batch took (objects not queued after all) go when there are too many.
+  if (rows_.size() >= 2 * kMaxEntries) rows_.clear();
+  rows_[LowerCase(dn)] = std::move(row);
 }
 
 int QueueRetrieval(RetrievalQueue* queue, const std::string& dn) { return queue->Add(dn); }

@@ -6,6 +6,7 @@
 #define LORVEX_RETRIEVAL_RETRIEVAL_QUEUE_H_
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -15,7 +16,9 @@
 #include "util/output.h"
 
 /// The batch queue of a run. While it exists, RetrieveRestrictions queues objects here and the
-/// run's messages pass through it.
+/// run's messages pass through it. A full batch is started (its per-controller searches set off)
+/// before the batch ahead of it is retrieved and printed, so that those searches run while the
+/// earlier batch is printed and the next objects are found.
 class RetrievalQueue final : public OutputHold {
  public:
   /// Objects read in one batch at most.
@@ -38,6 +41,12 @@ class RetrievalQueue final : public OutputHold {
   /// Keeps a message printed while objects are queued, to be printed after them.
   bool Hold(OutputContext* out, int32_t code, int increment) override;
 
+  /// The attributes a search that finds objects to queue should ask for so that its rows stand
+  /// for the objects' own reads (KeepRow); empty when they cannot in the run's scope as it is now.
+  std::vector<std::string> RowAttributes() const;
+  /// Keeps a row of such a search for the batch its object will be read in.
+  void KeepRow(const std::string& dn, std::vector<AdsAttribute> row);
+
  private:
   struct Entry {
     bool object = false;
@@ -48,13 +57,27 @@ class RetrievalQueue final : public OutputHold {
     int increment = 0;
   };
 
+  // A batch whose reads have been started, waiting to be retrieved.
+  struct Started {
+    RetrievalScope scope;
+    std::vector<Entry> entries;
+    std::unique_ptr<BatchReads> reads;
+  };
+
+  /// Starts the queued batch and retrieves the one started before it; returns its code.
+  int Advance();
+  /// Retrieves and prints a started batch; returns the code of its last object.
+  int Finish(Started* batch);
+
   RunContext* run_;
   RetrievalScope scope_;  ///< the scope of the queued objects
   std::vector<Entry> entries_;
   size_t objects_ = 0;
+  std::unique_ptr<Started> started_;  ///< the batch ahead of the queued objects
   bool flushing_ = false;
   int stopped_ = 0;  ///< the stop code met while working off the queue for a message
   PasswordSettingsCache settings_;
+  RowsByDn rows_;  ///< rows kept from the searches that found objects
 };
 
 /// Queues an object of the run for retrieval (RetrieveRestrictions with a queue in place).

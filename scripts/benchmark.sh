@@ -1,30 +1,37 @@
 #!/usr/bin/env bash
-# Benchmark of lorvex against the floor of plain paged LDAP searches, on a test domain of two
-# replicating Samba controllers with many users; writes the figures to docs/performance.md.
+# Benchmark of lorvex against the floor of plain paged LDAP searches, on test domains of
+# replicating Samba controllers with many users; writes the figures and a chart of wall time
+# against the number of objects to docs/performance.md and docs/performance.png.
 #
-#   scripts/benchmark.sh [--users N] [--repeat R] [--build DIR] [--doc FILE] [--keep]
+#   scripts/benchmark.sh [--users N] [--scale-users M] [--repeat R] [--build DIR] [--doc FILE]
 #
-#   --users N    bulk users in the domain (default 10000); half of them are the members of
-#                "Bench Group" and the names of the input file
-#   --repeat R   runs of each measurement, the one of median wall time is kept (default 1)
-#   --build DIR  build tree of lorvex (default build/, configured if need be); lorvex is built first
-#   --doc FILE   where the figures go (default docs/performance.md)
-#   --keep       leave the domain running at the end (a later run then starts at once)
+#   --users N        bulk users of the main domain (default 10000); half of them are the members
+#                    of "Bench Group" and the names of the input file
+#   --scale-users M  bulk users of the larger domain the cost per object is compared on
+#                    (default 30000; 0 leaves it out)
+#   --repeat R       runs of each measurement, lorvex and the floor taking turns; the median is
+#                    kept (default 1)
+#   --build DIR      build tree of lorvex (default build/, configured if need be); lorvex is built first
+#   --doc FILE       where the figures go (default docs/performance.md; the chart beside it, .png)
 #
-# The domain lives in a namespace and directory of its own, never the tests' ones:
-# LORVEX_BENCH_NS (default lorvex-bench) and LORVEX_BENCH_DIR (default /var/tmp/lorvex-bench).
-# Its first start provisions it, loads the users while DC1 is stopped and joins DC2, which takes
-# several minutes; the pair is then cached there and later starts take seconds
-# (scripts/testdomain.sh start --with-dc2 --bulk N). Needs root, as the test domain does.
+# Sets measured: every case on two controllers (N users); the wildcard cases with a third
+# controller joined (N users); the wildcard cases and memory on two controllers (M users).
+# The domains live in a namespace and directories of their own, never the tests' ones:
+# LORVEX_BENCH_NS (default lorvex-bench) and LORVEX_BENCH_DIR (default /var/tmp/lorvex-bench),
+# one directory per number of users. The first start of each provisions it, loads the users in
+# chunks while DC1 is stopped and joins DC2 and DC3, which takes many minutes (about 15 for
+# 10,000 users, more than an hour for 30,000 on 2 busy cores); the pair and the trio are then
+# cached there and later starts take seconds (scripts/testdomain.sh start --with-dc3 --bulk N).
+# Needs root, as the test domain does.
 set -euo pipefail
 
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 root=$(cd "$here/.." && pwd)
 users=10000
+scale_users=30000
 repeat=1
 build=$root/build
 doc=$root/docs/performance.md
-keep=0
 command_text="scripts/benchmark.sh"
 
 die() {
@@ -38,28 +45,30 @@ number() { case "$2" in '' | *[!0-9]*) die "$1 takes a number, not '$2'" ;; esac
 while [ $# -gt 0 ]; do
   case "$1" in
     --users) [ $# -ge 2 ] || die "--users needs a value"; number --users "$2"; users=$2; shift 2 ;;
+    --scale-users) [ $# -ge 2 ] || die "--scale-users needs a value"; number --scale-users "$2"; scale_users=$2; shift 2 ;;
     --repeat) [ $# -ge 2 ] || die "--repeat needs a value"; number --repeat "$2"; repeat=$2; shift 2 ;;
     --build) [ $# -ge 2 ] || die "--build needs a directory"; build=$(realpath -m "$2"); shift 2 ;;
     --doc) [ $# -ge 2 ] || die "--doc needs a file"; doc=$(realpath -m "$2"); shift 2 ;;
-    --keep) keep=1; shift ;;
-    -h | --help) sed -n '2,19p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
+    -h | --help) sed -n '2,28p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
     *) die "unknown argument '$1' (--help lists them)" ;;
   esac
 done
 [ "$users" -ge 2000 ] || die "--users must be at least 2000 (the memory check compares about 1,000 objects with all)"
 [ "$repeat" -ge 1 ] || die "--repeat must be at least 1"
+[ "$scale_users" -eq 0 ] || [ "$scale_users" -gt "$users" ] || die "--scale-users must be more than --users (or 0)"
 [ "$users" -eq 10000 ] || command_text+=" --users $users"
+[ "$scale_users" -eq 30000 ] || command_text+=" --scale-users $scale_users"
 [ "$repeat" -eq 1 ] || command_text+=" --repeat $repeat"
 
 [ "$(id -u)" -eq 0 ] || die "needs root (the domain runs in a network namespace)"
-for tool in cmake ldapsearch samba; do
+for tool in cmake ldapsearch samba gnuplot; do
   command -v "$tool" >/dev/null || die "$tool is missing (scripts/install-deps.sh)"
 done
 [ -x /usr/bin/python3 ] || die "/usr/bin/python3 is missing"
 [ -x /usr/bin/time ] || die "GNU time (/usr/bin/time) is missing (scripts/install-deps.sh)"
 
 export LORVEX_TESTDOMAIN_NS=${LORVEX_BENCH_NS:-lorvex-bench}
-export LORVEX_TESTDOMAIN_DIR=${LORVEX_BENCH_DIR:-/var/tmp/lorvex-bench}
+bench_dir=${LORVEX_BENCH_DIR:-/var/tmp/lorvex-bench}
 case "$LORVEX_TESTDOMAIN_NS" in
   lorvex-test) die "LORVEX_BENCH_NS must not be the tests' namespace lorvex-test" ;;
 esac
@@ -80,25 +89,43 @@ chmod 755 "$work"
 finish() {
   local rc=$?
   rm -rf "$work"
-  if [ "$keep" -eq 0 ]; then
+  if [ -n "${LORVEX_TESTDOMAIN_DIR:-}" ]; then
     "$testdomain" stop >/dev/null 2>&1 || log "stopping the domain failed ($testdomain stop)"
-  else
-    log "domain kept running: LORVEX_TESTDOMAIN_NS=$LORVEX_TESTDOMAIN_NS LORVEX_TESTDOMAIN_DIR=$LORVEX_TESTDOMAIN_DIR $testdomain stop"
   fi
   exit $rc
 }
 trap finish EXIT
 trap 'exit 130' INT TERM
 
-log "starting the domain ($users users, two controllers) in namespace $LORVEX_TESTDOMAIN_NS"
-started=$SECONDS
-"$testdomain" start --with-dc2 --bulk "$users" || die "the test domain did not start ($testdomain start --with-dc2 --bulk $users)"
-log "domain ready after $((SECONDS - started)) s"
-"$testdomain" exec ldapsearch -LLL -x -H ldap://127.0.0.12 -b "" -s base -o nettimeout=2 defaultNamingContext \
-  >/dev/null 2>&1 || die "DC2 does not answer"
+# measure SET USERS CONTROLLERS: starts the domain of USERS users with that many controllers and
+# measures the set of cases on it.
+measure() {
+  local set=$1 n=$2 controllers=$3 started=$SECONDS
+  [ -z "${LORVEX_TESTDOMAIN_DIR:-}" ] || "$testdomain" stop >/dev/null 2>&1
+  export LORVEX_TESTDOMAIN_DIR=$bench_dir/users-$n
+  log "starting the domain ($n users, $controllers controllers) in namespace $LORVEX_TESTDOMAIN_NS"
+  "$testdomain" start "--with-dc$controllers" --bulk "$n" ||
+    die "the test domain did not start ($testdomain start --with-dc$controllers --bulk $n)"
+  log "domain ready after $((SECONDS - started)) s"
+  local ip
+  for ip in $(seq -f '127.0.0.1%g' 1 "$controllers"); do
+    "$testdomain" exec ldapsearch -LLL -x -H "ldap://$ip" -b "" -s base -o nettimeout=2 defaultNamingContext \
+      >/dev/null 2>&1 || die "the controller at $ip does not answer"
+  done
+  "$testdomain" exec /usr/bin/python3 "$here/benchmark_measure.py" measure --set "$set" --lorvex "$lorvex" \
+    --dir "$LORVEX_TESTDOMAIN_DIR" --users "$n" --repeat "$repeat" --work "$work" --json "$work/$set.json" ||
+    die "measuring the $set set failed"
+}
 
+measure main "$users" 2
+measure trio "$users" 3
+sets=("$work/main.json" "$work/trio.json")
+if [ "$scale_users" -gt 0 ]; then
+  measure scale "$scale_users" 2
+  sets+=("$work/scale.json")
+fi
 mkdir -p "$(dirname "$doc")"
-"$testdomain" exec /usr/bin/python3 "$here/benchmark_measure.py" --lorvex "$lorvex" \
-  --dir "$LORVEX_TESTDOMAIN_DIR" --users "$users" --repeat "$repeat" --work "$work" --doc "$doc" \
-  --command "$command_text" --revision "$revision" >/dev/null || die "measuring failed"
-log "figures written to $doc"
+/usr/bin/python3 "$here/benchmark_measure.py" report --json "${sets[@]}" --doc "$doc" --chart "${doc%.md}.png" \
+  --command "$command_text" --revision "$revision" --windows-note "$here/benchmark_windows.md" >/dev/null ||
+  die "writing the figures failed"
+log "figures written to $doc, chart ${doc%.md}.png"

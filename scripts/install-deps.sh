@@ -19,8 +19,8 @@ packages=(
   # Windows build (mingw-w64) and its tests under Wine: display, keys, printing to a file, images
   g++-mingw-w64-x86-64 wine wine64 fonts-wine xvfb xauth
   cups cups-bsd printer-driver-cups-pdf libcups2 ghostscript poppler-utils imagemagick
-  # benchmark (peak memory of each program measured)
-  time
+  # benchmark (peak memory of each program measured, the chart of wall time against objects)
+  time gnuplot-nox
   # coverage of the product code (scripts/coverage.sh) and the fault sample's scratch copy
   gcovr rsync
   # packages

@@ -27,3 +27,24 @@ void RunTasksTogether(const std::vector<std::function<void()>>& tasks) {
   for (const std::function<void()>* task : left) (*task)();
   for (pthread_t thread : threads) pthread_join(thread, nullptr);
 }
+
+void BackgroundTasks::Start(std::function<void()> task) {
+  tasks_.push_back(std::make_unique<std::function<void()>>(std::move(task)));
+  auto* thread = new pthread_t;
+  if (pthread_create(thread, nullptr, RunTask, tasks_.back().get()) == 0) {
+    threads_.push_back(thread);
+  } else {
+    delete thread;
+    (*tasks_.back())();
+  }
+}
+
+void BackgroundTasks::Wait() {
+  for (void* handle : threads_) {
+    auto* thread = static_cast<pthread_t*>(handle);
+    pthread_join(*thread, nullptr);
+    delete thread;
+  }
+  threads_.clear();
+  tasks_.clear();
+}

@@ -31,3 +31,22 @@ void RunTasksTogether(const std::vector<std::function<void()>>& tasks) {
     CloseHandle(thread);
   }
 }
+
+void BackgroundTasks::Start(std::function<void()> task) {
+  tasks_.push_back(std::make_unique<std::function<void()>>(std::move(task)));
+  HANDLE thread = CreateThread(nullptr, 0, RunTask, tasks_.back().get(), 0, nullptr);
+  if (thread != nullptr) {
+    threads_.push_back(thread);
+  } else {
+    (*tasks_.back())();
+  }
+}
+
+void BackgroundTasks::Wait() {
+  for (void* thread : threads_) {
+    WaitForSingleObject(static_cast<HANDLE>(thread), INFINITE);
+    CloseHandle(static_cast<HANDLE>(thread));
+  }
+  threads_.clear();
+  tasks_.clear();
+}

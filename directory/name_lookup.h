@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "directory/ads.h"
+#include "directory/ads/ads.h"
 
 struct DirectoryContext;
 

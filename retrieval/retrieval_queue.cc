@@ -2,6 +2,7 @@
 #include "retrieval/retrieval_queue.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 #include "directory/ads/ldap_filter.h"
@@ -25,6 +26,9 @@ BatchNeeds NeedsOf(const RunContext* run, const RetrievalScope& scope) {
 }  // namespace
 
 RetrievalQueue::RetrievalQueue(RunContext* run) : run_(run) {
+  const char* size = getenv("LORVEX_BATCH_OBJECTS");
+  const long wanted = size ? strtol(size, nullptr, 10) : 0;
+  if (wanted >= 1 && wanted <= static_cast<long>(kBatchObjects)) batch_objects_ = static_cast<size_t>(wanted);
   run_->retrievals = this;
   run_->output->hold = this;
 }
@@ -53,7 +57,7 @@ int RetrievalQueue::Add(const std::string& dn) {
   entry.display_name = FormatName(run_->directory, run_->options.name_form, dn);
   entries_.push_back(std::move(entry));
   ++objects_;
-  if (objects_ >= kBatchObjects) return Advance();
+  if (objects_ >= batch_objects_) return Advance();
   if (entries_.size() >= kMaxEntries) return Flush();
   return kWorkDone;
 }

@@ -27,6 +27,8 @@ class RetrievalQueue final : public OutputHold {
   static constexpr size_t kMaxEntries = 1000;
 
   /// Puts the queue in place for the run: objects and messages go through it from now on.
+  /// LORVEX_BATCH_OBJECTS=N (1 to kBatchObjects) makes batches smaller, so that tests over a small
+  /// domain see several batches at once.
   explicit RetrievalQueue(RunContext* run);
   /// Takes the queue out of the run; objects still queued are dropped (Flush first).
   ~RetrievalQueue();
@@ -70,6 +72,7 @@ class RetrievalQueue final : public OutputHold {
   int Finish(Started* batch);
 
   RunContext* run_;
+  size_t batch_objects_ = kBatchObjects;
   RetrievalScope scope_;  ///< the scope of the queued objects
   std::vector<Entry> entries_;
   size_t objects_ = 0;

@@ -46,7 +46,7 @@ run_once() { # WAY -- lorvex arguments
   local per_object=0
   [ "$way" = single ] && per_object=1
   (cd "$place" && "$testdomain" exec env TZ=UTC "KRB5CCNAME=FILE:$dir/ccache-alice" \
-    "LORVEX_PER_OBJECT=$per_object" "$lorvex" "$@") >"$place.out" 2>"$place.err" </dev/null
+    "LORVEX_PER_OBJECT=$per_object" "LORVEX_BATCH_OBJECTS=${BATCH:-}" "$lorvex" "$@") >"$place.out" 2>"$place.err" </dev/null
   echo $? >"$place.rc"
   for file in "$place.out" "$place.err" "$place"/*.log; do
     [ -f "$file" ] && sed -E -i "$heading_minute" "$file"
@@ -203,6 +203,12 @@ if [ "$mode" = one-dc ]; then
     echo "ok   file-round-trips"
   fi
   compare single-controller -- 'dc1/*' lld /$
+  # Batches of 7: many batches in flight one behind the other, the name forms read in bulk.
+  BATCH=7 compare small-batches-all -- '*' all
+  BATCH=7 compare small-batches-nt -- '*' all /y=n
+  BATCH=7 compare small-batches-principal -- '*' all /y=p
+  BATCH=7 compare small-batches-group -- 'Big Group' all /y=d
+  BATCH=7 compare small-batches-file -- @names.txt lld /s=v /y=g
 fi
 
 if [ "$mode" = two-dc ]; then
@@ -232,6 +238,8 @@ if [ "$mode" = two-dc ]; then
     compare "$state-dc2-only" -- 'dc2/*' lld
     compare "$state-both-named" -- 'dc2,dc1/k*' all
     compare "$state-single-dc2" -- 'dc2/*' lld /$
+    BATCH=7 compare "$state-small-batches" -- '*' all /y=n
+    BATCH=7 compare "$state-small-batches-group" -- 'Big Group' lld /y=p
   }
   dc2_cases dc2-up
 

@@ -57,7 +57,7 @@ const char* NameFormAttribute(uint32_t form) {
 
 void AddAttributeOnce(const std::string& attribute, std::vector<std::string>* attributes) {
   for (const std::string& present : *attributes) {
-    if (AsciiEqualsIgnoreCase(present, attribute)) return;
+    if (EqualsIgnoreCase(present, attribute)) return;
   }
   attributes->push_back(attribute);
 }
@@ -66,7 +66,7 @@ void KeepNameAttribute(const std::string& path_prefix, const std::string& dn, co
                        const std::vector<AdsAttribute>& row) {
   std::vector<AdsAttribute> values;
   for (const AdsAttribute& entry : row) {
-    if (AsciiEqualsIgnoreCase(entry.name, attribute)) values.push_back(entry);
+    if (EqualsIgnoreCase(entry.name, attribute)) values.push_back(entry);
   }
   std::lock_guard<std::mutex> lock(g_kept_mutex);
   if (g_kept_names.size() >= kKeptNames) g_kept_names.clear();

@@ -5,9 +5,9 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "directory/ads/ldap_filter.h"
 #include "directory/name_forms.h"
 #include "run/codes.h"
+#include "util/ascii_text.h"
 
 namespace {
 

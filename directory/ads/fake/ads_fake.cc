@@ -3,9 +3,6 @@
 // objects a domain text has added, and fails the operations the text names.
 #include "directory/ads/fake/ads_fake.h"
 
-#include <strings.h>
-
-#include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <map>
@@ -14,6 +11,7 @@
 #include <sstream>
 
 #include "directory/ads/ads.h"
+#include "directory/ads/ldap_filter.h"
 #include "directory/ads/ldap_values.h"
 #include "directory/ads/sid.h"
 #include "directory/ads/well_known_sids.h"
@@ -50,32 +48,25 @@ std::mutex& Mutex() {
   return mutex;
 }
 
-std::string Lower(std::string text) {
-  for (char& c : text) c = static_cast<char>(tolower(static_cast<unsigned char>(c)));
-  return text;
-}
-
-bool SameText(const std::string& a, const std::string& b) { return strcasecmp(a.c_str(), b.c_str()) == 0; }
-
 void Log(const std::string& line) {
   State().calls.push_back(line);
   if (State().watch) State().watch(State().calls.size());
 }
 
 AdsResult Failure(const std::string& operation, const std::string& name) {
-  auto it = State().failures.find(operation + " " + Lower(name));
+  auto it = State().failures.find(operation + " " + LowerCase(name));
   return it == State().failures.end() ? kAdsOk : it->second;
 }
 
 FakeEntry* FindEntry(const std::string& dn) {
   for (FakeEntry& entry : State().objects)
-    if (SameText(entry.dn, dn)) return &entry;
+    if (EqualsIgnoreCase(entry.dn, dn)) return &entry;
   return nullptr;
 }
 
 const AdsAttribute* Stored(const FakeEntry& entry, const std::string& name) {
   for (const AdsAttribute& attribute : entry.attributes)
-    if (SameText(attribute.name, name) && !attribute.values.empty()) return &attribute;
+    if (EqualsIgnoreCase(attribute.name, name) && !attribute.values.empty()) return &attribute;
   return nullptr;
 }
 
@@ -87,17 +78,17 @@ std::string StoredText(const FakeEntry& entry, const std::string& name) {
 
 bool HasClass(const FakeEntry& entry, const std::string& name) {
   for (const std::string& c : entry.classes)
-    if (SameText(c, name)) return true;
+    if (EqualsIgnoreCase(c, name)) return true;
   return false;
 }
 
 // The attribute as a read returns it: overridden for a server, stored, or computed from the entry.
 bool ReadAttribute(const FakeEntry& entry, const std::string& server, const std::string& name,
                    AdsAttribute* out) {
-  auto it = State().server_attributes.find(Lower(server) + "\n" + Lower(entry.dn));
+  auto it = State().server_attributes.find(LowerCase(server) + "\n" + LowerCase(entry.dn));
   if (!server.empty() && it != State().server_attributes.end()) {
     for (const AdsAttribute& attribute : it->second) {
-      if (SameText(attribute.name, name)) {
+      if (EqualsIgnoreCase(attribute.name, name)) {
         *out = attribute;
         return true;
       }
@@ -108,11 +99,12 @@ bool ReadAttribute(const FakeEntry& entry, const std::string& server, const std:
     return true;
   }
   *out = AdsAttribute{name, kAdsTypeCaseIgnoreString, {}};
-  if (SameText(name, "distinguishedName")) {
+  if (EqualsIgnoreCase(name, "distinguishedName")) {
     out->values.push_back(AdsValue{entry.dn, 0, "", {}});
-  } else if (SameText(name, "objectClass")) {
+  } else if (EqualsIgnoreCase(name, "objectClass")) {
     for (const std::string& c : entry.classes) out->values.push_back(AdsValue{c, 0, "", {}});
-  } else if (SameText(name, "name") || SameText(name, entry.dn.substr(0, entry.dn.find('=')))) {
+  } else if (EqualsIgnoreCase(name, "name") ||
+             EqualsIgnoreCase(name, entry.dn.substr(0, entry.dn.find('=')))) {
     // The naming attribute and "name" hold the value of the first component, unescaped.
     std::string value;
     for (size_t i = entry.dn.find('=') + 1; i < entry.dn.size() && entry.dn[i] != ','; ++i) {
@@ -135,16 +127,17 @@ std::vector<std::string> FilterValues(const FakeEntry& entry, const std::string&
       const bool number = attribute.type == kAdsTypeInteger || attribute.type == kAdsTypeLargeInteger;
       texts.push_back(number ? std::to_string(value.integer) : value.text + value.bytes);
     }
-  } else if (SameText(name, "objectCategory")) {
+  } else if (EqualsIgnoreCase(name, "objectCategory")) {
     const bool person = HasClass(entry, "user") || HasClass(entry, "person");
     texts.push_back(HasClass(entry, "computer") ? "computer" : person ? "person" : entry.classes.back());
-  } else if (SameText(name, "sAMAccountType")) {
-    if (HasClass(entry, "computer"))
+  } else if (EqualsIgnoreCase(name, "sAMAccountType")) {
+    if (HasClass(entry, "computer")) {
       texts.push_back("805306369");
-    else if (HasClass(entry, "user"))
+    } else if (HasClass(entry, "user")) {
       texts.push_back("805306368");
-    else if (HasClass(entry, "group"))
+    } else if (HasClass(entry, "group")) {
       texts.push_back("268435456");
+    }
   }
   return texts;
 }
@@ -163,10 +156,10 @@ bool ValueMatches(const std::string& pattern, const std::string& text) {
     }
   }
   // The first piece starts the text, the last ends it, the others follow in order between them.
-  const std::string lower = Lower(text);
+  const std::string lower = LowerCase(text);
   size_t at = 0;
   for (size_t i = 0; i < pieces.size(); ++i) {
-    const std::string piece = Lower(pieces[i]);
+    const std::string piece = LowerCase(pieces[i]);
     size_t found = lower.find(piece, at);
     if (i == 0) found = lower.compare(0, piece.size(), piece) == 0 ? 0 : std::string::npos;
     if (i > 0 && i + 1 == pieces.size()) {
@@ -199,9 +192,6 @@ bool Matches(const std::string& filter, size_t* pos, const FakeEntry& entry, boo
     const bool bits =
         attribute.size() > 24 && attribute.substr(attribute.size() - 24) == ":1.2.840.113556.1.4.803:";
     if (bits) attribute.resize(attribute.size() - 24);
-    // A category may be given as the DN of its schema object.
-    if (SameText(attribute, "objectCategory") && value.find(',') != std::string::npos)
-      value = value.substr(value.find('=') + 1, value.find(',') - value.find('=') - 1);
     for (const std::string& text : FilterValues(entry, attribute)) {
       const long long want = atoll(value.c_str());
       result = result || (bits ? (atoll(text.c_str()) & want) == want : ValueMatches(value, text));
@@ -215,11 +205,12 @@ bool Matches(const std::string& filter, size_t* pos, const FakeEntry& entry, boo
 bool InScope(const std::string& dn, const std::string& base, int scope) {
   size_t comma = dn.find(',');
   while (comma != std::string::npos && comma > 0 && dn[comma - 1] == '\\') comma = dn.find(',', comma + 1);
-  if (scope == kAdsScopeBase) return SameText(dn, base);
-  if (scope == kAdsScopeOneLevel) return comma != std::string::npos && SameText(dn.substr(comma + 1), base);
-  return base.empty() || SameText(dn, base) ||
+  if (scope == kAdsScopeBase) return EqualsIgnoreCase(dn, base);
+  if (scope == kAdsScopeOneLevel)
+    return comma != std::string::npos && EqualsIgnoreCase(dn.substr(comma + 1), base);
+  return base.empty() || EqualsIgnoreCase(dn, base) ||
          (dn.size() > base.size() && dn[dn.size() - base.size() - 1] == ',' &&
-          SameText(dn.substr(dn.size() - base.size()), base));
+          EqualsIgnoreCase(dn.substr(dn.size() - base.size()), base));
 }
 
 // Reads "member;range=low-high" from a stored multi-valued attribute.
@@ -227,7 +218,7 @@ bool ReadRange(const FakeEntry& entry, const std::string& server, const std::str
                AdsAttribute* out) {
   const std::string base = request.substr(0, request.find(';'));
   size_t low = 0, high = 0;
-  if (sscanf(Lower(request).c_str() + base.size(), ";range=%zu-%zu", &low, &high) != 2) return false;
+  if (sscanf(LowerCase(request).c_str() + base.size(), ";range=%zu-%zu", &low, &high) != 2) return false;
   AdsAttribute all;
   if (!ReadAttribute(entry, server, base, &all) || low >= all.values.size()) return false;
   const bool last = high + 1 >= all.values.size();
@@ -291,7 +282,7 @@ bool ParseValue(AdsType type, const std::string& text, AdsValue* value) {
 bool AddValue(std::vector<AdsAttribute>* attributes, const std::string& name, const std::string& text) {
   AdsAttribute* attribute = nullptr;
   for (AdsAttribute& existing : *attributes)
-    if (SameText(existing.name, name)) attribute = &existing;
+    if (EqualsIgnoreCase(existing.name, name)) attribute = &existing;
   if (!attribute) attribute = &attributes->emplace_back(AdsAttribute{name, AttributeType(name), {}});
   return ParseValue(attribute->type, text, &attribute->values.emplace_back());
 }
@@ -319,11 +310,11 @@ bool Directive(const std::string& line, std::string* server) {
   } else if (kind == "user") {
     state.user_name = a;
   } else if (kind == "host") {
-    state.hosts[Lower(a)] = b;
+    state.hosts[LowerCase(a)] = b;
   } else if (kind == "dc") {
-    state.dcs[Lower(a)] = {b, rest};
+    state.dcs[LowerCase(a)] = {b, rest};
   } else if (kind == "class") {
-    state.class_properties[Lower(a)] = {split(b), split(rest)};
+    state.class_properties[LowerCase(a)] = {split(b), split(rest)};
   } else if (kind == "server") {
     *server = a;
   } else if (kind == "credentials") {
@@ -331,35 +322,10 @@ bool Directive(const std::string& line, std::string* server) {
     state.credential_user = a;
     state.credential_password = b;
   } else if (kind == "fail" && !b.empty()) {
-    state.failures[a + " " + Lower(rest)] = static_cast<AdsResult>(strtoul(b.c_str(), nullptr, 16));
+    state.failures[a + " " + LowerCase(rest)] = static_cast<AdsResult>(strtoul(b.c_str(), nullptr, 16));
   } else {
     return false;
   }
-  return true;
-}
-
-struct ParsedPath {
-  std::string server;
-  std::string rest;  // the DN with "\/" unescaped, "rootDSE", or "schema/<class>"
-};
-
-bool ParsePath(const std::string& path, ParsedPath* parsed) {
-  if (strncasecmp(path.c_str(), "LDAP://", 7) != 0) return false;
-  std::string rest = path.substr(7);
-  // A server part ends at the first slash that comes before any '=' and is not escaped.
-  for (size_t i = 0; i < rest.size() && rest[i] != '='; ++i) {
-    if (rest[i] == '\\') {
-      ++i;
-    } else if (rest[i] == '/') {
-      if (!SameText(rest.substr(0, i), "schema")) {
-        parsed->server = rest.substr(0, i);
-        rest = rest.substr(i + 1);
-      }
-      break;
-    }
-  }
-  for (size_t i = 0; i < rest.size(); ++i)
-    if (!(rest[i] == '\\' && i + 1 < rest.size() && rest[i + 1] == '/')) parsed->rest += rest[i];
   return true;
 }
 
@@ -371,7 +337,7 @@ std::string Join(const std::vector<std::string>& names) {
 
 const FakeEntry* FindBy(const char* attribute, const std::string& value) {
   for (const FakeEntry& entry : State().objects)
-    if (!value.empty() && SameText(StoredText(entry, attribute), value)) return &entry;
+    if (!value.empty() && EqualsIgnoreCase(StoredText(entry, attribute), value)) return &entry;
   return nullptr;
 }
 
@@ -389,12 +355,13 @@ const FakeEntry* TranslateOne(int name_type, const std::string& name) {
     case kAdsNameUpn:
       return FindBy("userPrincipalName", name);
     case kAdsNameNt4:
-      if (slash == std::string::npos || !(SameText(domain, State().netbios) || SameText(domain, State().dns)))
+      if (slash == std::string::npos ||
+          !(EqualsIgnoreCase(domain, State().netbios) || EqualsIgnoreCase(domain, State().dns)))
         return nullptr;
       return FindBy("sAMAccountName", name.substr(slash + 1));
     case kAdsNameGuid:
       for (const FakeEntry& entry : State().objects)
-        if (!GuidOf(entry).empty() && SameText(GuidOf(entry), name)) return &entry;
+        if (!GuidOf(entry).empty() && EqualsIgnoreCase(GuidOf(entry), name)) return &entry;
       return nullptr;
     default:
       return nullptr;
@@ -435,7 +402,7 @@ bool FakeLoad(const std::string& text, std::string* bad_line) {
     std::lock_guard<std::mutex> lock(Mutex());
     for (const auto& [name, value] : values)
       if (!server.empty())
-        AddValue(&State().server_attributes[Lower(server) + "\n" + Lower(dn)], name, value);
+        AddValue(&State().server_attributes[LowerCase(server) + "\n" + LowerCase(dn)], name, value);
     dn.clear();
     classes.clear();
     values.clear();
@@ -477,7 +444,7 @@ bool FakeAddObject(const std::string& dn, const std::vector<std::string>& classe
   // The attributes given replace those of the same names.
   for (AdsAttribute& attribute : added) {
     std::erase_if(entry->attributes,
-                  [&](const AdsAttribute& old) { return SameText(old.name, attribute.name); });
+                  [&](const AdsAttribute& old) { return EqualsIgnoreCase(old.name, attribute.name); });
     entry->attributes.push_back(attribute);
   }
   return true;
@@ -499,20 +466,20 @@ AdsResult AdsOpenObject(const std::string& path, const AdsCredentials* credentia
   const FakeState& state = State();
   *object = nullptr;
   Log("open " + path);
-  ParsedPath parsed;
-  if (!ParsePath(path, &parsed)) return kAdsBadPath;
-  if (AdsResult failure = Failure("server", parsed.server)) return failure;
-  const bool root_dse = SameText(parsed.rest, "rootDSE");
+  AdsPathParts parts;
+  if (!ParseAdsPath(path, &parts)) return kAdsBadPath;
+  if (AdsResult failure = Failure("server", parts.server)) return failure;
+  const bool root_dse = parts.kind == kAdsPathRootDse;
   if (!root_dse) {
     if (state.require_credentials &&
         !(credentials && credentials->set && credentials->user == state.credential_user &&
           credentials->password == state.credential_password)) {
       return kAdsLogonFailure;
     }
-    if (AdsResult failure = Failure("bind", parsed.rest)) return failure;
-    if (!(flags & kAdsFastBind) && !FindEntry(parsed.rest)) return kAdsNoSuchObject;
+    if (AdsResult failure = Failure("bind", parts.dn)) return failure;
+    if (!(flags & kAdsFastBind) && !FindEntry(parts.dn)) return kAdsNoSuchObject;
   }
-  *object = new AdsObject{parsed.server, root_dse ? "" : parsed.rest, root_dse};
+  *object = new AdsObject{parts.server, parts.dn, root_dse};
   return kAdsOk;
 }
 
@@ -533,7 +500,7 @@ AdsResult AdsGetObjectAttributes(AdsObject* object, const std::vector<std::strin
          state.default_nc.empty() ? "" : "CN=Configuration," + state.default_nc}};
     for (const std::string& name : names)
       for (const auto& [attribute, value] : values)
-        if (SameText(name, attribute) && !value.empty())
+        if (EqualsIgnoreCase(name, attribute) && !value.empty())
           attributes->push_back(AdsAttribute{attribute, kAdsTypeDn, {AdsValue{value, 0, "", {}}}});
     return kAdsOk;
   }
@@ -604,9 +571,9 @@ AdsResult AdsGetClassProperties(const std::string& path, const AdsCredentials*,
                                 std::vector<std::string>* mandatory, std::vector<std::string>* optional) {
   std::lock_guard<std::mutex> lock(Mutex());
   Log("class " + path);
-  ParsedPath parsed;
-  if (!ParsePath(path, &parsed) || strncasecmp(parsed.rest.c_str(), "schema/", 7) != 0) return kAdsBadPath;
-  auto it = State().class_properties.find(Lower(parsed.rest.substr(7)));
+  AdsPathParts parts;
+  if (!ParseAdsPath(path, &parts) || parts.kind != kAdsPathSchemaClass) return kAdsBadPath;
+  auto it = State().class_properties.find(LowerCase(parts.class_name));
   if (it == State().class_properties.end()) return kAdsNoSuchObject;
   *mandatory = it->second.first;
   *optional = it->second.second;
@@ -672,7 +639,7 @@ AdsResult AdsLookupAccountSid(const std::string&, const std::string& sid, std::s
 AdsResult AdsGetDcName(const std::string& domain, std::string* dc_name, std::string* dc_address) {
   std::lock_guard<std::mutex> lock(Mutex());
   Log("dc " + domain);
-  auto it = State().dcs.find(Lower(domain));
+  auto it = State().dcs.find(LowerCase(domain));
   if (it == State().dcs.end()) return static_cast<AdsResult>(0x8007054B);  // no such domain reachable
   *dc_name = it->second.first;
   *dc_address = it->second.second;
@@ -681,7 +648,7 @@ AdsResult AdsGetDcName(const std::string& domain, std::string* dc_name, std::str
 
 std::string AdsHostToAddress(const std::string& host) {
   std::lock_guard<std::mutex> lock(Mutex());
-  auto it = State().hosts.find(Lower(host));
+  auto it = State().hosts.find(LowerCase(host));
   return it == State().hosts.end() ? "" : it->second;
 }
 

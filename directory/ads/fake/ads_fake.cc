@@ -34,6 +34,7 @@ struct FakeState {
   std::map<std::string, std::pair<std::string, std::string>> dcs;  // by domain: name, address
   std::map<std::string, std::string> hosts;
   std::map<std::string, AdsResult> failures;  // "operation name", lower case
+  size_t range_limit = 0;                     // most values a ranged read gives
   std::vector<std::string> calls;
   void (*watch)(size_t count) = nullptr;
 };
@@ -213,7 +214,8 @@ bool InScope(const std::string& dn, const std::string& base, int scope) {
           EqualsIgnoreCase(dn.substr(dn.size() - base.size()), base));
 }
 
-// Reads "member;range=low-high" from a stored multi-valued attribute.
+// Reads "member;range=low-high" from a stored multi-valued attribute, as a server that gives at most
+// range_limit values a range (0: as many as asked) does.
 bool ReadRange(const FakeEntry& entry, const std::string& server, const std::string& request,
                AdsAttribute* out) {
   const std::string base = request.substr(0, request.find(';'));
@@ -221,6 +223,7 @@ bool ReadRange(const FakeEntry& entry, const std::string& server, const std::str
   if (sscanf(LowerCase(request).c_str() + base.size(), ";range=%zu-%zu", &low, &high) != 2) return false;
   AdsAttribute all;
   if (!ReadAttribute(entry, server, base, &all) || low >= all.values.size()) return false;
+  if (State().range_limit && high >= low + State().range_limit) high = low + State().range_limit - 1;
   const bool last = high + 1 >= all.values.size();
   if (last) high = all.values.size() - 1;
   *out = all;
@@ -317,6 +320,8 @@ bool Directive(const std::string& line, std::string* server) {
     state.class_properties[LowerCase(a)] = {split(b), split(rest)};
   } else if (kind == "server") {
     *server = a;
+  } else if (kind == "range") {
+    state.range_limit = strtoul(a.c_str(), nullptr, 10);
   } else if (kind == "credentials") {
     state.require_credentials = true;
     state.credential_user = a;

@@ -17,7 +17,7 @@ namespace {
 
 const uint32_t kComputedForms[] = {kFormCanonical, kFormRelative, kFormWithDomain, kFormUntypedCn};
 const uint32_t kDirectoryForms[] = {kFormNt, kFormDisplay, kFormPrincipal, kFormGuid};
-const char kGuidBytes[] = "\x01\x02\x03\x04\x05\x06\x07\x08\x09\x0a\x0b\x0c\x0d\x0e\x0f\x10";
+const char kGuid[] = "{04030201-0605-0807-090A-0B0C0D0E0F10}";
 
 size_t CountCommas(const std::string& text) {
   size_t count = 0;
@@ -65,12 +65,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   FuzzRun* f = ResetFuzzRun();
   f->dir.default_naming_context = "DC=corp,DC=example";
   f->dir.netbios_domain_name = "CORP";
-  FakeSetDomainNames("CORP", "corp.example");
+  std::string bad_line;
+  FakeLoad("@names CORP corp.example", &bad_line);
   if (!name.empty()) {
-    FakeAddObject(
-        name, {"top", "person", "user"},
-        {FakeString("displayName", "Shown Name"), FakeString("userPrincipalName", "someone@corp.example"),
-         FakeString("sAMAccountName", "someone"), FakeOctets("objectGUID", std::string(kGuidBytes, 16))});
+    FakeAddObject(name, {"person", "user"},
+                  {{"displayName", "Shown Name"},
+                   {"userPrincipalName", "someone@corp.example"},
+                   {"sAMAccountName", "someone"},
+                   {"objectGUID", kGuid}});
   }
 
   FUZZ_CHECK(FormatName(&f->dir, kFormCanonical, "").empty());
@@ -91,7 +93,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (form == kFormDisplay) FUZZ_CHECK(shown == "Shown Name" || shown == canonical);
     if (form == kFormPrincipal) FUZZ_CHECK(shown == "someone@corp.example" || shown == canonical);
     if (form == kFormGuid) {
-      FUZZ_CHECK(shown == "{04030201-0605-0807-090A-0B0C0D0E0F10}" || shown == canonical);
+      FUZZ_CHECK(shown == kGuid || shown == canonical);
     }
   }
 

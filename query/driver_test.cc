@@ -13,20 +13,67 @@
 
 namespace {
 
-const char kDomain[] = "DC=sales,DC=corp";
-const char kSchema[] = "CN=Schema,CN=Configuration,DC=sales,DC=corp";
-const char kServer[] =
-    "CN=DC1,CN=Servers,CN=Default-First-Site-Name,CN=Sites,CN=Configuration,DC=sales,DC=corp";
 const char kAnn[] = "CN=Ann,OU=Staff,DC=sales,DC=corp";
-const char kBob[] = "CN=Bob,OU=Staff,DC=sales,DC=corp";
 const char kStaff[] = "CN=Staff Group,OU=Staff,DC=sales,DC=corp";
+
+// The domain SALES: its head with a policy, DC1, and Ann and Bob, the members of Staff Group, with
+// passwords set a day before the run.
+const char kSalesDomain[] =
+    R"(@root DC=sales,DC=corp CN=Schema,CN=Configuration,DC=sales,DC=corp CN=DC1,CN=Servers,CN=Default-First-Site-Name,CN=Sites,CN=Configuration,DC=sales,DC=corp
+@names SALES sales.corp
+@user ann
+@host dc1.sales.corp 10.0.0.1
+dn: DC=sales,DC=corp
+objectClass: domain
+objectClass: domainDNS
+maxPwdAge: -42d
+minPwdLength: 7
+lockoutThreshold: 0
+
+dn: CN=Schema,CN=Configuration,DC=sales,DC=corp
+objectClass: dMD
+
+dn: CN=Partitions,CN=Configuration,DC=sales,DC=corp
+objectClass: crossRefContainer
+
+dn: OU=Staff,DC=sales,DC=corp
+objectClass: organizationalUnit
+
+dn: CN=Ann,OU=Staff,DC=sales,DC=corp
+objectClass: person
+objectClass: organizationalPerson
+objectClass: user
+sAMAccountName: ann
+userAccountControl: 512
+pwdLastSet: 2011-01-04 09:08:07
+whenCreated: 20101201100000.0Z
+whenChanged: 20101202100000.0Z
+
+dn: CN=Bob,OU=Staff,DC=sales,DC=corp
+objectClass: person
+objectClass: organizationalPerson
+objectClass: user
+sAMAccountName: bob
+userAccountControl: 514
+pwdLastSet: 2011-01-04 09:08:07
+whenCreated: 20101201100000.0Z
+whenChanged: 20101202100000.0Z
+
+dn: CN=DC1,OU=Domain Controllers,DC=sales,DC=corp
+objectClass: computer
+sAMAccountName: DC1$
+userAccountControl: 532480
+dNSHostName: dc1.sales.corp
+
+dn: CN=Staff Group,OU=Staff,DC=sales,DC=corp
+objectClass: group
+sAMAccountName: staff
+member: CN=Ann,OU=Staff,DC=sales,DC=corp
+member: CN=Bob,OU=Staff,DC=sales,DC=corp
+)";
 
 // 5 January 2011 09:08:07 local time, in UTC.
 constexpr uint32_t kNow = 1294218487;
-constexpr int64_t kTicksPerSecond = 10000000;
-constexpr int64_t kSecondsFrom1601 = 11644473600;
-
-int64_t FileTime(uint32_t seconds) { return (seconds + kSecondsFrom1601) * kTicksPerSecond; }
 
 std::string UsageText() {
   std::string text;
@@ -40,33 +87,10 @@ class DriverTest : public testing::Test {
     FakeReset();
     g_credentials = AdsCredentials();
     g_silent = false;
-    FakeSetRootDse(kDomain, kSchema, kServer);
-    FakeSetDomainNames("SALES", "sales.corp");
-    FakeAddObject(kDomain, {"top", "domain", "domainDNS"},
-                  {FakeLargeInteger("maxPwdAge", -42LL * 86400 * kTicksPerSecond),
-                   FakeInteger("minPwdLength", 7), FakeInteger("lockoutThreshold", 0)});
-    FakeAddObject(kSchema, {"top", "dMD"});
-    FakeAddObject("CN=Partitions,CN=Configuration,DC=sales,DC=corp", {"top", "crossRefContainer"});
-    FakeAddObject("OU=Staff,DC=sales,DC=corp", {"top", "organizationalUnit"});
-    FakeSetUserName("ann");
-    AddUser(kAnn, "ann", 0x200);
-    AddUser(kBob, "bob", 0x202);
-    FakeAddObject("CN=DC1,OU=Domain Controllers,DC=sales,DC=corp", {"top", "computer"},
-                  {FakeString("sAMAccountName", "DC1$"), FakeInteger("userAccountControl", 0x82000),
-                   FakeString("dNSHostName", "dc1.sales.corp")});
-    FakeAddHost("dc1.sales.corp", "10.0.0.1");
-    FakeAddObject(kStaff, {"top", "group"},
-                  {FakeString("sAMAccountName", "staff"), FakeDns("member", {kAnn, kBob})});
+    std::string bad_line;
+    ASSERT_TRUE(FakeLoad(kSalesDomain, &bad_line)) << bad_line;
   }
   void TearDown() override { g_cancel.store(0); }
-
-  static void AddUser(const char* dn, const char* account, int control) {
-    FakeAddObject(dn, {"top", "person", "organizationalPerson", "user"},
-                  {FakeString("sAMAccountName", account), FakeInteger("userAccountControl", control),
-                   FakeLargeInteger("pwdLastSet", FileTime(kNow - 86400)),
-                   FakeUtcTime("whenCreated", 2010, 12, 1, 10, 0, 0),
-                   FakeUtcTime("whenChanged", 2010, 12, 2, 10, 0, 0)});
-  }
 
   // Runs a command line in this process; stdout and stderr are kept for the test.
   int Run(const std::string& arguments) {
@@ -198,7 +222,8 @@ TEST_F(DriverTest, WithoutArgumentsTheRunningAccountIsReportedInFull) {
 }
 
 TEST_F(DriverTest, AnUnreachableDirectoryEndsTheRunAtOnce) {
-  FakeFailServer("", kAdsServerDown);
+  std::string bad_line;
+  ASSERT_TRUE(FakeLoad("@fail server 8007203A", &bad_line));
   EXPECT_EQ(Run("ann ad"), 1);
   EXPECT_EQ(stdout_, "");
   EXPECT_EQ(stderr_.rfind("LORVEX: Cannot connect to LDAP://rootDSE\nReason(s): ", 0), 0u) << stderr_;

@@ -66,20 +66,6 @@ void ReadLatestFrom(RunContext* run, const RetrievalScope& scope, RetrievalSourc
   }
 }
 
-int ReadLatestLastLogon(RunContext* run, const std::string& dn, const std::string& display_name,
-                        uint32_t* latest, std::string* server) {
-  ReadLatestFrom(run, CurrentRetrievalScope(run), SingleObjectReads(), dn, display_name, "lastLogon", latest,
-                 server);
-  return 1;
-}
-
-int ReadLatestWhenChanged(RunContext* run, const std::string& dn, const std::string& display_name,
-                          uint32_t* latest, std::string* server) {
-  ReadLatestFrom(run, CurrentRetrievalScope(run), SingleObjectReads(), dn, display_name, "whenChanged",
-                 latest, server);
-  return 1;
-}
-
 bool ResolveServerPrefix(RunContext* run) {
   std::string& prefix = run->server_prefix;
   if (IsIpNumber(prefix)) {

@@ -119,26 +119,6 @@ void ApplyPasswordSettings(const std::vector<AdsAttribute>& attributes, Restrict
   }
 }
 
-bool ReadPasswordSettings(RunContext* run, const std::string& dn, RestrictionRecord* record) {
-  AdsObject* object = nullptr;
-  AdsResult result = AdsOpenObject(run->directory->path_prefix + EscapeSlashes(dn), &g_credentials,
-                                   kAdsSecureAuthentication, &object);
-  if (result < 0) {
-    std::string message =
-        "Cannot connect to password policy object " + FormatName(nullptr, kFormRelative | kFormNoTypes, dn);
-    ReportDirectoryError(run->output, result, message.c_str());
-    return false;
-  }
-  std::vector<AdsAttribute> attributes;
-  // An object that cannot be read applies nothing of its own; no message.
-  if (AdsGetObjectAttributes(object, kPasswordSettingsAttributes, &attributes) >= 0) {
-    ApplyPasswordSettings(attributes, record);
-  }
-  AdsRelease(object);
-  SetFlag(record, kFlagLockoutPolicy, record->lockout_reset_period != 0 && record->lockout_threshold != 0);
-  return true;
-}
-
 bool CheckPasswordSettingsName(RunContext* run, std::string* value) {
   // A plain common name stands for the object of that name in the password settings container.
   std::string relative = FormatName(nullptr, kFormRelative | kFormNoTypes, *value);

@@ -255,11 +255,6 @@ AdsResult FillFrom(RunContext* run, const RetrievalScope& scope, RetrievalSource
 
 }  // namespace
 
-AdsResult FillRestrictionRecord(RunContext* run, const std::string& dn, const std::string& display_name,
-                                uint32_t now, RestrictionRecord* record, std::string* error) {
-  return FillFrom(run, CurrentRetrievalScope(run), SingleObjectReads(), dn, display_name, now, record, error);
-}
-
 int RetrieveFrom(RunContext* run, const RetrievalScope& scope, RetrievalSource* source, const std::string& dn,
                  const std::string& display_name) {
   WorkerSafePoint();

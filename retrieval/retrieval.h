@@ -12,16 +12,9 @@
 int ReadDomainPolicy(RunContext* run);
 /// Reads one object into a record and hands it to the filter; returns 0, 150 or 151.
 int RetrieveRestrictions(RunContext* run, const std::string& dn);
-/// Overrides the record's policy values from a password settings object; false after an error line.
-bool ReadPasswordSettings(RunContext* run, const std::string& dn, RestrictionRecord* record);
 /// Checks (and completes) a pso value naming a password settings object; false after an error line.
 bool CheckPasswordSettingsName(RunContext* run, std::string* value);
 
-/// Reads everything RetrieveRestrictions hands to the filter into a fresh record, at the instant now;
-/// display_name is the object's name for messages. Returns 0, or the failure code of the object's
-/// bind or read with its message in error (nothing printed; the record is then of no use).
-AdsResult FillRestrictionRecord(RunContext* run, const std::string& dn, const std::string& display_name,
-                                uint32_t now, RestrictionRecord* record, std::string* error);
 /// A generalized time (UTC) in the run's local seconds; 0 before 1970.
 uint32_t LocalUtcTime(const RunContext* run, const AdsUtcTime& time);
 /// A file-time value in the run's local seconds; 0 for none and never.

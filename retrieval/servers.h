@@ -37,12 +37,6 @@ struct ServerSpecification {
 bool PrepareServerList(RunContext* run, const std::string& specification);
 /// Resolves the run's server prefix for the next object; false to skip the object.
 bool ResolveServerPrefix(RunContext* run);
-/// Updates latest/server with the most recent lastLogon of the list's controllers after the first.
-int ReadLatestLastLogon(RunContext* run, const std::string& dn, const std::string& display_name,
-                        uint32_t* latest, std::string* server);
-/// The same for whenChanged.
-int ReadLatestWhenChanged(RunContext* run, const std::string& dn, const std::string& display_name,
-                          uint32_t* latest, std::string* server);
 /// Frees every entry of a list and empties it.
 void FreeServerList(ServerList* list);
 

@@ -1,48 +1,88 @@
-// A test build of lorvex: the real driver over the in-memory directory, seeded with a fixed
-// domain, with "now" and the local offset taken from LORVEX_TEST_NOW (local time,
-// YYYY-MM-DDTHH:MM:SS) and LORVEX_TEST_OFFSET_HALF_HOURS, and a stopped clock for the progress
-// line. Only this binary reads those variables; the installed lorvex has no such entry.
+// A test build of lorvex: the real driver over the in-memory directory, filled with the domain of
+// tests/fakebin/domain.txt and the lines of LORVEX_TEST_DOMAIN (same form), with "now" and the local
+// offset taken from LORVEX_TEST_NOW (local time, YYYY-MM-DDTHH:MM:SS) and
+// LORVEX_TEST_OFFSET_HALF_HOURS, and a stopped clock for the progress line. LORVEX_TEST_CALLS names
+// a file that receives the directory operations of the run, one a line; LORVEX_TEST_CANCEL=N stops
+// the run as Ctrl+C does once the directory has answered N operations; LORVEX_TEST_PROMPT stands for
+// a terminal at the credential prompt: its first line is the user name typed, the rest the keys
+// pressed. Only this binary reads those variables; the installed lorvex has no such entry.
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <sstream>
 
 #include "directory/ads/fake/ads_fake.h"
+#include "directory/directory_context.h"
 #include "query/driver.h"
 #include "query/startup.h"
 #include "run/run_context.h"
-#include "tests/fakebin/fake_domain.h"
 #include "util/cmdline.h"
 #include "util/progress.h"
 
 namespace {
 
-// Local seconds since 1970 of "YYYY-MM-DDTHH:MM:SS"; 0 when the text is not that form.
-uint32_t ParseNow(const char* text) {
-  int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
-  char tail = 0;
-  if (sscanf(text, "%4d-%2d-%2dT%2d:%2d:%2d%c", &year, &month, &day, &hour, &minute, &second, &tail) != 6)
-    return 0;
-  const int64_t seconds = DaysFrom1970(year, month, day) * 86400 + hour * 3600 + minute * 60 + second;
-  return seconds > 0 && seconds <= 0xFFFFFFFFLL ? static_cast<uint32_t>(seconds) : 0;
-}
+const char* g_typed = nullptr;
+size_t g_cancel_after = 0;
+
+const PromptConsole kTypedConsole = {
+    [] { return true; },
+    [](const char* text) { fputs(text, stdout); },
+    [] { return *g_typed ? static_cast<int>(static_cast<unsigned char>(*g_typed++)) : -1; },
+    [](std::string* line, size_t max_length) {
+      const size_t length = strcspn(g_typed, "\n");
+      line->assign(g_typed, std::min(length, max_length));
+      g_typed += length + (g_typed[length] != '\0');
+      return true;
+    },
+};
 
 }  // namespace
 
 int main(int argc, char** argv) {
   RunSettings settings;
   const char* now = getenv("LORVEX_TEST_NOW");
-  settings.fixed_now = ParseNow(now ? now : "2026-06-15T12:00:00");
-  if (settings.fixed_now == 0) {
+  int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
+  char tail = 0;
+  if (sscanf(now ? now : "2026-06-15T12:00:00", "%4d-%2d-%2dT%2d:%2d:%2d%c", &year, &month, &day, &hour,
+             &minute, &second, &tail) != 6) {
     fprintf(stderr, "lorvex_fakebin: LORVEX_TEST_NOW must be YYYY-MM-DDTHH:MM:SS\n");
     return 125;
   }
+  // Local seconds since 1970: days of civil dates counted from 1 March of year 0, then shifted.
+  year -= month <= 2;
+  const int era = (year >= 0 ? year : year - 399) / 400, year_of_era = year - era * 400;
+  const int day_of_year = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + day - 1;
+  const int64_t days =
+      era * 146097LL + year_of_era * 365 + year_of_era / 4 - year_of_era / 100 + day_of_year - 719468;
+  settings.fixed_now = static_cast<uint32_t>(days * 86400 + hour * 3600 + minute * 60 + second);
   const char* offset = getenv("LORVEX_TEST_OFFSET_HALF_HOURS");
   settings.fixed_offset = true;
   settings.local_offset = static_cast<int16_t>(offset ? atoi(offset) : 0);
 
-  SeedFakeDomain();
+  std::stringstream domain;
+  domain << std::ifstream(LORVEX_FAKE_DOMAIN_FILE).rdbuf() << "\n";
+  const char* more = getenv("LORVEX_TEST_DOMAIN");
+  std::string bad_line;
+  if (!FakeLoad(domain.str() + (more ? more : ""), &bad_line)) {
+    fprintf(stderr, "lorvex_fakebin: a line of the domain cannot be read: %s\n", bad_line.c_str());
+    return 125;
+  }
+  if ((g_typed = getenv("LORVEX_TEST_PROMPT")) != nullptr) SetPromptConsole(&kTypedConsole);
+  if (const char* cancel = getenv("LORVEX_TEST_CANCEL")) {
+    g_cancel_after = strtoul(cancel, nullptr, 10);
+    FakeWatchCalls([](size_t count) {
+      if (count == g_cancel_after) g_cancel = 1;
+    });
+  }
   // The progress line moves by the count of objects alone, never by the time a run takes.
   UseProgressClock([]() -> uint64_t { return 0; });
   SetProcessCommandLine(JoinArguments(argc, argv), argv[0]);
   g_silent = IsSilentCommandLine(ProcessCommandLine());
-  return MainRun(settings);
+  const int code = MainRun(settings);
+  if (const char* calls = getenv("LORVEX_TEST_CALLS")) {
+    std::ofstream log(calls);
+    for (const std::string& call : FakeCalls()) log << call << "\n";
+  }
+  return code;
 }

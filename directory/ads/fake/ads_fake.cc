@@ -1,20 +1,20 @@
-// An in-memory directory behind the directory layer, for unit tests of logic.
-// It answers the operations of directory/ads.h the way a domain controller
-// reached through the real layer does, for the objects a test has added.
+// An in-memory directory behind the directory layer, for tests. It answers the operations of
+// directory/ads/ads.h the way a domain controller reached through the real layer does, for the
+// objects a domain text has added, and fails the operations the text names.
 #include "directory/ads/fake/ads_fake.h"
 
-#include <strings.h>
-
-#include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <map>
 #include <memory>
 #include <mutex>
+#include <sstream>
 
-#include "directory/ads/ads_path.h"
-#include "directory/ads/fake/ads_fake_filter.h"
+#include "directory/ads/ads.h"
+#include "directory/ads/ldap_filter.h"
+#include "directory/ads/ldap_values.h"
+#include "directory/ads/sid.h"
 #include "directory/ads/well_known_sids.h"
-#include "util/ascii_text.h"
 
 namespace {
 
@@ -24,24 +24,19 @@ struct FakeEntry {
   std::vector<AdsAttribute> attributes;
 };
 
-struct FakeDc {
-  std::string domain, name, address;
-};
-
 struct FakeState {
   std::vector<FakeEntry> objects;
-  std::string default_nc, schema_nc, server_name_dn;
-  std::string netbios, dns, user_name;
+  std::string default_nc, schema_nc, server_dn, netbios, dns, user_name;
   bool require_credentials = false;
   std::string credential_user, credential_password;
   std::map<std::string, std::vector<AdsAttribute>> server_attributes;  // "server\ndn", lower case
   std::map<std::string, std::pair<std::vector<std::string>, std::vector<std::string>>> class_properties;
-  std::vector<FakeDc> dcs;
+  std::map<std::string, std::pair<std::string, std::string>> dcs;  // by domain: name, address
   std::map<std::string, std::string> hosts;
-  std::map<std::string, AdsResult> fail_server, fail_bind, fail_read, fail_search;
-  std::map<int, AdsResult> fail_translate_init;
+  std::map<std::string, AdsResult> failures;  // "operation name", lower case
+  size_t range_limit = 0;                     // most values a ranged read gives
   std::vector<std::string> calls;
-  std::vector<std::string> hints;
+  void (*watch)(size_t count) = nullptr;
 };
 
 FakeState& State() {
@@ -49,9 +44,19 @@ FakeState& State() {
   return state;
 }
 
-std::mutex& Lock() {
+std::mutex& Mutex() {
   static std::mutex mutex;
   return mutex;
+}
+
+void Log(const std::string& line) {
+  State().calls.push_back(line);
+  if (State().watch) State().watch(State().calls.size());
+}
+
+AdsResult Failure(const std::string& operation, const std::string& name) {
+  auto it = State().failures.find(operation + " " + LowerCase(name));
+  return it == State().failures.end() ? kAdsOk : it->second;
 }
 
 FakeEntry* FindEntry(const std::string& dn) {
@@ -60,207 +65,273 @@ FakeEntry* FindEntry(const std::string& dn) {
   return nullptr;
 }
 
-// The parent of a DN: the text after its first comma that no backslash escapes.
-std::string ParentDn(const std::string& dn) {
-  for (size_t i = 0; i < dn.size(); ++i) {
-    if (dn[i] == '\\') {
-      ++i;
-      continue;
-    }
-    if (dn[i] == ',') return dn.substr(i + 1);
-  }
-  return "";
-}
-
-bool InScope(const std::string& dn, const std::string& base, int scope) {
-  if (scope == kAdsScopeBase) return EqualsIgnoreCase(dn, base);
-  if (scope == kAdsScopeOneLevel) return EqualsIgnoreCase(ParentDn(dn), base);
-  if (EqualsIgnoreCase(dn, base)) return true;
-  if (base.empty()) return true;
-  return dn.size() > base.size() + 1 && dn[dn.size() - base.size() - 1] == ',' &&
-         EqualsIgnoreCase(dn.substr(dn.size() - base.size()), base);
-}
-
-std::string GuidText(const std::string& bytes) {
-  if (bytes.size() != 16) return "";
-  const unsigned char* b = reinterpret_cast<const unsigned char*>(bytes.data());
-  char text[64];
-  snprintf(text, sizeof text, "{%08X-%04X-%04X-%02X%02X-%02X%02X%02X%02X%02X%02X}",
-           static_cast<unsigned>(b[0] | b[1] << 8 | b[2] << 16 | static_cast<unsigned>(b[3]) << 24),
-           static_cast<unsigned>(b[4] | b[5] << 8), static_cast<unsigned>(b[6] | b[7] << 8), b[8], b[9],
-           b[10], b[11], b[12], b[13], b[14], b[15]);
-  return text;
-}
-
-std::string SidText(const std::string& sid) {
-  const unsigned char* b = reinterpret_cast<const unsigned char*>(sid.data());
-  if (sid.size() < 8 || b[0] != 1 || sid.size() != 8u + 4u * b[1]) return "";
-  uint64_t authority = 0;
-  for (int i = 2; i < 8; ++i) authority = authority << 8 | b[i];
-  std::string text = "S-1-" + std::to_string(authority);
-  for (int i = 0; i < b[1]; ++i) {
-    const unsigned char* p = b + 8 + 4 * i;
-    uint32_t sub = p[0] | p[1] << 8 | p[2] << 16 | static_cast<uint32_t>(p[3]) << 24;
-    text += "-" + std::to_string(sub);
-  }
-  return text;
-}
-
-// Attributes the directory computes for every object of a class.
-std::string DefaultCategory(const FakeEntry& entry) {
-  for (const std::string& c : entry.classes)
-    if (EqualsIgnoreCase(c, "computer")) return "computer";
-  for (const std::string& c : entry.classes)
-    if (EqualsIgnoreCase(c, "user") || EqualsIgnoreCase(c, "person") || EqualsIgnoreCase(c, "inetOrgPerson"))
-      return "person";
-  return entry.classes.empty() ? "" : entry.classes.back();
-}
-
-const AdsAttribute* StoredAttribute(const FakeEntry& entry, const std::string& name) {
+const AdsAttribute* Stored(const FakeEntry& entry, const std::string& name) {
   for (const AdsAttribute& attribute : entry.attributes)
-    if (EqualsIgnoreCase(attribute.name, name)) return &attribute;
+    if (EqualsIgnoreCase(attribute.name, name) && !attribute.values.empty()) return &attribute;
   return nullptr;
 }
 
-// The attribute as a read returns it: stored, synthesised, or overridden for a server.
-bool ReadAttribute(const FakeEntry& entry, const std::string& server, const std::string& name,
-                   AdsAttribute* out) {
-  FakeState& state = State();
-  if (!server.empty()) {
-    auto it = state.server_attributes.find(LowerCase(server) + "\n" + LowerCase(entry.dn));
-    if (it != state.server_attributes.end())
-      for (const AdsAttribute& attribute : it->second)
-        if (EqualsIgnoreCase(attribute.name, name)) {
-          *out = attribute;
-          return true;
-        }
-  }
-  if (const AdsAttribute* stored = StoredAttribute(entry, name)) {
-    *out = *stored;
-    return true;
-  }
-  if (EqualsIgnoreCase(name, "distinguishedName")) {
-    *out = FakeDn("distinguishedName", entry.dn);
-    return true;
-  }
-  if (EqualsIgnoreCase(name, "objectClass")) {
-    *out = FakeStrings("objectClass", entry.classes);
-    return true;
-  }
-  // The naming attribute and "name" hold the value of the first component, unescaped.
-  size_t eq = entry.dn.find('=');
-  if (eq != std::string::npos) {
-    std::string type = entry.dn.substr(0, eq);
-    if (EqualsIgnoreCase(name, type) || EqualsIgnoreCase(name, "name")) {
-      std::string value;
-      for (size_t i = eq + 1; i < entry.dn.size() && entry.dn[i] != ','; ++i) {
-        if (entry.dn[i] == '\\' && i + 1 < entry.dn.size()) ++i;
-        value += entry.dn[i];
-      }
-      *out = FakeString(EqualsIgnoreCase(name, "name") ? "name" : type, value);
-      return true;
-    }
-  }
-  return false;
+// The first value of a stored text attribute, empty when there is none.
+std::string StoredText(const FakeEntry& entry, const std::string& name) {
+  const AdsAttribute* attribute = Stored(entry, name);
+  return attribute ? attribute->values[0].text : "";
 }
 
 bool HasClass(const FakeEntry& entry, const std::string& name) {
   for (const std::string& c : entry.classes)
     if (EqualsIgnoreCase(c, name)) return true;
-  return EqualsIgnoreCase(name, "top");
+  return false;
 }
 
-int64_t DefaultAccountType(const FakeEntry& entry) {
-  if (HasClass(entry, "computer")) return 805306369;
-  if (HasClass(entry, "user")) return 805306368;
-  if (HasClass(entry, "group")) return 268435456;
-  return -1;
+// The attribute as a read returns it: overridden for a server, stored, or computed from the entry.
+bool ReadAttribute(const FakeEntry& entry, const std::string& server, const std::string& name,
+                   AdsAttribute* out) {
+  auto it = State().server_attributes.find(LowerCase(server) + "\n" + LowerCase(entry.dn));
+  if (!server.empty() && it != State().server_attributes.end()) {
+    for (const AdsAttribute& attribute : it->second) {
+      if (EqualsIgnoreCase(attribute.name, name)) {
+        *out = attribute;
+        return true;
+      }
+    }
+  }
+  if (const AdsAttribute* stored = Stored(entry, name)) {
+    *out = *stored;
+    return true;
+  }
+  *out = AdsAttribute{name, kAdsTypeCaseIgnoreString, {}};
+  if (EqualsIgnoreCase(name, "distinguishedName")) {
+    out->values.push_back(AdsValue{entry.dn, 0, "", {}});
+  } else if (EqualsIgnoreCase(name, "objectClass")) {
+    for (const std::string& c : entry.classes) out->values.push_back(AdsValue{c, 0, "", {}});
+  } else if (EqualsIgnoreCase(name, "name") ||
+             EqualsIgnoreCase(name, entry.dn.substr(0, entry.dn.find('=')))) {
+    // The naming attribute and "name" hold the value of the first component, unescaped.
+    std::string value;
+    for (size_t i = entry.dn.find('=') + 1; i < entry.dn.size() && entry.dn[i] != ','; ++i) {
+      if (entry.dn[i] == '\\' && i + 1 < entry.dn.size()) ++i;
+      value += entry.dn[i];
+    }
+    out->values.push_back(AdsValue{value, 0, "", {}});
+  }
+  out->type = AttributeType(name);
+  return !out->values.empty();
 }
 
-std::string ValueText(const AdsAttribute& attribute, const AdsValue& value) {
-  switch (attribute.type) {
+// The values a filter compares for an attribute, as text; the directory computes the category and
+// the account type of every object.
+std::vector<std::string> FilterValues(const FakeEntry& entry, const std::string& name) {
+  std::vector<std::string> texts;
+  AdsAttribute attribute;
+  if (ReadAttribute(entry, "", name, &attribute)) {
+    for (const AdsValue& value : attribute.values) {
+      const bool number = attribute.type == kAdsTypeInteger || attribute.type == kAdsTypeLargeInteger;
+      texts.push_back(number ? std::to_string(value.integer) : value.text + value.bytes);
+    }
+  } else if (EqualsIgnoreCase(name, "objectCategory")) {
+    const bool person = HasClass(entry, "user") || HasClass(entry, "person");
+    texts.push_back(HasClass(entry, "computer") ? "computer" : person ? "person" : entry.classes.back());
+  } else if (EqualsIgnoreCase(name, "sAMAccountType")) {
+    if (HasClass(entry, "computer")) {
+      texts.push_back("805306369");
+    } else if (HasClass(entry, "user")) {
+      texts.push_back("805306368");
+    } else if (HasClass(entry, "group")) {
+      texts.push_back("268435456");
+    }
+  }
+  return texts;
+}
+
+// Whether a text matches an assertion value: "\xx" escapes a character, an unescaped '*' any run.
+bool ValueMatches(const std::string& pattern, const std::string& text) {
+  std::vector<std::string> pieces(1);  // the literal pieces between the wildcards
+  for (size_t i = 0; i < pattern.size(); ++i) {
+    if (pattern[i] == '*') {
+      pieces.emplace_back();
+    } else if (pattern[i] == '\\' && i + 2 < pattern.size()) {
+      pieces.back() += static_cast<char>(strtol(pattern.substr(i + 1, 2).c_str(), nullptr, 16));
+      i += 2;
+    } else {
+      pieces.back() += pattern[i];
+    }
+  }
+  // The first piece starts the text, the last ends it, the others follow in order between them.
+  const std::string lower = LowerCase(text);
+  size_t at = 0;
+  for (size_t i = 0; i < pieces.size(); ++i) {
+    const std::string piece = LowerCase(pieces[i]);
+    size_t found = lower.find(piece, at);
+    if (i == 0) found = lower.compare(0, piece.size(), piece) == 0 ? 0 : std::string::npos;
+    if (i > 0 && i + 1 == pieces.size()) {
+      found = lower.size() - piece.size();
+      if (lower.size() < at + piece.size() || lower.compare(found, piece.size(), piece) != 0) return false;
+    }
+    if (found == std::string::npos) return false;
+    at = found + piece.size();
+  }
+  return pieces.size() > 1 || at == lower.size();
+}
+
+// Evaluates the filter at *pos (moving past it) against an entry: "&", "|", equality with
+// wildcards, presence, and the bitwise-and rule. *ok turns false on a malformed filter.
+bool Matches(const std::string& filter, size_t* pos, const FakeEntry& entry, bool* ok) {
+  if (*pos + 1 >= filter.size() || filter[*pos] != '(') return *ok = false;
+  const char op = filter[++*pos];
+  bool result = op == '&';
+  if (op == '&' || op == '|') {
+    for (++*pos; *ok && *pos < filter.size() && filter[*pos] == '(';) {
+      const bool child = Matches(filter, pos, entry, ok);
+      result = op == '&' ? result && child : result || child;
+    }
+  } else {
+    const size_t close = filter.find(')', *pos), equals = filter.find('=', *pos);
+    if (close == std::string::npos || equals >= close || equals == *pos) return *ok = false;
+    std::string attribute = filter.substr(*pos, equals - *pos);
+    std::string value = filter.substr(equals + 1, close - equals - 1);
+    *pos = close;
+    const bool bits =
+        attribute.size() > 24 && attribute.substr(attribute.size() - 24) == ":1.2.840.113556.1.4.803:";
+    if (bits) attribute.resize(attribute.size() - 24);
+    for (const std::string& text : FilterValues(entry, attribute)) {
+      const long long want = atoll(value.c_str());
+      result = result || (bits ? (atoll(text.c_str()) & want) == want : ValueMatches(value, text));
+    }
+  }
+  if (*pos >= filter.size() || filter[*pos] != ')') return *ok = false;
+  ++*pos;
+  return result;
+}
+
+bool InScope(const std::string& dn, const std::string& base, int scope) {
+  size_t comma = dn.find(',');
+  while (comma != std::string::npos && comma > 0 && dn[comma - 1] == '\\') comma = dn.find(',', comma + 1);
+  if (scope == kAdsScopeBase) return EqualsIgnoreCase(dn, base);
+  if (scope == kAdsScopeOneLevel)
+    return comma != std::string::npos && EqualsIgnoreCase(dn.substr(comma + 1), base);
+  return base.empty() || EqualsIgnoreCase(dn, base) ||
+         (dn.size() > base.size() && dn[dn.size() - base.size() - 1] == ',' &&
+          EqualsIgnoreCase(dn.substr(dn.size() - base.size()), base));
+}
+
+// Reads "member;range=low-high" from a stored multi-valued attribute, as a server that gives at most
+// range_limit values a range (0: as many as asked) does.
+bool ReadRange(const FakeEntry& entry, const std::string& server, const std::string& request,
+               AdsAttribute* out) {
+  const std::string base = request.substr(0, request.find(';'));
+  size_t low = 0, high = 0;
+  if (sscanf(LowerCase(request).c_str() + base.size(), ";range=%zu-%zu", &low, &high) != 2) return false;
+  AdsAttribute all;
+  if (!ReadAttribute(entry, server, base, &all) || low >= all.values.size()) return false;
+  if (State().range_limit && high >= low + State().range_limit) high = low + State().range_limit - 1;
+  const bool last = high + 1 >= all.values.size();
+  if (last) high = all.values.size() - 1;
+  *out = all;
+  out->values.assign(all.values.begin() + low, all.values.begin() + high + 1);
+  out->name = base + ";range=" + std::to_string(low) + "-" + (last ? "*" : std::to_string(high));
+  return true;
+}
+
+// The time of "YYYY-MM-DD HH:MM[:SS]" as a file time; false when the text is not that form.
+bool ParseFileTime(const std::string& text, int64_t* file_time) {
+  int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
+  if (sscanf(text.c_str(), "%4d-%2d-%2d %2d:%2d:%2d", &year, &month, &day, &hour, &minute, &second) < 5)
+    return false;
+  // Days of civil dates counted from 1 March of year 0, shifted to 1 January 1601.
+  year -= month <= 2;
+  const int64_t era = (year >= 0 ? year : year - 399) / 400, year_of_era = year - era * 400;
+  const int64_t day_of_year = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + day - 1;
+  const int64_t days =
+      era * 146097 + year_of_era * 365 + year_of_era / 4 - year_of_era / 100 + day_of_year - 584694;
+  *file_time = (days * 86400 + hour * 3600 + minute * 60 + second) * 10000000;
+  return true;
+}
+
+// A value of a domain text as the attribute's type holds it: a file time may be written as a
+// date, an interval as "-42d" or "-30m", a SID, GUID or other bytes as "S-1-...", "{...}", "0x...".
+bool ParseValue(AdsType type, const std::string& text, AdsValue* value) {
+  long long count = 0;
+  char unit = 0;
+  bool flag = false;
+  switch (type) {
     case kAdsTypeInteger:
     case kAdsTypeLargeInteger:
-      return std::to_string(value.integer);
+      if (ParseFileTime(text, &value->integer)) return true;
+      if (sscanf(text.c_str(), "%lld%c", &count, &unit) == 2 && (unit == 'd' || unit == 'm')) {
+        value->integer = count * (unit == 'd' ? 86400 : 60) * 10000000;
+        return true;
+      }
+      return ParseLargeInteger(text, &value->integer);
     case kAdsTypeBoolean:
-      return value.integer ? "TRUE" : "FALSE";
+      if (!ParseBoolean(text, &flag)) return false;
+      value->integer = flag;
+      return true;
+    case kAdsTypeUtcTime:
+      return ParseGeneralizedTime(text, &value->time);
     case kAdsTypeOctetString:
     case kAdsTypeSecurityDescriptor:
-      return value.bytes;
+      if (text.rfind("S-1-", 0) == 0) return TextToSid(text, &value->bytes);
+      if (text.rfind("{", 0) == 0) return GuidTextToBytes(text, &value->bytes);
+      for (size_t i = 2; i + 1 < text.size(); i += 2)
+        value->bytes += static_cast<char>(strtol(text.substr(i, 2).c_str(), nullptr, 16));
+      return text.rfind("0x", 0) == 0 && text.size() % 2 == 0;
     default:
-      return value.text;
+      value->text = text;
+      return true;
   }
 }
 
-std::vector<std::string> CandidateValues(const FakeEntry& entry, const std::string& attribute) {
-  std::vector<std::string> values;
-  AdsAttribute read;
-  if (ReadAttribute(entry, "", attribute, &read)) {
-    for (const AdsValue& value : read.values) values.push_back(ValueText(read, value));
-    return values;
-  }
-  if (EqualsIgnoreCase(attribute, "objectCategory")) {
-    values.push_back(DefaultCategory(entry));
-  } else if (EqualsIgnoreCase(attribute, "sAMAccountType")) {
-    int64_t type = DefaultAccountType(entry);
-    if (type >= 0) values.push_back(std::to_string(type));
-  }
-  return values;
+// Adds a value to the attribute of its name in a list, the attribute made when it is not there.
+bool AddValue(std::vector<AdsAttribute>* attributes, const std::string& name, const std::string& text) {
+  AdsAttribute* attribute = nullptr;
+  for (AdsAttribute& existing : *attributes)
+    if (EqualsIgnoreCase(existing.name, name)) attribute = &existing;
+  if (!attribute) attribute = &attributes->emplace_back(AdsAttribute{name, AttributeType(name), {}});
+  return ParseValue(attribute->type, text, &attribute->values.emplace_back());
 }
 
-// The values a filter sees for an attribute: objectClass holds every class and "top".
-std::vector<std::string> FilterValues(const FakeEntry& entry, const std::string& attribute) {
-  if (EqualsIgnoreCase(attribute, "objectClass")) {
-    std::vector<std::string> classes = entry.classes;
-    classes.push_back("top");
-    return classes;
-  }
-  return CandidateValues(entry, attribute);
-}
-
-struct ParsedPath {
-  std::string server;
-  std::string rest;  // DN with slashes unescaped, "rootDSE", or "schema/<class>"
-  bool ok = false;
-};
-
-ParsedPath ParsePath(const std::string& path) {
-  ParsedPath parsed;
-  if (path.size() < 7 || strncasecmp(path.c_str(), "LDAP://", 7) != 0) return parsed;
-  std::string rest = path.substr(7);
-  // A server part ends at the first slash that comes before any '=' and is not escaped.
-  for (size_t i = 0; i < rest.size(); ++i) {
-    if (rest[i] == '=') break;
-    if (rest[i] == '\\') {
-      ++i;
-      continue;
-    }
-    if (rest[i] == '/') {
-      std::string head = rest.substr(0, i);
-      if (!EqualsIgnoreCase(head, "schema")) {
-        parsed.server = head;
-        rest = rest.substr(i + 1);
-      }
-      break;
-    }
-  }
-  parsed.rest = UnescapeSlashes(rest);
-  parsed.ok = true;
-  return parsed;
-}
-
-void Log(const std::string& line) { State().calls.push_back(line); }
-
-AdsResult ServerFailure(const std::string& server) {
-  auto it = State().fail_server.find(LowerCase(server));
-  return it == State().fail_server.end() ? kAdsOk : it->second;
-}
-
-bool CredentialsAccepted(const AdsCredentials* credentials) {
+// An "@" line of a domain text; *server is the controller whose values the objects that follow are.
+bool Directive(const std::string& line, std::string* server) {
   FakeState& state = State();
-  if (!state.require_credentials) return true;
-  if (!credentials || !credentials->set) return false;
-  return credentials->user == state.credential_user && credentials->password == state.credential_password;
+  std::istringstream in(line.substr(1));
+  std::string kind, a, b, rest;
+  in >> kind >> a >> b;
+  std::getline(in >> std::ws, rest);
+  auto split = [](const std::string& list) {
+    std::vector<std::string> items;
+    std::istringstream items_in(list);
+    for (std::string item; std::getline(items_in, item, ',');) items.push_back(item);
+    return items;
+  };
+  if (kind == "root") {
+    state.default_nc = a;
+    state.schema_nc = b;
+    state.server_dn = rest;
+  } else if (kind == "names") {
+    state.netbios = a;
+    state.dns = b;
+  } else if (kind == "user") {
+    state.user_name = a;
+  } else if (kind == "host") {
+    state.hosts[LowerCase(a)] = b;
+  } else if (kind == "dc") {
+    state.dcs[LowerCase(a)] = {b, rest};
+  } else if (kind == "class") {
+    state.class_properties[LowerCase(a)] = {split(b), split(rest)};
+  } else if (kind == "server") {
+    *server = a;
+  } else if (kind == "range") {
+    state.range_limit = strtoul(a.c_str(), nullptr, 10);
+  } else if (kind == "credentials") {
+    state.require_credentials = true;
+    state.credential_user = a;
+    state.credential_password = b;
+  } else if (kind == "fail" && !b.empty()) {
+    state.failures[a + " " + LowerCase(rest)] = static_cast<AdsResult>(strtoul(b.c_str(), nullptr, 16));
+  } else {
+    return false;
+  }
+  return true;
 }
 
 std::string Join(const std::vector<std::string>& names) {
@@ -269,28 +340,37 @@ std::string Join(const std::vector<std::string>& names) {
   return joined;
 }
 
-// Reads a "member;range=low-high" request from a stored multi-valued attribute.
-bool ReadRange(const FakeEntry& entry, const std::string& server, const std::string& request,
-               AdsAttribute* out) {
-  size_t semicolon = request.find(';');
-  std::string base = request.substr(0, semicolon);
-  std::string range = request.substr(semicolon + 1);
-  if (range.size() < 6 || strncasecmp(range.c_str(), "range=", 6) != 0) return false;
-  range = range.substr(6);
-  size_t dash = range.find('-');
-  if (dash == std::string::npos) return false;
-  size_t low = strtoul(range.substr(0, dash).c_str(), nullptr, 10);
-  std::string high_text = range.substr(dash + 1);
-  AdsAttribute all;
-  if (!ReadAttribute(entry, server, base, &all)) return false;
-  if (low >= all.values.size()) return false;
-  size_t high = high_text == "*" ? all.values.size() - 1 : strtoul(high_text.c_str(), nullptr, 10);
-  if (high >= all.values.size() - 1) high = all.values.size() - 1;
-  bool last = high == all.values.size() - 1;
-  *out = all;
-  out->values.assign(all.values.begin() + low, all.values.begin() + high + 1);
-  out->name = base + ";range=" + std::to_string(low) + "-" + (last ? std::string("*") : std::to_string(high));
-  return true;
+const FakeEntry* FindBy(const char* attribute, const std::string& value) {
+  for (const FakeEntry& entry : State().objects)
+    if (!value.empty() && EqualsIgnoreCase(StoredText(entry, attribute), value)) return &entry;
+  return nullptr;
+}
+
+std::string GuidOf(const FakeEntry& entry) {
+  const AdsAttribute* guid = Stored(entry, "objectGUID");
+  return guid ? GuidBytesToText(guid->values[0].bytes) : "";
+}
+
+const FakeEntry* TranslateOne(int name_type, const std::string& name) {
+  const size_t slash = name.find('\\');
+  const std::string domain = name.substr(0, slash);
+  switch (name_type) {
+    case kAdsName1779:
+      return FindEntry(name);
+    case kAdsNameUpn:
+      return FindBy("userPrincipalName", name);
+    case kAdsNameNt4:
+      if (slash == std::string::npos ||
+          !(EqualsIgnoreCase(domain, State().netbios) || EqualsIgnoreCase(domain, State().dns)))
+        return nullptr;
+      return FindBy("sAMAccountName", name.substr(slash + 1));
+    case kAdsNameGuid:
+      for (const FakeEntry& entry : State().objects)
+        if (!GuidOf(entry).empty() && EqualsIgnoreCase(GuidOf(entry), name)) return &entry;
+      return nullptr;
+    default:
+      return nullptr;
+  }
 }
 
 }  // namespace
@@ -311,142 +391,100 @@ struct AdsNameTranslator {
 };
 
 void FakeReset() {
-  std::lock_guard<std::mutex> lock(Lock());
+  std::lock_guard<std::mutex> lock(Mutex());
   State() = FakeState();
 }
 
-void FakeSetRootDse(const std::string& default_naming_context, const std::string& schema_naming_context,
-                    const std::string& server_name) {
-  std::lock_guard<std::mutex> lock(Lock());
-  State().default_nc = default_naming_context;
-  State().schema_nc = schema_naming_context;
-  State().server_name_dn = server_name;
+bool FakeLoad(const std::string& text, std::string* bad_line) {
+  std::istringstream lines(text);
+  std::string line, dn, server;
+  std::vector<std::string> classes;
+  std::vector<std::pair<std::string, std::string>> values;
+  bool ok = true;
+  // An object ends at a blank line, a directive or the next object.
+  auto end_object = [&] {
+    if (server.empty()) FakeAddObject(dn, classes, values);
+    std::lock_guard<std::mutex> lock(Mutex());
+    for (const auto& [name, value] : values)
+      if (!server.empty())
+        AddValue(&State().server_attributes[LowerCase(server) + "\n" + LowerCase(dn)], name, value);
+    dn.clear();
+    classes.clear();
+    values.clear();
+  };
+  while (ok && std::getline(lines, line)) {
+    *bad_line = line;
+    if ((line.empty() || line[0] == '@' || line.rfind("dn: ", 0) == 0) && !dn.empty()) end_object();
+    const size_t colon = line.find(": ");
+    if (line.empty() || line[0] == '#') continue;
+    if (line[0] == '@') {
+      std::lock_guard<std::mutex> lock(Mutex());
+      ok = Directive(line, &server);
+    } else if (colon == std::string::npos) {
+      ok = false;
+    } else if (line.rfind("dn: ", 0) == 0) {
+      dn = line.substr(4);
+    } else if (line.rfind("objectClass: ", 0) == 0) {
+      classes.push_back(line.substr(colon + 2));
+    } else {
+      values.emplace_back(line.substr(0, colon), line.substr(colon + 2));
+      AdsValue value;
+      ok = ParseValue(AttributeType(values.back().first), values.back().second, &value);
+    }
+  }
+  if (ok && !dn.empty()) end_object();
+  return ok;
 }
 
-void FakeSetDomainNames(const std::string& netbios, const std::string& dns) {
-  std::lock_guard<std::mutex> lock(Lock());
-  State().netbios = netbios;
-  State().dns = dns;
-}
-
-void FakeSetUserName(const std::string& name) {
-  std::lock_guard<std::mutex> lock(Lock());
-  State().user_name = name;
-}
-
-void FakeRequireCredentials(const std::string& user, const std::string& password) {
-  std::lock_guard<std::mutex> lock(Lock());
-  State().require_credentials = true;
-  State().credential_user = user;
-  State().credential_password = password;
-}
-
-void FakeAddObject(const std::string& dn, const std::vector<std::string>& classes,
-                   std::vector<AdsAttribute> attributes) {
-  std::lock_guard<std::mutex> lock(Lock());
-  State().objects.push_back(FakeEntry{dn, classes, std::move(attributes)});
-}
-
-void FakeSetAttribute(const std::string& dn, const AdsAttribute& attribute) {
-  std::lock_guard<std::mutex> lock(Lock());
+bool FakeAddObject(const std::string& dn, const std::vector<std::string>& classes,
+                   const std::vector<std::pair<std::string, std::string>>& values) {
+  std::lock_guard<std::mutex> lock(Mutex());
   FakeEntry* entry = FindEntry(dn);
-  if (!entry) return;
-  for (AdsAttribute& existing : entry->attributes)
-    if (EqualsIgnoreCase(existing.name, attribute.name)) {
-      existing = attribute;
-      return;
-    }
-  entry->attributes.push_back(attribute);
+  if (!entry) entry = &State().objects.emplace_back(FakeEntry{dn, {"top"}, {}});
+  if (!classes.empty()) entry->classes = {"top"};
+  entry->classes.insert(entry->classes.end(), classes.begin(), classes.end());
+  std::vector<AdsAttribute> added;
+  for (const auto& [name, value] : values)
+    if (!AddValue(&added, name, value)) return false;
+  // The attributes given replace those of the same names.
+  for (AdsAttribute& attribute : added) {
+    std::erase_if(entry->attributes,
+                  [&](const AdsAttribute& old) { return EqualsIgnoreCase(old.name, attribute.name); });
+    entry->attributes.push_back(attribute);
+  }
+  return true;
 }
 
-void FakeRemoveObject(const std::string& dn) {
-  std::lock_guard<std::mutex> lock(Lock());
-  auto& objects = State().objects;
-  objects.erase(std::remove_if(objects.begin(), objects.end(),
-                               [&](const FakeEntry& e) { return EqualsIgnoreCase(e.dn, dn); }),
-                objects.end());
+std::vector<std::string> FakeCalls() {
+  std::lock_guard<std::mutex> lock(Mutex());
+  return State().calls;
 }
 
-void FakeSetServerAttribute(const std::string& server, const std::string& dn, const AdsAttribute& attribute) {
-  std::lock_guard<std::mutex> lock(Lock());
-  auto& attributes = State().server_attributes[LowerCase(server) + "\n" + LowerCase(dn)];
-  for (AdsAttribute& existing : attributes)
-    if (EqualsIgnoreCase(existing.name, attribute.name)) {
-      existing = attribute;
-      return;
-    }
-  attributes.push_back(attribute);
-}
-
-void FakeSetClassProperties(const std::string& class_name, const std::vector<std::string>& mandatory,
-                            const std::vector<std::string>& optional) {
-  std::lock_guard<std::mutex> lock(Lock());
-  State().class_properties[LowerCase(class_name)] = {mandatory, optional};
-}
-
-void FakeAddDomainController(const std::string& domain, const std::string& name, const std::string& address) {
-  std::lock_guard<std::mutex> lock(Lock());
-  State().dcs.push_back(FakeDc{domain, name, address});
-}
-
-void FakeAddHost(const std::string& host, const std::string& address) {
-  std::lock_guard<std::mutex> lock(Lock());
-  State().hosts[LowerCase(host)] = address;
-}
-
-void FakeFailServer(const std::string& server, AdsResult code) {
-  std::lock_guard<std::mutex> lock(Lock());
-  State().fail_server[LowerCase(server)] = code;
-}
-
-void FakeFailBind(const std::string& dn, AdsResult code) {
-  std::lock_guard<std::mutex> lock(Lock());
-  State().fail_bind[LowerCase(dn)] = code;
-}
-
-void FakeFailRead(const std::string& dn, AdsResult code) {
-  std::lock_guard<std::mutex> lock(Lock());
-  State().fail_read[LowerCase(dn)] = code;
-}
-
-void FakeFailSearch(const std::string& dn, AdsResult code) {
-  std::lock_guard<std::mutex> lock(Lock());
-  State().fail_search[LowerCase(dn)] = code;
-}
-
-void FakeFailTranslateInit(int init_type, AdsResult code) {
-  std::lock_guard<std::mutex> lock(Lock());
-  State().fail_translate_init[init_type] = code;
-}
-
-const std::vector<std::string>& FakeCalls() { return State().calls; }
-
-void FakeClearCalls() {
-  std::lock_guard<std::mutex> lock(Lock());
-  State().calls.clear();
+void FakeWatchCalls(void (*watch)(size_t count)) {
+  std::lock_guard<std::mutex> lock(Mutex());
+  State().watch = watch;
 }
 
 AdsResult AdsOpenObject(const std::string& path, const AdsCredentials* credentials, uint32_t flags,
                         AdsObject** object) {
-  std::lock_guard<std::mutex> lock(Lock());
+  std::lock_guard<std::mutex> lock(Mutex());
+  const FakeState& state = State();
   *object = nullptr;
   Log("open " + path);
-  ParsedPath parsed = ParsePath(path);
-  if (!parsed.ok) return kAdsBadPath;
-  if (AdsResult failure = ServerFailure(parsed.server)) return failure;
-  auto holder = std::make_unique<AdsObject>();
-  holder->server = parsed.server;
-  if (EqualsIgnoreCase(parsed.rest, "rootDSE")) {
-    holder->root_dse = true;
-    *object = holder.release();
-    return kAdsOk;
+  AdsPathParts parts;
+  if (!ParseAdsPath(path, &parts)) return kAdsBadPath;
+  if (AdsResult failure = Failure("server", parts.server)) return failure;
+  const bool root_dse = parts.kind == kAdsPathRootDse;
+  if (!root_dse) {
+    if (state.require_credentials &&
+        !(credentials && credentials->set && credentials->user == state.credential_user &&
+          credentials->password == state.credential_password)) {
+      return kAdsLogonFailure;
+    }
+    if (AdsResult failure = Failure("bind", parts.dn)) return failure;
+    if (!(flags & kAdsFastBind) && !FindEntry(parts.dn)) return kAdsNoSuchObject;
   }
-  if (!CredentialsAccepted(credentials)) return kAdsLogonFailure;
-  auto failed = State().fail_bind.find(LowerCase(parsed.rest));
-  if (failed != State().fail_bind.end()) return failed->second;
-  if (!(flags & kAdsFastBind) && !FindEntry(parsed.rest)) return kAdsNoSuchObject;
-  holder->dn = parsed.rest;
-  *object = holder.release();
+  *object = new AdsObject{parts.server, parts.dn, root_dse};
   return kAdsOk;
 }
 
@@ -454,78 +492,73 @@ void AdsRelease(AdsObject* object) { delete object; }
 
 AdsResult AdsGetObjectAttributes(AdsObject* object, const std::vector<std::string>& names,
                                  std::vector<AdsAttribute>* attributes) {
-  std::lock_guard<std::mutex> lock(Lock());
-  FakeState& state = State();
+  std::lock_guard<std::mutex> lock(Mutex());
+  const FakeState& state = State();
   attributes->clear();
   Log("read " + (object->root_dse ? std::string("rootDSE") : object->dn) + " " + Join(names));
   if (object->root_dse) {
-    for (const std::string& name : names) {
-      if (EqualsIgnoreCase(name, "defaultNamingContext") && !state.default_nc.empty())
-        attributes->push_back(FakeDn("defaultNamingContext", state.default_nc));
-      else if (EqualsIgnoreCase(name, "schemaNamingContext") && !state.schema_nc.empty())
-        attributes->push_back(FakeDn("schemaNamingContext", state.schema_nc));
-      else if (EqualsIgnoreCase(name, "serverName") && !state.server_name_dn.empty())
-        attributes->push_back(FakeDn("serverName", state.server_name_dn));
-      else if (EqualsIgnoreCase(name, "configurationNamingContext") && !state.default_nc.empty())
-        attributes->push_back(FakeDn("configurationNamingContext", "CN=Configuration," + state.default_nc));
-    }
+    const std::pair<const char*, std::string> values[] = {
+        {"defaultNamingContext", state.default_nc},
+        {"schemaNamingContext", state.schema_nc},
+        {"serverName", state.server_dn},
+        {"configurationNamingContext",
+         state.default_nc.empty() ? "" : "CN=Configuration," + state.default_nc}};
+    for (const std::string& name : names)
+      for (const auto& [attribute, value] : values)
+        if (EqualsIgnoreCase(name, attribute) && !value.empty())
+          attributes->push_back(AdsAttribute{attribute, kAdsTypeDn, {AdsValue{value, 0, "", {}}}});
     return kAdsOk;
   }
-  auto failed = state.fail_read.find(LowerCase(object->dn));
-  if (failed != state.fail_read.end()) return failed->second;
+  if (AdsResult failure = Failure("read", object->dn)) return failure;
   const FakeEntry* entry = FindEntry(object->dn);
   if (!entry) return kAdsNoSuchObject;
   for (const std::string& name : names) {
     AdsAttribute attribute;
-    bool found = name.find(';') != std::string::npos
-                     ? ReadRange(*entry, object->server, name, &attribute)
-                     : ReadAttribute(*entry, object->server, name, &attribute);
-    if (found && !attribute.values.empty()) attributes->push_back(attribute);
+    if (name.find(';') != std::string::npos ? ReadRange(*entry, object->server, name, &attribute)
+                                            : ReadAttribute(*entry, object->server, name, &attribute))
+      attributes->push_back(attribute);
   }
   return kAdsOk;
 }
 
 AdsResult AdsGetObjectInformation(AdsObject* object, std::string* path_name, std::string* class_name) {
-  std::lock_guard<std::mutex> lock(Lock());
+  std::lock_guard<std::mutex> lock(Mutex());
   Log("info " + object->dn);
   const FakeEntry* entry = object->root_dse ? nullptr : FindEntry(object->dn);
   if (!entry) return kAdsNoSuchObject;
-  const std::string escaped = EscapeSlashes(entry->dn);
-  std::string server = object->server;
-  if (server.empty()) {
-    // The controller that answered: the value of the first component of its server object's name.
-    const std::string& name = State().server_name_dn;
-    size_t eq = name.find('='), comma = name.find(',');
-    server = eq == std::string::npos
-                 ? "dc"
-                 : name.substr(eq + 1, comma == std::string::npos ? std::string::npos : comma - eq - 1);
-  }
+  std::string escaped;
+  for (char c : entry->dn) escaped += c == '/' ? std::string("\\/") : std::string(1, c);
+  // Without a server in the path, the controller that answered: the first value of its server
+  // object's name.
+  const std::string& server_dn = State().server_dn;
+  const size_t equals = server_dn.find('=');
+  const std::string server = !object->server.empty() ? object->server
+                             : equals == std::string::npos
+                                 ? "dc"
+                                 : server_dn.substr(equals + 1, server_dn.find(',') - equals - 1);
   *path_name = "LDAP://" + server + "/" + escaped;
-  *class_name = entry->classes.empty() ? "top" : entry->classes.back();
+  *class_name = entry->classes.back();
   return kAdsOk;
 }
 
 AdsResult AdsExecuteSearch(AdsObject* base, int scope, int page_size, const std::string& filter,
                            const std::vector<std::string>& attributes, AdsSearch** search) {
-  std::lock_guard<std::mutex> lock(Lock());
+  std::lock_guard<std::mutex> lock(Mutex());
   *search = nullptr;
   Log("search " + base->dn + " " + std::to_string(scope) + " " + std::to_string(page_size) + " " + filter);
-  auto failed = State().fail_search.find(LowerCase(base->dn));
-  if (failed != State().fail_search.end()) return failed->second;
-  FakeFilter parsed;
-  if (!ParseFakeFilter(filter, &parsed)) return static_cast<int32_t>(0x80005014);
+  if (AdsResult failure = Failure("search", base->dn)) return failure;
   auto result = std::make_unique<AdsSearch>();
   for (const FakeEntry& entry : State().objects) {
-    if (!InScope(entry.dn, base->dn, scope) ||
-        !EvaluateFakeFilter(parsed, [&](const std::string& name) { return FilterValues(entry, name); }))
-      continue;
-    std::vector<AdsAttribute> row;
+    size_t pos = 0;
+    bool ok = true;
+    const bool matches = Matches(filter, &pos, entry, &ok);
+    if (!ok || pos != filter.size()) return static_cast<AdsResult>(0x80005014);  // a bad search filter
+    if (!matches || !InScope(entry.dn, base->dn, scope)) continue;
+    std::vector<AdsAttribute>& row = result->rows.emplace_back();
     for (const std::string& name : attributes) {
       AdsAttribute attribute;
-      if (ReadAttribute(entry, base->server, name, &attribute) && !attribute.values.empty())
-        row.push_back(attribute);
+      if (ReadAttribute(entry, base->server, name, &attribute)) row.push_back(attribute);
     }
-    result->rows.push_back(row);
   }
   *search = result.release();
   return kAdsOk;
@@ -541,12 +574,11 @@ void AdsCloseSearch(AdsSearch* search) { delete search; }
 
 AdsResult AdsGetClassProperties(const std::string& path, const AdsCredentials*,
                                 std::vector<std::string>* mandatory, std::vector<std::string>* optional) {
-  std::lock_guard<std::mutex> lock(Lock());
+  std::lock_guard<std::mutex> lock(Mutex());
   Log("class " + path);
-  ParsedPath parsed = ParsePath(path);
-  if (!parsed.ok || parsed.rest.size() < 7 || strncasecmp(parsed.rest.c_str(), "schema/", 7) != 0)
-    return kAdsBadPath;
-  auto it = State().class_properties.find(LowerCase(parsed.rest.substr(7)));
+  AdsPathParts parts;
+  if (!ParseAdsPath(path, &parts) || parts.kind != kAdsPathSchemaClass) return kAdsBadPath;
+  auto it = State().class_properties.find(LowerCase(parts.class_name));
   if (it == State().class_properties.end()) return kAdsNoSuchObject;
   *mandatory = it->second.first;
   *optional = it->second.second;
@@ -555,165 +587,100 @@ AdsResult AdsGetClassProperties(const std::string& path, const AdsCredentials*,
 
 AdsResult AdsNameTranslateInit(int init_type, const std::string& init_name, const AdsCredentials*,
                                AdsNameTranslator** translator) {
-  std::lock_guard<std::mutex> lock(Lock());
+  std::lock_guard<std::mutex> lock(Mutex());
   *translator = nullptr;
   Log("translate-init " + std::to_string(init_type) + " " + init_name);
-  auto failed = State().fail_translate_init.find(init_type);
-  if (failed != State().fail_translate_init.end()) return failed->second;
+  if (AdsResult failure = Failure("translate", std::to_string(init_type))) return failure;
   *translator = new AdsNameTranslator;
   return kAdsOk;
 }
 
-namespace {
-
-const FakeEntry* FindByAttribute(const char* attribute, const std::string& value) {
-  for (const FakeEntry& entry : State().objects) {
-    const AdsAttribute* stored = StoredAttribute(entry, attribute);
-    if (stored && !stored->values.empty() && EqualsIgnoreCase(stored->values[0].text, value)) return &entry;
-  }
-  return nullptr;
-}
-
-const FakeEntry* TranslateOne(int name_type, const std::string& name) {
-  FakeState& state = State();
-  switch (name_type) {
-    case kAdsName1779:
-      return FindEntry(name);
-    case kAdsNameUpn:
-      return FindByAttribute("userPrincipalName", name);
-    case kAdsNameNt4: {
-      size_t slash = name.find('\\');
-      if (slash == std::string::npos) return nullptr;
-      std::string domain = name.substr(0, slash);
-      if (!EqualsIgnoreCase(domain, state.netbios) && !EqualsIgnoreCase(domain, state.dns)) return nullptr;
-      return FindByAttribute("sAMAccountName", name.substr(slash + 1));
-    }
-    case kAdsNameGuid:
-      for (const FakeEntry& entry : state.objects) {
-        const AdsAttribute* guid = StoredAttribute(entry, "objectGUID");
-        if (guid && !guid->values.empty() && EqualsIgnoreCase(GuidText(guid->values[0].bytes), name))
-          return &entry;
-      }
-      return nullptr;
-    default:
-      return nullptr;
-  }
-}
-
-}  // namespace
-
 AdsResult AdsNameTranslateSet(AdsNameTranslator* translator, int name_type, const std::string& name) {
-  std::lock_guard<std::mutex> lock(Lock());
+  std::lock_guard<std::mutex> lock(Mutex());
   Log("translate " + std::to_string(name_type) + " " + name);
   const FakeEntry* entry = nullptr;
-  if (name_type == kAdsNameUnknown) {
-    for (int type : {kAdsName1779, kAdsNameUpn, kAdsNameNt4, kAdsNameGuid})
-      if ((entry = TranslateOne(type, name)) != nullptr) break;
-  } else {
-    entry = TranslateOne(name_type, name);
-  }
+  for (int type : {kAdsName1779, kAdsNameUpn, kAdsNameNt4, kAdsNameGuid})
+    if (!entry && (name_type == type || name_type == kAdsNameUnknown)) entry = TranslateOne(type, name);
   if (!entry) return kAdsNameNotFound;
   translator->dn = entry->dn;
   return kAdsOk;
 }
 
 AdsResult AdsNameTranslateGet(AdsNameTranslator* translator, int name_type, std::string* name) {
-  std::lock_guard<std::mutex> lock(Lock());
+  std::lock_guard<std::mutex> lock(Mutex());
   const FakeEntry* entry = FindEntry(translator->dn);
-  if (!entry) return kAdsNameNotFound;
-  if (name_type == kAdsName1779) {
-    *name = entry->dn;
-    return kAdsOk;
-  }
-  if (name_type == kAdsNameNt4) {
-    const AdsAttribute* sam = StoredAttribute(*entry, "sAMAccountName");
-    if (!sam || sam->values.empty()) return kAdsNameNotFound;
-    *name = State().netbios + "\\" + sam->values[0].text;
-    return kAdsOk;
-  }
-  if (name_type == kAdsNameGuid) {
-    const AdsAttribute* guid = StoredAttribute(*entry, "objectGUID");
-    if (!guid || guid->values.empty()) return kAdsNameNotFound;
-    *name = GuidText(guid->values[0].bytes);
-    return kAdsOk;
-  }
-  if (name_type == kAdsNameUpn) {
-    const AdsAttribute* upn = StoredAttribute(*entry, "userPrincipalName");
-    if (!upn || upn->values.empty()) return kAdsNameNotFound;
-    *name = upn->values[0].text;
-    return kAdsOk;
-  }
-  return kAdsNameNotFound;
+  std::string value;
+  if (entry && name_type == kAdsName1779) value = entry->dn;
+  if (entry && name_type == kAdsNameNt4) value = StoredText(*entry, "sAMAccountName");
+  if (entry && name_type == kAdsNameGuid) value = GuidOf(*entry);
+  if (entry && name_type == kAdsNameUpn) value = StoredText(*entry, "userPrincipalName");
+  if (value.empty()) return kAdsNameNotFound;
+  *name = name_type == kAdsNameNt4 ? State().netbios + "\\" + value : value;
+  return kAdsOk;
 }
 
 void AdsNameTranslateRelease(AdsNameTranslator* translator) { delete translator; }
 
 AdsResult AdsLookupAccountSid(const std::string&, const std::string& sid, std::string* domain,
                               std::string* name, int* use) {
-  std::lock_guard<std::mutex> lock(Lock());
-  std::string text = SidText(sid);
+  std::lock_guard<std::mutex> lock(Mutex());
+  std::string text;
+  SidToText(sid, &text);
   Log("sid " + text);
-  if (text.empty()) return static_cast<int32_t>(0x80070057);
+  if (text.empty()) return static_cast<AdsResult>(0x80070057);  // the parameter is incorrect
   if (LookupWellKnownSid(text, domain, name, use)) return kAdsOk;
   for (const FakeEntry& entry : State().objects) {
-    const AdsAttribute* object_sid = StoredAttribute(entry, "objectSid");
-    if (!object_sid || object_sid->values.empty() || object_sid->values[0].bytes != sid) continue;
+    const AdsAttribute* object_sid = Stored(entry, "objectSid");
+    if (!object_sid || object_sid->values[0].bytes != sid) continue;
+    const bool is_domain = HasClass(entry, "domainDNS");
     *domain = State().netbios;
-    if (HasClass(entry, "domainDNS")) {
-      *name = State().netbios;
-      *use = kSidTypeDomain;
-      return kAdsOk;
-    }
-    const AdsAttribute* sam = StoredAttribute(entry, "sAMAccountName");
-    *name = sam && !sam->values.empty() ? sam->values[0].text : "";
-    *use = HasClass(entry, "group") ? kSidTypeGroup : kSidTypeUser;
+    *name = is_domain ? State().netbios : StoredText(entry, "sAMAccountName");
+    *use = is_domain ? kSidTypeDomain : HasClass(entry, "group") ? kSidTypeGroup : kSidTypeUser;
     return kAdsOk;
   }
-  return static_cast<int32_t>(0x80070534);  // no mapping between account names and security IDs
+  return static_cast<AdsResult>(0x80070534);  // no mapping between account names and security IDs
 }
 
 AdsResult AdsGetDcName(const std::string& domain, std::string* dc_name, std::string* dc_address) {
-  std::lock_guard<std::mutex> lock(Lock());
+  std::lock_guard<std::mutex> lock(Mutex());
   Log("dc " + domain);
-  for (const FakeDc& dc : State().dcs)
-    if (EqualsIgnoreCase(dc.domain, domain)) {
-      *dc_name = dc.name;
-      *dc_address = dc.address;
-      return kAdsOk;
-    }
-  return static_cast<int32_t>(0x8007054B);  // the domain does not exist or could not be contacted
+  auto it = State().dcs.find(LowerCase(domain));
+  if (it == State().dcs.end()) return static_cast<AdsResult>(0x8007054B);  // no such domain reachable
+  *dc_name = it->second.first;
+  *dc_address = it->second.second;
+  return kAdsOk;
 }
 
 std::string AdsHostToAddress(const std::string& host) {
-  std::lock_guard<std::mutex> lock(Lock());
+  std::lock_guard<std::mutex> lock(Mutex());
   auto it = State().hosts.find(LowerCase(host));
   return it == State().hosts.end() ? "" : it->second;
 }
 
 std::string AdsUserName() {
-  std::lock_guard<std::mutex> lock(Lock());
+  std::lock_guard<std::mutex> lock(Mutex());
   return State().user_name;
 }
 
-// The in-memory directory answers every look-up at no cost, so a hint finds nothing ahead: it is
-// only noted, for the tests of what is hinted, and is no call of its own.
+// Every look-up costs nothing here, so a hint finds nothing ahead; it is only logged.
 void AdsPrefetchNames(const std::string& path, const AdsCredentials*, const AdsNameHint& hint) {
-  std::lock_guard<std::mutex> lock(Lock());
-  std::string text = path;
+  std::lock_guard<std::mutex> lock(Mutex());
+  std::string text = "hint " + path;
   for (const std::string& name : hint.accounts) text += " account:" + name;
   for (const std::string& name : hint.principal_names) text += " upn:" + name;
   for (const std::string& dn : hint.dns) text += " dn:" + dn;
-  State().hints.push_back(text);
+  Log(text);
 }
 
 void AdsForgetPrefetch() {
-  std::lock_guard<std::mutex> lock(Lock());
-  State().hints.push_back("forget");
+  std::lock_guard<std::mutex> lock(Mutex());
+  Log("forget");
 }
 
-const std::vector<std::string>& FakeHints() { return State().hints; }
-
-uint64_t AdsRoundTrips() { return State().calls.size(); }
+uint64_t AdsRoundTrips() {
+  std::lock_guard<std::mutex> lock(Mutex());
+  return State().calls.size();
+}
 
 bool AdsBatchedReads() { return true; }
 

@@ -62,26 +62,6 @@ void CheckLines(const std::string& written, const std::string& prefix, const std
   }
 }
 
-// Blank messages around a message: repeated blank lines collapse to one on every channel, and a
-// log file that refuses blanks takes the console's blanks with it.
-void CheckBlankLines(OutputContext* out, const std::string& message, bool no_blanks) {
-  memset(out, 0, sizeof *out);
-  out->fixed_now = kFuzzNow;
-  out->normal_flags = kChannelCon | kChannelLog | kChannelWrap | (no_blanks ? kChannelNoBlanks : 0);
-  Channel console, log;
-  out->console_out = console.file;
-  out->log_file = log.file;
-  for (const char* text : {"", "", message.c_str(), "", ""}) {
-    snprintf(out->message, sizeof out->message, "%s", text);
-    PrintMessage(out, 0, 0);
-  }
-  out->console_out = out->log_file = nullptr;
-  for (const std::string& written : {console.Close(), log.Close()}) {
-    FUZZ_CHECK(written.find("\n\n\n") == std::string::npos && written.compare(0, 2, "\n\n") != 0);
-    if (no_blanks) FUZZ_CHECK(written.find("\n\n") == std::string::npos && written[0] != '\n');
-  }
-}
-
 // Input: a control byte (bits 0-1: code 0, -1 or -2; bit 2: DATE; bit 3: TIME; bit 4: no WRAP;
 // bit 5: NOBLANKS in the /l word; bit 6: DATE and TIME in the /e word; bit 7: counted), then the
 // message text.
@@ -111,7 +91,6 @@ void CheckPrintMessage(FuzzRun* f, const std::string& input) {
   // The prefixes of the fixed "now", 5 January 2011 09:08:07.
   std::string prefix = std::string((control & 4) ? "05JAN2011 " : "") + ((control & 8) ? "09:08:07 " : "");
   const bool ordinary = code != -1, error = code != 0, wrap = (control & 16) == 0;
-  if (message.find('\n') == std::string::npos) CheckBlankLines(&out, message, (control & 32) != 0);
   if (ordinary) CheckLines(written[0], prefix, message, wrap);
   if (error) CheckLines(written[1], prefix, message, wrap);
   // Errors reach the log file only through LOG in the /e word, which is not set here.

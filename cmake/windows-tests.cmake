@@ -27,7 +27,7 @@ ExternalProject_Add(lorvex_windows
   BUILD_ALWAYS ON
   INSTALL_COMMAND "")
 
-# Screenshots, saved files, printed pages and the Wine prefix live here.
+# Saved files, window texts, printed pages and the Wine prefix live here.
 set(windows_work ${CMAKE_BINARY_DIR}/windows-test-artifacts)
 set(windows_scripts ${CMAKE_SOURCE_DIR}/tests/windows)
 

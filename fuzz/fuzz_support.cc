@@ -1,7 +1,9 @@
-// Shared set-up of the fuzz targets.
+// The harness shared by the fuzz targets.
 #include "fuzz/fuzz_support.h"
 
 #include <sanitizer/common_interface_defs.h>
+#include <sys/mman.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -12,6 +14,13 @@
 namespace {
 
 FuzzRun g_fuzz_run;
+
+int HexValue(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
 
 }  // namespace
 
@@ -34,36 +43,27 @@ FuzzRun* ResetFuzzRun() {
   return f;
 }
 
-std::string InputText(const uint8_t* data, size_t size) {
-  return std::string(reinterpret_cast<const char*>(data), size);
+int RunSelectedCheck(const FuzzCheck* checks, size_t count, const uint8_t* data, size_t size) {
+  if (size == 0) return 0;
+  FuzzRun* f = ResetFuzzRun();
+  checks[data[0] % count](f, std::string(reinterpret_cast<const char*>(data) + 1, size - 1));
+  return 0;
 }
 
-std::string InputCString(const uint8_t* data, size_t size) {
-  const char* text = reinterpret_cast<const char*>(data);
-  return std::string(text, strnlen(text, size));
-}
+std::string CString(const std::string& text) { return text.substr(0, text.find('\0')); }
 
 void SplitAt(const std::string& text, char separator, std::string* first, std::string* rest) {
   size_t at = text.find(separator);
-  if (at == std::string::npos) {
-    *first = text;
-    rest->clear();
-  } else {
-    *first = text.substr(0, at);
-    *rest = text.substr(at + 1);
-  }
+  *first = text.substr(0, at);
+  *rest = at == std::string::npos ? std::string() : text.substr(at + 1);
 }
 
-namespace {
-
-int HexValue(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
+std::string MemoryFileName(const std::string& contents) {
+  static int fd = memfd_create("fuzz-input", 0);
+  FUZZ_CHECK(fd >= 0 && ftruncate(fd, 0) == 0);
+  FUZZ_CHECK(pwrite(fd, contents.data(), contents.size(), 0) == static_cast<ssize_t>(contents.size()));
+  return "/proc/self/fd/" + std::to_string(fd);
 }
-
-}  // namespace
 
 bool UnescapeHexPairs(const std::string& escaped, std::string* text) {
   text->clear();

@@ -1,4 +1,5 @@
-// Shared set-up of the fuzz targets: a run whose output goes nowhere, and input splitting.
+// The one harness of the fuzz targets: a run whose output goes nowhere, the check a selector byte
+// picks, and small helpers for splitting inputs.
 #ifndef LORVEX_FUZZ_FUZZ_SUPPORT_H_
 #define LORVEX_FUZZ_FUZZ_SUPPORT_H_
 
@@ -20,17 +21,28 @@ struct FuzzRun {
   DirectoryContext dir;
 };
 
-/// Resets the shared run for the next input: output routed to nothing, fixed now, empty fake
-/// directory, g_run pointing at it.
-FuzzRun* ResetFuzzRun();
+/// One check of a target, given the input after the selector byte and the run reset for it.
+using FuzzCheck = void (*)(FuzzRun* f, const std::string& input);
 
-/// The input as text (it may hold any byte, NUL included).
-std::string InputText(const uint8_t* data, size_t size);
-/// The input cut at its first NUL, as a C string would read it.
-std::string InputCString(const uint8_t* data, size_t size);
+/// Resets the shared run for the next input: output routed to nothing, fixed now, empty
+/// in-memory directory, g_run pointing at it.
+FuzzRun* ResetFuzzRun();
+/// Resets the run, then runs the check the input's first byte selects (modulo count) on the rest.
+int RunSelectedCheck(const FuzzCheck* checks, size_t count, const uint8_t* data, size_t size);
+
+/// Defines the target's entry point over its checks; selector byte i picks the i-th.
+#define FUZZ_TARGET(...)                                                            \
+  extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {         \
+    static const FuzzCheck kChecks[] = {__VA_ARGS__};                               \
+    return RunSelectedCheck(kChecks, sizeof kChecks / sizeof *kChecks, data, size); \
+  }
+
+/// The text cut at its first NUL, as a C string would read it.
+std::string CString(const std::string& text);
 /// Splits text at the first occurrence of separator; rest is empty when there is none.
 void SplitAt(const std::string& text, char separator, std::string* first, std::string* rest);
-
+/// The name of an in-memory file (under /proc) holding contents; one file, rewritten each call.
+std::string MemoryFileName(const std::string& contents);
 /// Reverses the "\\xx" escapes of an LDAP filter value; false when a backslash is not followed by
 /// two hexadecimal digits.
 bool UnescapeHexPairs(const std::string& escaped, std::string* text);

@@ -1,5 +1,7 @@
 // The directory layer against the test domain (scripts/testdomain.sh): run inside its network
-// namespace, with alice's Kerberos credential cache as the running logon.
+// namespace, with alice's Kerberos credential cache as the running logon. What a run shows is
+// held by the golden scripts; these hold what it does not show: round trips, paging, ranges,
+// failures of the connection and of the logon.
 #include <gtest/gtest.h>
 #include <strings.h>
 
@@ -34,11 +36,10 @@ const AdsAttribute* Find(const std::vector<AdsAttribute>& attributes, const std:
   return nullptr;
 }
 
-std::vector<AdsAttribute> Read(const std::string& dn, const std::vector<std::string>& names,
-                               const AdsCredentials* credentials = &kLogon) {
+std::vector<AdsAttribute> Read(const std::string& dn, const std::vector<std::string>& names) {
   AdsObject* object = nullptr;
   std::vector<AdsAttribute> attributes;
-  EXPECT_EQ(AdsOpenObject("LDAP://" + dn, credentials, kAdsSecureAuthentication, &object), kAdsOk) << dn;
+  EXPECT_EQ(AdsOpenObject("LDAP://" + dn, &kLogon, kAdsSecureAuthentication, &object), kAdsOk) << dn;
   if (object == nullptr) return attributes;
   EXPECT_EQ(AdsGetObjectAttributes(object, names, &attributes), kAdsOk) << dn;
   AdsRelease(object);
@@ -55,60 +56,6 @@ class LdapLayer : public testing::Test {
   // runs after the cache's destructor, which does not unbind).
   void TearDown() override { AdsShutdown(); }
 };
-
-TEST_F(LdapLayer, RootDseIsReadAnonymouslyFromTheLocatedController) {
-  AdsObject* root = nullptr;
-  ASSERT_EQ(AdsOpenObject("LDAP://rootDSE", nullptr, kAdsSecureAuthentication, &root), kAdsOk)
-      << LastDiagnostic();
-  std::vector<AdsAttribute> values;
-  ASSERT_EQ(
-      AdsGetObjectAttributes(root, {"defaultNamingContext", "schemaNamingContext", "serverName"}, &values),
-      kAdsOk);
-  AdsRelease(root);
-  ASSERT_NE(Find(values, "defaultNamingContext"), nullptr);
-  EXPECT_EQ(Find(values, "defaultNamingContext")->values[0].text, kBase);
-  EXPECT_EQ(Find(values, "defaultNamingContext")->type, kAdsTypeDn);
-  EXPECT_EQ(Find(values, "schemaNamingContext")->values[0].text, "CN=Schema,CN=Configuration," + kBase);
-  EXPECT_EQ(Find(values, "serverName")->values[0].text.compare(0, 8, "CN=DC1,C"), 0);
-}
-
-TEST_F(LdapLayer, TheRunningLogonBindsWithItsCredentialCacheAndReadsTheClass) {
-  AdsObject* object = nullptr;
-  ASSERT_EQ(AdsOpenObject("LDAP://" + kAlice, &kLogon, kAdsSecureAuthentication, &object), kAdsOk);
-  std::string path, class_name;
-  ASSERT_EQ(AdsGetObjectInformation(object, &path, &class_name), kAdsOk);
-  AdsRelease(object);
-  EXPECT_EQ(path, "LDAP://" + kAlice);
-  EXPECT_EQ(class_name, "user");
-  EXPECT_EQ(AdsUserName(), "alice");
-}
-
-TEST_F(LdapLayer, ObjectsWithSlashesCommasAndNonAsciiNamesAreBound) {
-  struct Case {
-    const char* path;
-    const char* dn;
-  } cases[] = {
-      {"LDAP://CN=Ann\\/Bo,OU=People,DC=sales,DC=corp,DC=test",
-       "CN=Ann/Bo,OU=People,DC=sales,DC=corp,DC=test"},
-      {"LDAP://CN=Lee\\, Ann,OU=People,DC=sales,DC=corp,DC=test",
-       "CN=Lee\\, Ann,OU=People,DC=sales,DC=corp,DC=test"},
-      {"LDAP://CN=Jürgen Müller,OU=People,DC=sales,DC=corp,DC=test",
-       "CN=Jürgen Müller,OU=People,DC=sales,DC=corp,DC=test"},
-  };
-  for (const Case& c : cases) {
-    AdsObject* object = nullptr;
-    ASSERT_EQ(AdsOpenObject(c.path, &kLogon, kAdsSecureAuthentication, &object), kAdsOk) << c.path;
-    std::string path, class_name;
-    EXPECT_EQ(AdsGetObjectInformation(object, &path, &class_name), kAdsOk);
-    AdsRelease(object);
-    std::string escaped;
-    for (char ch : std::string(c.dn)) {
-      if (ch == '/') escaped += '\\';
-      escaped += ch;
-    }
-    EXPECT_EQ(path, "LDAP://" + escaped) << c.path;
-  }
-}
 
 TEST_F(LdapLayer, AMissingObjectIsNoSuchObjectWithTheServersWords) {
   AdsObject* object = nullptr;
@@ -131,72 +78,6 @@ TEST_F(LdapLayer, AStoppedServerIsNotOperational) {
             kAdsServerDown);
   EXPECT_EQ(AdsOpenObject("LDAP://127.0.0.13/" + kAlice, &kLogon, kAdsSecureAuthentication, &object),
             kAdsServerDown);
-}
-
-TEST_F(LdapLayer, AttributeValuesComeInTheirTypes) {
-  std::vector<AdsAttribute> values =
-      Read(kAlice, {"userAccountControl", "whenCreated", "pwdLastSet", "objectGUID", "objectSid",
-                    "displayName", "lastLogon", "accountExpires", "sAMAccountName"});
-  ASSERT_NE(Find(values, "userAccountControl"), nullptr);
-  EXPECT_EQ(Find(values, "userAccountControl")->type, kAdsTypeInteger);
-  EXPECT_EQ(Find(values, "userAccountControl")->values[0].integer, 512);
-  EXPECT_EQ(Find(values, "whenCreated")->type, kAdsTypeUtcTime);
-  EXPECT_GE(Find(values, "whenCreated")->values[0].time.year, 2024);
-  EXPECT_EQ(Find(values, "pwdLastSet")->type, kAdsTypeLargeInteger);
-  EXPECT_GT(Find(values, "pwdLastSet")->values[0].integer, 130000000000000000);
-  EXPECT_EQ(Find(values, "accountExpires")->values[0].integer, INT64_MAX);
-  EXPECT_EQ(Find(values, "objectGUID")->values[0].bytes.size(), 16u);
-  EXPECT_EQ(SidText(Find(values, "objectSid")->values[0].bytes).compare(0, 9, "S-1-5-21-"), 0);
-  EXPECT_EQ(Find(values, "displayName")->type, kAdsTypeCaseIgnoreString);
-  EXPECT_EQ(Find(values, "displayName")->values[0].text, "Alice Archer");
-  EXPECT_EQ(Find(values, "sAMAccountName")->values[0].text, "alice");
-  ASSERT_NE(Find(values, "lastLogon"), nullptr);
-  EXPECT_GT(Find(values, "lastLogon")->values[0].integer, 0);
-
-  values = Read("CN=ivan,OU=People," + kBase, {"logonHours", "userWorkstations"});
-  ASSERT_NE(Find(values, "logonHours"), nullptr);
-  const std::string hours(
-      "\x00\x00\x00\x00\xff\x03\x00\xff\x03\x00\xff\x03\x00\xff\x03\x00\xff\x03\x00\x00\x00", 21);
-  EXPECT_EQ(Find(values, "logonHours")->values[0].bytes, hours);
-  EXPECT_EQ(Find(values, "userWorkstations")->values[0].text, "WS01,WS02");
-
-  // Password settings objects are readable by administrators only.
-  AdsCredentials admin{"SALES\\Administrator", "Passw0rd!Admin", true};
-  values =
-      Read("CN=StrictPSO,CN=Password Settings Container,CN=System," + kBase,
-           {"msDS-PasswordComplexityEnabled", "msDS-MaximumPasswordAge", "msDS-LockoutThreshold"}, &admin);
-  ASSERT_NE(Find(values, "msDS-PasswordComplexityEnabled"), nullptr);
-  EXPECT_EQ(Find(values, "msDS-PasswordComplexityEnabled")->type, kAdsTypeBoolean);
-  EXPECT_EQ(Find(values, "msDS-PasswordComplexityEnabled")->values[0].integer, 1);
-  EXPECT_EQ(Find(values, "msDS-MaximumPasswordAge")->values[0].integer, -30 * 864000000000LL);
-  EXPECT_EQ(Find(values, "msDS-LockoutThreshold")->values[0].integer, 5);
-}
-
-TEST_F(LdapLayer, ConstructedAttributesNameTheResultantPasswordSettings) {
-  struct Case {
-    const char* user;
-    const char* pso;
-  } cases[] = {{"frank", "CN=StrictPSO,"}, {"dave", "CN=ManagersPSO,"}};
-  for (const Case& c : cases) {
-    std::vector<AdsAttribute> values =
-        Read("CN=" + std::string(c.user) + ",OU=People," + kBase, {"msDS-ResultantPSO"});
-    ASSERT_NE(Find(values, "msDS-ResultantPSO"), nullptr) << c.user;
-    EXPECT_EQ(Find(values, "msDS-ResultantPSO")->type, kAdsTypeDn);
-    EXPECT_EQ(Find(values, "msDS-ResultantPSO")->values[0].text,
-              std::string(c.pso) + "CN=Password Settings Container,CN=System," + kBase);
-  }
-  EXPECT_EQ(Find(Read(kAlice, {"msDS-ResultantPSO"}), "msDS-ResultantPSO"), nullptr);
-}
-
-TEST_F(LdapLayer, AnOrdinaryUserReadsTheSecurityDescriptorWithItsDeniedChangePassword) {
-  std::vector<AdsAttribute> values = Read("CN=heidi,OU=People," + kBase, {"nTSecurityDescriptor"});
-  ASSERT_NE(Find(values, "nTSecurityDescriptor"), nullptr);
-  const AdsAttribute& sd = *Find(values, "nTSecurityDescriptor");
-  EXPECT_EQ(sd.type, kAdsTypeSecurityDescriptor);
-  std::string change_password;
-  ASSERT_TRUE(GuidTextToBytes("{ab721a53-1e2f-11d0-9819-00aa0040529b}", &change_password));
-  EXPECT_NE(sd.values[0].bytes.find(change_password), std::string::npos);
-  EXPECT_EQ(sd.values[0].bytes[0], 1);  // self-relative descriptor, revision 1
 }
 
 TEST_F(LdapLayer, ASearchForTheSecurityDescriptorGetsItAsAnOrdinaryUserMayReadIt) {
@@ -373,43 +254,6 @@ TEST_F(LdapLayer, MemberRangesComeBackAsTheServerNamesThem) {
     EXPECT_EQ(values[0].values.size(), c.count);
   }
   AdsRelease(group);
-}
-
-TEST_F(LdapLayer, NamesTranslateFromEveryFormToADistinguishedName) {
-  std::vector<AdsAttribute> values = Read(kAlice, {"objectGUID"});
-  std::string guid = GuidBytesToText(Find(values, "objectGUID")->values[0].bytes);
-  AdsNameTranslator* translator = nullptr;
-  ASSERT_EQ(AdsNameTranslateInit(kAdsNameInitServer, "DC1", &kLogon, &translator), kAdsOk);
-  struct Case {
-    int type;
-    std::string name;
-    std::string dn;
-  } cases[] = {
-      {kAdsNameUnknown, "SALES\\alice", kAlice},
-      {kAdsNameUnknown, "alice@sales.corp.test", kAlice},
-      {kAdsNameUnknown, guid, kAlice},
-      {kAdsNameUnknown, "cn=alice,ou=people," + kBase, kAlice},
-      {kAdsNameNt4, "SALES\\annlee", "CN=Lee\\, Ann,OU=People," + kBase},
-      {kAdsNameUnknown, "SALES\\juergen", "CN=Jürgen Müller,OU=People," + kBase},
-      {kAdsName1779, "CN=Ann/Bo,OU=People," + kBase, "CN=Ann/Bo,OU=People," + kBase},
-  };
-  for (const Case& c : cases) {
-    ASSERT_EQ(AdsNameTranslateSet(translator, c.type, c.name), kAdsOk) << c.name;
-    std::string dn;
-    EXPECT_EQ(AdsNameTranslateGet(translator, kAdsName1779, &dn), kAdsOk);
-    EXPECT_EQ(dn, c.dn) << c.name;
-  }
-  ASSERT_EQ(AdsNameTranslateSet(translator, kAdsName1779, "CN=Lee\\, Ann,OU=People," + kBase), kAdsOk);
-  std::string nt4;
-  EXPECT_EQ(AdsNameTranslateGet(translator, kAdsNameNt4, &nt4), kAdsOk);
-  EXPECT_EQ(nt4, "SALES\\annlee");
-  const char* missing[] = {"CN=alice,DC=sales,DC=corp,DC=test", "SALES\\nobody", "alice", "OTHER\\alice"};
-  for (const char* name : missing) {
-    EXPECT_EQ(AdsNameTranslateSet(translator, kAdsNameUnknown, name), kAdsNameNotFound) << name;
-  }
-  AdsNameTranslateRelease(translator);
-  ASSERT_EQ(AdsNameTranslateInit(kAdsNameInitDomain, "SALES", &kLogon, &translator), kAdsOk);
-  AdsNameTranslateRelease(translator);
 }
 
 TEST_F(LdapLayer, SidsAreLookedUpInTheTableAndTheDomain) {

@@ -12,68 +12,47 @@
 #
 # The cases change the domain: the objects they delete are made again, and the last case stops the
 # controller and starts it again from the domain's cached state.
-set -uo pipefail
-lorvex=$(realpath "$1")
-shift
 here=$(cd "$(dirname "$0")" && pwd)
-testdomain=$here/../../scripts/testdomain.sh
-stall=$here/stall.py
-"$testdomain" status || exit 77
-dir=$("$testdomain" env | sed -n 's/^LORVEX_TESTDOMAIN_DIR=//p')
-work=$(mktemp -d)
+golden=$here # no expected files: each case writes its own
+. "$here/golden_lib.sh"
+lorvex=$(realpath "$lorvex")
 chmod 755 "$work"
-trap 'rm -rf "$work"' EXIT
-failures=0
-only=("$@")
 base="DC=sales,DC=corp,DC=test"
 
-normalise() {
-  sed -E 's/[0-9]{1,2}-(Jan|Feb|Mar|Apr|May|Jun|Jul|Aug|Sep|Oct|Nov|Dec)-[0-9]{4}( [0-9]{1,2}:[0-9]{2}(:[0-9]{2})?)?/DATE/g'
-}
-
-wanted() { [ ${#only[@]} -eq 0 ] || [[ " ${only[*]} " =~ " $1 " ]]; }
-
-pass() { echo "ok   $1"; }
-fail() {
-  echo "FAIL $*"
-  failures=$((failures + 1))
-}
-
 # lorvex ARGUMENTS...: runs lorvex as alice, in UTC, in the work directory; the raw output is in
-# $work/out and $work/err, the exit code in $rc.
-lorvex() {
-  (cd "$work" && "$testdomain" exec env TZ=UTC "KRB5CCNAME=FILE:$dir/ccache-alice" "$lorvex" "$@") \
-    >"$work/out" 2>"$work/err" </dev/null
-  rc=$?
-}
-
-# stalled [STALL-OPTIONS...] TRIGGER EVENT ARGUMENTS...: the same through stall.py.
+# $work/out and $work/err, the exit code in $rc. stalled [STALL-OPTIONS...] TRIGGER EVENT
+# ARGUMENTS...: the same through stall.py.
+lorvex() { stalled "" "" "$@"; }
 stalled() {
   local options=()
   while [[ "$1" == --* ]]; do
     options+=("$1")
     shift
   done
-  local trigger=$1 event=$2
+  local through=(/usr/bin/python3 "$here/stall.py" "${options[@]}" "$1" "$2" --)
+  [ -n "$1" ] || through=()
   shift 2
-  (cd "$work" && "$testdomain" exec env TZ=UTC "KRB5CCNAME=FILE:$dir/ccache-alice" /usr/bin/python3 "$stall" \
-    "${options[@]}" "$trigger" "$event" -- "$lorvex" "$@") >"$work/out" 2>"$work/err" </dev/null
+  (cd "$work" && "$testdomain" exec env TZ=UTC "$alice" "${through[@]}" "$lorvex" "$@") \
+    >"$work/out" 2>"$work/err" </dev/null
   rc=$?
 }
 
-# check NAME WANT_RC WANT_OUT WANT_ERR: the last run's exit code and its normalised outputs.
+# compare WANT GOT: adds the differences of the two files, normalised, to $work/diff; fails when
+# they differ. same NAME WANT GOT: the verdict on two files. check NAME WANT_RC WANT_OUT WANT_ERR:
+# the verdict on the last run's exit code and outputs.
+compare() { diff -u <(normalise <"$1") <(normalise <"$2" | sed "s#$work#WORK#g") >>"$work/diff"; }
+same() {
+  : >"$work/diff"
+  compare "$2" "$3"
+  verdict "$1" $((1 - $?)) "" "$work/diff"
+}
 check() {
-  local name=$1 want_rc=$2 same=1
-  normalise <"$work/out" | sed "s#$work#WORK#g" >"$work/$name.out"
-  normalise <"$work/err" | sed "s#$work#WORK#g" >"$work/$name.err"
-  diff -u "$3" "$work/$name.out" >"$work/diff" || same=0
-  diff -u "$4" "$work/$name.err" >>"$work/diff" || same=0
-  if [ "$rc" -ne "$want_rc" ] || [ "$same" = 0 ]; then
-    fail "$name (exit $rc, expected $want_rc)"
-    head -60 "$work/diff"
-  else
-    pass "$name"
-  fi
+  : >"$work/diff"
+  local equal=1
+  compare "$3" "$work/out" || equal=0
+  compare "$4" "$work/err" || equal=0
+  [ "$rc" -eq "$2" ] || equal=0
+  verdict "$1" "$equal" " (exit $rc, expected $2)" "$work/diff"
 }
 
 # As the administrator, inside the namespace.
@@ -109,7 +88,7 @@ EOF
 }
 
 # --- A group of 2,000 members: read in ranges, each member shown once.
-if wanted huge-group; then
+if selected huge-group; then
   lorvex "Huge Group" ad /s
   {
     printf '\nValues of "Account disabled" for members of group CN=Huge Group,OU=Groups at\n DATE\n\n'
@@ -124,7 +103,7 @@ fi
 # comments, names of nothing, a name too long to exist, a contact, an organizational unit and a GUID
 # that names nothing mixed in. Every good line gives its object, every bad one its message, in file
 # order; the log (with /l alone) holds both, in the order they came.
-if wanted long-file; then
+if selected long-file; then
   /usr/bin/python3 - "$work" <<'PY'
 import sys
 work = sys.argv[1]
@@ -182,17 +161,13 @@ open(work + "/want.log", "w").write("\n".join(heading + log + ["", totals]) + "\
 PY
   lorvex @long.txt ad /l=long.log
   check long-file 1 "$work/want.out" "$work/want.err"
-  normalise <"$work/long.log" >"$work/long-file.log"
-  if diff -u "$work/want.log" "$work/long-file.log" >"$work/diff"; then pass long-file-log; else
-    fail long-file-log
-    head -40 "$work/diff"
-  fi
+  same long-file-log "$work/want.log" "$work/long.log"
 fi
 
 # --- An object deleted while a search runs: the last workstation of huge0* in search order goes
 # once the first result is out, far ahead of where the run is. The search no longer finds it: the
 # others are shown in search order and counted, without an error.
-if wanted vanish-search; then
+if selected vanish-search; then
   ldap_admin ldapsearch -LLL -E pr=20/noprompt -b "$base" '(&(objectCategory=computer)(CN=huge0*))' dn |
     sed -n 's/^dn: CN=\(huge[0-9]*\),.*/\1/p' >"$work/order"
   gone=$(tail -1 "$work/order")
@@ -208,7 +183,7 @@ fi
 
 # --- Objects named by an input file deleted once the first result is out, far ahead of where the
 # run is: each gives its message when its line comes, and the lines after it are read as usual.
-if wanted vanish-file; then
+if selected vanish-file; then
   { seq -f 'huge%04g' 1 399; echo 'CN=huge0400,OU=Huge'; echo huge0401; echo huge0402; } >"$work/vanish.txt"
   stalled huge0001 "$(admin_event ldapdelete) 'CN=huge0400,OU=Huge,$base' 'CN=huge0401,OU=Huge,$base'" \
     @vanish.txt ad
@@ -234,7 +209,7 @@ fi
 # are made as nobody, since root may write anywhere): the run stops before any query, with the reason.
 # A full disk (a node of the device that refuses every write with "no space"): the results still reach
 # the console, the failure is reported once and counted, and the device node is left alone.
-if wanted log-files; then
+if selected log-files; then
   mkdir "$work/locked"
   cp "$dir/ccache-alice" "$work/ccache-nobody"
   chown nobody "$work/ccache-nobody"
@@ -266,7 +241,7 @@ if wanted log-files; then
   printf 'LORVEX: No objects named nobody were found\nLORVEX: Cannot write to error file WORK/full\n%s\n' \
     'Reason(s): No space left on device' >"$work/want.err"
   check error-file-full-disk 1 "$work/want.out" "$work/want.err"
-  if [ -c "$work/full" ]; then pass full-disk-device-kept; else fail "full-disk-device-kept: the device node is gone"; fi
+  if [ -c "$work/full" ]; then verdict full-disk-device-kept 1; else fail "full-disk-device-kept: the device node is gone"; fi
 
   # An append-mode log keeps what earlier runs wrote, whatever a later run does: a run that fails on
   # its entity, one refused for a bad option, one refused for an ambiguous keyword.
@@ -277,11 +252,7 @@ if wanted log-files; then
   lorvex alice ad /l=append,kept.log /o=printer
   printf '\nLORVEX: An object class must be user, computer, inetOrgPerson, person or group\n' >>"$work/want.log"
   lorvex alice ad '/l=append,n,kept.log'
-  normalise <"$work/kept.log" >"$work/append-kept.log"
-  if diff -u "$work/want.log" "$work/append-kept.log" >"$work/diff"; then pass append-kept; else
-    fail append-kept
-    cat "$work/diff"
-  fi
+  same append-kept "$work/want.log" "$work/kept.log"
 fi
 
 # --- Ctrl+C during a sorted run (/s=v): the run stops at the next object, the records kept so far
@@ -289,7 +260,7 @@ fi
 # falling order, with a name of nothing after the first ten: its message comes at once (the results
 # wait for the sort), and Ctrl+C follows it. So at least those ten are kept, and the sorted output
 # is the workstations from some number up to 2000, rising; the append-mode log holds the same.
-if wanted ctrl-c; then
+if selected ctrl-c; then
   { seq -f 'huge%04g' 2000 -1 1991; echo nobody; seq -f 'huge%04g' 1990 -1 1; } >"$work/ctrlc.txt"
   printf 'kept from an earlier run\n' >"$work/ctrlc.log"
   stalled --merge nobody 'kill -INT $STALL_PID' @ctrlc.txt ad /s=v /l=append,ctrlc.log
@@ -300,15 +271,11 @@ if wanted ctrl-c; then
     huge_lines $((2001 - kept)) 2000
   } >"$work/want.out"
   check ctrl-c 1 "$work/want.out" /dev/null
-  if [ "$kept" -ge 10 ] && [ "$kept" -lt 2000 ]; then pass ctrl-c-kept; else
+  if [ "$kept" -ge 10 ] && [ "$kept" -lt 2000 ]; then verdict ctrl-c-kept 1; else
     fail "ctrl-c-kept: $kept records shown, expected at least the 10 before the stop and not all 2000"
   fi
   { echo 'kept from an earlier run'; cat "$work/want.out"; } >"$work/want.log"
-  normalise <"$work/ctrlc.log" >"$work/ctrl-c.log"
-  if diff -u "$work/want.log" "$work/ctrl-c.log" >"$work/diff"; then pass ctrl-c-log; else
-    fail ctrl-c-log
-    head -20 "$work/diff"
-  fi
+  same ctrl-c-log "$work/want.log" "$work/ctrlc.log"
 
   # A second Ctrl+C ends the program at once, here while it waits to write a result: the log holds
   # what the console got (a line is written to the console first, so the one in hand when the
@@ -318,7 +285,7 @@ if wanted ctrl-c; then
     kill -INT $STALL_PID' 'huge0*' ad /o=computer /l=twice.log
   if [ "$rc" -eq 130 ] && grep -q '^CN=huge' "$work/out" &&
     { cmp -s "$work/out" "$work/twice.log" || cmp -s <(head -n -1 "$work/out") "$work/twice.log"; }; then
-    pass ctrl-c-twice
+    verdict ctrl-c-twice 1
   else
     fail "ctrl-c-twice (exit $rc, expected 130): the log differs from the console or nothing was shown"
     diff "$work/out" "$work/twice.log" | head -10
@@ -331,13 +298,13 @@ fi
 # checked for its form, each workstation must come once, and the counts must agree. The log and the
 # error file hold everything the console got. The controller is started again from the domain's
 # cached state.
-if wanted dc-down; then
+if selected dc-down; then
   pid_file=$dir/dc1/run/samba.pid
   stalled --merge OU=Huge "kill -TERM \$(cat $pid_file); while kill -0 \$(cat $pid_file) 2>/dev/null; do sleep 0.1; done" \
     'huge0*' ad /o=computer /l=down.log /e=log,down.err
   "$testdomain" start >/dev/null 2>&1 || fail "starting the controller again"
   normalise <"$work/out" >"$work/dc-down.out"
-  if /usr/bin/python3 - "$work/dc-down.out" "$rc" <<'PY'; then pass dc-down; else fail dc-down; fi
+  if /usr/bin/python3 - "$work/dc-down.out" "$rc" <<'PY'; then verdict dc-down 1; else fail dc-down; fi
 import re, sys
 lines = open(sys.argv[1]).read().split("\n")
 assert lines.pop() == ""
@@ -375,7 +342,7 @@ PY
   { head -n -3 "$work/out" && tail -n 1 "$work/out"; } >"$work/want.log"
   { sed -n '/^LORVEX: /,$p' "$work/out" | head -n -3 && tail -n 1 "$work/out"; } >"$work/want.err"
   if cmp -s "$work/want.log" "$work/down.log" && cmp -s "$work/want.err" "$work/down.err"; then
-    pass dc-down-files
+    verdict dc-down-files 1
   else
     fail dc-down-files
     diff "$work/want.log" "$work/down.log" | head -10
@@ -383,4 +350,4 @@ PY
   fi
 fi
 
-[ "$failures" -eq 0 ]
+finish

@@ -1,5 +1,5 @@
 // Steps of the Wine test driver, the way a person works lorvex.exe: start it, wait for its
-// windows, press keys and buttons, read the clipboard, message boxes, files and the screen.
+// windows, press keys and buttons, read the clipboard, message boxes, files and the screen's pixels.
 // Every wait polls for the condition it needs (a window, the focus, an idle program, a file)
 // with a generous limit instead of sleeping a fixed time: the tests share a loaded machine,
 // where a step can take many times longer than usual. A step that fails counts a failure and
@@ -146,8 +146,6 @@ bool FileClosed(const std::wstring& path);
 /// Counts a failure naming what and the first difference unless got is expected.
 void ExpectText(const char* what, const std::string& got, const std::string& expected);
 
-/// Saves the screen as NAME.bmp in the work folder, for the test's artifacts.
-void SaveScreen(const char* name);
 /// The shares of black and of white pixels of a screen rectangle.
 void ScreenShares(RECT rect, double* black, double* white);
 /// The cell of the fixed system font in a window: the width of a character, the height of a line.

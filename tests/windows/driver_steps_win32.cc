@@ -292,41 +292,6 @@ void ExpectText(const char* what, const std::string& got, const std::string& exp
        got.c_str() + at, expected.c_str() + at);
 }
 
-void SaveScreen(const char* name) {
-  const int width = GetSystemMetrics(SM_CXSCREEN);
-  const int height = GetSystemMetrics(SM_CYSCREEN);
-  HDC screen = GetDC(nullptr);
-  HDC memory = CreateCompatibleDC(screen);
-  BITMAPINFO info = {};
-  info.bmiHeader.biSize = sizeof info.bmiHeader;
-  info.bmiHeader.biWidth = width;
-  info.bmiHeader.biHeight = height;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 24;
-  info.bmiHeader.biCompression = BI_RGB;
-  void* bits = nullptr;
-  HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-  HGDIOBJ old = SelectObject(memory, bitmap);
-  BitBlt(memory, 0, 0, width, height, screen, 0, 0, SRCCOPY);
-  SelectObject(memory, old);
-  GdiFlush();
-  const DWORD row = static_cast<DWORD>((width * 3 + 3) & ~3);
-  BITMAPFILEHEADER file_header = {};
-  file_header.bfType = 0x4D42;
-  file_header.bfOffBits = sizeof file_header + sizeof info.bmiHeader;
-  file_header.bfSize = file_header.bfOffBits + row * height;
-  FILE* file = _wfopen(WorkFile(std::wstring(name, name + strlen(name)) + L".bmp").c_str(), L"wb");
-  if (file != nullptr) {
-    fwrite(&file_header, sizeof file_header, 1, file);
-    fwrite(&info.bmiHeader, sizeof info.bmiHeader, 1, file);
-    fwrite(bits, row, height, file);
-    fclose(file);
-  }
-  DeleteObject(bitmap);
-  DeleteDC(memory);
-  ReleaseDC(nullptr, screen);
-}
-
 void ScreenShares(RECT rect, double* black, double* white) {
   const int width = rect.right - rect.left;
   const int height = rect.bottom - rect.top;

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Runs one scenario of the Wine test driver against lorvex.exe in the session of session.sh.
 #   run_scenario.sh SCENARIO WINDOWS_BUILD_DIR WORK_DIR
-# Screenshots the driver takes land in WORK_DIR/SCENARIO as PNG files.
+# Files the scenario writes land in WORK_DIR/SCENARIO.
 set -euo pipefail
 scenario=$1
 build=$(cd "$2" && pwd)
@@ -18,8 +18,4 @@ wine_run=()
 [ -n "$wine_ns" ] && wine_run=(ip netns exec "$wine_ns")
 timeout 300 "${wine_run[@]}" wine "$build/lorvex_wine_driver.exe" "$scenario" "$(winepath -w "$build/lorvex.exe")" \
   "$(winepath -w "$out")" 2>&1 | grep -v 'Read access denied for device' || status=${PIPESTATUS[0]}
-for bmp in "$out"/*.bmp; do
-  [ -e "$bmp" ] || continue
-  if command -v convert >/dev/null; then convert "$bmp" "${bmp%.bmp}.png" && rm -f "$bmp"; fi
-done
 exit "$status"

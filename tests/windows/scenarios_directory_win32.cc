@@ -20,7 +20,6 @@ void DirectoryError() {
   });
   const int code = WaitExit(lorvex.program, 0);
   if (code != -1) Fail("the window did not stay open (exit %d)", code);
-  SaveScreen("directory-error");
   printf("%s", text.c_str());
   if (text.rfind("LORVEX: ", 0) != 0) Fail("the window does not begin with the program name");
   EndWithEscape(lorvex.program, lorvex.window, 1);

@@ -47,7 +47,6 @@ HWND SaveWindowAs(const Driven& lorvex, const std::wstring& path) {
 void UsageAndCopy() {
   Driven lorvex(L"?");
   if (lorvex.window == nullptr) return;
-  SaveScreen("usage");
   ExpectText("clipboard after Ctrl+C", CopyWindowText(lorvex.window), UsageText());
   EndWithEscape(lorvex.program, lorvex.window, 0);
 }
@@ -76,7 +75,6 @@ void SaveAsFailure() {
     // The dialog asks before replacing the file.
     HWND confirm = WaitWindow(lorvex.program, L"#32770", nullptr, kWindowWaitMs, dialog);
     if (confirm != nullptr) Click(confirm, IDYES);
-    SaveScreen("save-failure");
     const std::string text = AnswerMessageBox(lorvex.program, L"Lorvex", IDOK);
     ExpectText("save failure message", text, "Could not write file " + Narrow(path));
   }
@@ -110,7 +108,6 @@ void FindText() {
     ScreenShares(highlight, &black, &white);
     return black >= 0.5 && white > 0.0;
   });
-  SaveScreen("found");
   printf("found line %d column %d, highlight black %.2f white %.2f\n", line, column, black, white);
   if (black < 0.5 || white <= 0.0) Fail("no white-on-black highlight at line %d column %d", line, column);
   // The line after it is drawn normally.
@@ -134,10 +131,7 @@ void About() {
   if (lorvex.window == nullptr) return;
   ChooseMenu(lorvex.window, 'A', VK_RETURN);
   HWND dialog = WaitDialog(lorvex.program, L"About Lorvex");
-  if (dialog != nullptr) {
-    SaveScreen("about");
-    CloseWith(dialog, IDOK, "the About box after OK");
-  }
+  if (dialog != nullptr) CloseWith(dialog, IDOK, "the About box after OK");
   EndWithEscape(lorvex.program, lorvex.window, 0);
 }
 

@@ -37,12 +37,7 @@ constexpr DWORD kDestroyWaitMs = 30000;
 
 WNDPROC g_window_proc = nullptr;
 UINT g_state_message = 0;
-std::atomic<DWORD> g_close_tick{0};
-std::atomic<DWORD> g_worker_end_tick{0};
-// For the record of a stop: when the worker saw it, and when the window's close handling ended.
-std::atomic<DWORD> g_stop_seen_tick{0};
-std::atomic<DWORD> g_close_done_tick{0};
-std::atomic<DWORD> g_destroy_tick{0};
+std::atomic<bool> g_closed{false};
 // Records printed so far, the count when the window was closed and when the worker saw the stop.
 std::atomic<int> g_last_record{0};
 std::atomic<int> g_record_at_close{-1};
@@ -61,16 +56,12 @@ int SlowBody(RunContext* run, const std::string&) {
     if (i % g_keep_every == 0) kept.push_back(i);
     Sleep(g_pause_ms);
   }
-  if (g_cancel.load() != 0) {
-    g_stop_seen_tick.store(GetTickCount());
-    g_record_at_stop.store(g_last_record.load());
-  }
+  if (g_cancel.load() != 0) g_record_at_stop.store(g_last_record.load());
   // Kept records come as slowly as the others, so after a stop they outlast the close's wait.
   for (int i : kept) {
     PrintFormatted(run->output, 0, 0, "kept record %03d", i);
     Sleep(g_pause_ms);
   }
-  g_worker_end_tick.store(GetTickCount());
   SetEvent(g_worker_ended);
   return kWorkDone;
 }
@@ -96,36 +87,23 @@ LRESULT CALLBACK TestWindowProc(HWND window, UINT message, WPARAM wparam, LPARAM
   // worker, which must now end without this thread.
   const bool hiding = message == WM_WINDOWPOSCHANGING &&
                       (reinterpret_cast<const WINDOWPOS*>(lparam)->flags & SWP_HIDEWINDOW) != 0;
-  if ((hiding || message == WM_DESTROY) && g_close_tick.load() != 0 && g_ended_during_destroy.load() < 0) {
+  if ((hiding || message == WM_DESTROY) && g_closed.load() && g_ended_during_destroy.load() < 0) {
     g_running_after_close.store(WaitForSingleObject(g_worker_ended, 0) == WAIT_OBJECT_0 ? 0 : 1);
     g_ended_during_destroy.store(WaitForSingleObject(g_worker_ended, kDestroyWaitMs) == WAIT_OBJECT_0 ? 1
                                                                                                       : 0);
   }
-  if (message == WM_DESTROY) g_destroy_tick.store(GetTickCount());
-  if (message != WM_CLOSE) return CallWindowProcW(g_window_proc, window, message, wparam, lparam);
-  if (g_close_tick.load() == 0) {
-    g_record_at_close.store(g_last_record.load());
-    g_close_tick.store(GetTickCount());
-  }
-  const LRESULT result = CallWindowProcW(g_window_proc, window, message, wparam, lparam);
-  g_close_done_tick.store(GetTickCount());
-  return result;
+  if (message == WM_CLOSE && !g_closed.exchange(true)) g_record_at_close.store(g_last_record.load());
+  return CallWindowProcW(g_window_proc, window, message, wparam, lparam);
 }
 
 // The record of a stop by closing the window: the record count at the close and when the worker
 // saw the stop; whether the worker still ran when the close handling ended and whether it then
-// ended while the window was being destroyed (1 yes, 0 no); and, for information only, the
-// milliseconds from the close to the worker seeing the stop, to its end, to the window's
-// destruction and to the end of the close handling.
-void WriteStopRecord(DWORD closed) {
+// ended while the window was being destroyed (1 yes, 0 no).
+void WriteStopRecord() {
   FILE* file = fopen("stop.txt", "w");
   if (file == nullptr) return;
-  fprintf(file, "%d %d %d %d %lu %lu %lu %lu\n", g_record_at_close.load(), g_record_at_stop.load(),
-          g_running_after_close.load(), g_ended_during_destroy.load(),
-          static_cast<unsigned long>(g_stop_seen_tick.load() - closed),
-          static_cast<unsigned long>(g_worker_end_tick.load() - closed),
-          static_cast<unsigned long>(g_destroy_tick.load() - closed),
-          static_cast<unsigned long>(g_close_done_tick.load() - closed));
+  fprintf(file, "%d %d %d %d\n", g_record_at_close.load(), g_record_at_stop.load(),
+          g_running_after_close.load(), g_ended_during_destroy.load());
   fclose(file);
 }
 
@@ -152,7 +130,7 @@ int SlowRun() {
 
   g_worker_ended = CreateEventW(nullptr, TRUE, FALSE, nullptr);
   const int result = RunOnWorkerThread(SlowBody, run, std::string());
-  if (g_close_tick.load() != 0) WriteStopRecord(g_close_tick.load());
+  if (g_closed.load()) WriteStopRecord();
   int exit_value = 1;
   if (result != kWorkNoMemory && result != kWorkCancelled) {
     PrintFormatted(out, 0, 0, "%d records", g_lines);

@@ -1,13 +1,12 @@
-// The usage text in the output window.
+// Lines shown instead of a run (the usage text, the version) in the output window.
 #include "app/line_store.h"
 #include "app/window_win32.h"
 #include "query/usage.h"
 #include "util/output.h"
 
-void ShowUsage() {
-  const int count = UsageLineCount();
+void ShowLines(const char* const lines[], int count) {
   for (int i = 0; i < count; ++i) {
-    if (!LineStoreAppend(&g_line_store, kUsageLines[i])) {
+    if (!LineStoreAppend(&g_line_store, lines[i])) {
       ShowMessageBox("Insufficient memory", "Lorvex", kMessageBoxError);
       break;
     }

@@ -6,7 +6,14 @@
 extern const char* const kUsageLines[];
 /// Number of usage lines before the closing "^" line.
 int UsageLineCount();
-/// Shows the usage text: printed to standard output on a console, put into the window otherwise.
+/// The line that --version shows: the program and its version.
+extern const char kVersionLine[];
+/// Shows lines instead of a run: printed to standard output on a console, put into the window
+/// otherwise.
+void ShowLines(const char* const lines[], int count);
+/// Shows the usage text.
 void ShowUsage();
+/// Shows the version line.
+void ShowVersion();
 
 #endif  // LORVEX_QUERY_USAGE_H_

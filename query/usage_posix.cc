@@ -1,10 +1,9 @@
-// The usage text on a console: printed to standard output.
+// Lines shown instead of a run, on a console: printed to standard output.
 #include <cstdio>
 
 #include "query/usage.h"
 
-void ShowUsage() {
-  const int count = UsageLineCount();
-  for (int i = 0; i < count; ++i) printf("%s\n", kUsageLines[i]);
+void ShowLines(const char* const lines[], int count) {
+  for (int i = 0; i < count; ++i) printf("%s\n", lines[i]);
   fflush(stdout);
 }

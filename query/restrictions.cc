@@ -63,6 +63,12 @@ const OperatorSpelling kOperators[] = {
     {"gt", kOpGt}, {">", kOpGt},  {"ge", kOpGe}, {">=", kOpGe}, {"ne", kOpNe}, {"!=", kOpNe},
 };
 
+// The includes and excludes operators: a short word, or any beginning of the long one.
+constexpr char kIncludesShort[] = "in";
+constexpr char kIncludes[] = "includes";
+constexpr char kExcludesShort[] = "ni";
+constexpr char kExcludes[] = "!includes";
+
 // Whether text is a non-empty beginning of word, letters compared without regard to case.
 bool IsBeginningOf(const std::string& text, const char* word) {
   if (text.empty() || text.size() > strlen(word)) return false;
@@ -80,6 +86,20 @@ const RestrictionInfo* FindRestriction(RestrictionCode code) {
     if (info.code == code) return &info;
   }
   return nullptr;
+}
+
+std::vector<std::string> RestrictionWords() {
+  std::vector<std::string> words;
+  for (const RestrictionInfo& info : kRestrictions) words.push_back(info.keyword);
+  for (const Alias& alias : kAliases) words.push_back(alias.alias);
+  return words;
+}
+
+std::vector<std::string> OperatorWords() {
+  std::vector<std::string> words;
+  for (const OperatorSpelling& spelling : kOperators) words.push_back(spelling.text);
+  for (const char* word : {kIncludesShort, kIncludes, kExcludesShort, kExcludes}) words.push_back(word);
+  return words;
 }
 
 const char* RestrictionKeyword(RestrictionCode code) {
@@ -133,8 +153,8 @@ bool ParseOperator(RunContext* run, RestrictionCode code, const std::string& tex
     }
   }
   // An empty text is a beginning of every word, but it names no operator.
-  if (op == kOpNone && (text == "in" || IsBeginningOf(text, "includes"))) op = kOpIncludes;
-  if (op == kOpNone && (text == "ni" || IsBeginningOf(text, "!includes"))) op = kOpExcludes;
+  if (op == kOpNone && (text == kIncludesShort || IsBeginningOf(text, kIncludes))) op = kOpIncludes;
+  if (op == kOpNone && (text == kExcludesShort || IsBeginningOf(text, kExcludes))) op = kOpExcludes;
   if (op == kOpNone) {
     if (error) *error = "Unrecognised comparison operator '" + text + "'";
     return false;

@@ -3,6 +3,7 @@
 #define LORVEX_QUERY_RESTRICTIONS_H_
 
 #include <string>
+#include <vector>
 
 #include "run/codes.h"
 #include "run/run_context.h"
@@ -41,6 +42,10 @@ bool IsDateRestriction(RestrictionCode code);
 bool IsEqualOnlyRestriction(RestrictionCode code);
 /// Whether records of a code may be sorted by value.
 bool CanSortByValue(RestrictionCode code);
+/// Every word that names a restriction: the keywords in code order, then the alternative spellings.
+std::vector<std::string> RestrictionWords();
+/// Every operator word: the fixed spellings, then "in", "includes", "ni" and "!includes".
+std::vector<std::string> OperatorWords();
 /// Looks up a lower-cased keyword; sets run->restriction and the display name, or prints the error.
 bool LookupRestriction(RunContext* run, const std::string& keyword, std::string* display_name);
 /// Parses a lower-cased operator for a restriction into run->op, or leaves the error text.

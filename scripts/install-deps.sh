@@ -21,8 +21,8 @@ packages=(
   cups cups-bsd printer-driver-cups-pdf libcups2 ghostscript poppler-utils imagemagick
   # benchmark (peak memory of each program measured)
   time
-  # packages
-  dpkg-dev file zip man-db bsdextrautils
+  # packages: building and checking them (lintian), the bash completion's test
+  dpkg-dev file zip man-db bsdextrautils lintian bash-completion
 )
 
 missing=()

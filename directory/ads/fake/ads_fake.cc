@@ -102,11 +102,11 @@ std::string SidText(const std::string& sid) {
   if (sid.size() < 8 || b[0] != 1 || sid.size() != 8u + 4u * b[1]) return "";
   uint64_t authority = 0;
   for (int i = 2; i < 8; ++i) authority = authority << 8 | b[i];
-  std::string text = "S-1-" + std::to_string(authority);
+  std::string text = std::string("S-1-").append(std::to_string(authority));
   for (int i = 0; i < b[1]; ++i) {
     const unsigned char* p = b + 8 + 4 * i;
     uint32_t sub = p[0] | p[1] << 8 | p[2] << 16 | static_cast<uint32_t>(p[3]) << 24;
-    text += "-" + std::to_string(sub);
+    text.append(1, '-').append(std::to_string(sub));
   }
   return text;
 }
@@ -664,7 +664,7 @@ AdsResult AdsLookupAccountSid(const std::string&, const std::string& sid, std::s
                               std::string* name, int* use) {
   std::lock_guard<std::mutex> lock(Lock());
   std::string text = SidText(sid);
-  Log("sid " + text);
+  Log(std::string("sid ").append(text));
   if (text.empty()) return static_cast<int32_t>(0x80070057);
   if (LookupWellKnownSid(text, domain, name, use)) return kAdsOk;
   for (const FakeEntry& entry : State().objects) {

@@ -4,6 +4,9 @@
 #include "query/usage.h"
 #include "util/output.h"
 
+namespace {
+
+// Puts lines into the window in place of a run.
 void ShowLines(const char* const lines[], int count) {
   for (int i = 0; i < count; ++i) {
     if (!LineStoreAppend(&g_line_store, lines[i])) {
@@ -15,4 +18,13 @@ void ShowLines(const char* const lines[], int count) {
   SendSizeNotification(g_app.main_window);
   InvalidateRect(g_app.main_window, nullptr, TRUE);
   UpdateWindow(g_app.main_window);
+}
+
+}  // namespace
+
+void ShowUsage() { ShowLines(kUsageLines, UsageLineCount()); }
+
+void ShowVersion() {
+  const char* const lines[] = {kVersionLine};
+  ShowLines(lines, 1);
 }

@@ -165,10 +165,3 @@ int UsageLineCount() {
 
 // LORVEX_VERSION is the project's version, given by the build.
 const char kVersionLine[] = "lorvex " LORVEX_VERSION;
-
-void ShowUsage() { ShowLines(kUsageLines, UsageLineCount()); }
-
-void ShowVersion() {
-  const char* const lines[] = {kVersionLine};
-  ShowLines(lines, 1);
-}

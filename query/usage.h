@@ -8,12 +8,9 @@ extern const char* const kUsageLines[];
 int UsageLineCount();
 /// The line that --version shows: the program and its version.
 extern const char kVersionLine[];
-/// Shows lines instead of a run: printed to standard output on a console, put into the window
-/// otherwise.
-void ShowLines(const char* const lines[], int count);
-/// Shows the usage text.
+/// Shows the usage text: printed to standard output on a console, put into the window otherwise.
 void ShowUsage();
-/// Shows the version line.
+/// Shows the version line the same way.
 void ShowVersion();
 
 #endif  // LORVEX_QUERY_USAGE_H_

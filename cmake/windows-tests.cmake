@@ -38,7 +38,7 @@ set_tests_properties(windows_session_start PROPERTIES FIXTURES_SETUP windows_ses
 set_tests_properties(windows_session_stop PROPERTIES FIXTURES_CLEANUP windows_session LABELS windows
                      RESOURCE_LOCK wine)
 
-set(windows_scenarios usage-copy save-as save-as-failure find about menu-exit silent directory-error
+set(windows_scenarios usage-copy help-version save-as save-as-failure find about menu-exit silent directory-error
                       follow-output escape-yes escape-no close-during-run thumb-drag)
 foreach(scenario ${windows_scenarios})
   add_test(NAME windows_${scenario}

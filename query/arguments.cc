@@ -19,6 +19,21 @@ bool IsSpecialValueWord(const std::string& value) {
   return false;
 }
 
+// Whether one of the option text's tokens is exactly word. The tokens stand after one blank each,
+// as typed: a blank inside double quotes belongs to its token.
+bool HasOptionWord(const std::string& option_text, const std::string& word) {
+  bool quoted = false;
+  size_t start = 0;
+  for (size_t i = 0; i <= option_text.size(); ++i) {
+    if (i < option_text.size() && option_text[i] == '"') quoted = !quoted;
+    if (i == option_text.size() || (option_text[i] == ' ' && !quoted)) {
+      if (option_text.compare(start, i - start, word) == 0) return true;
+      start = i + 1;
+    }
+  }
+  return false;
+}
+
 bool IsEqualityOperator(OperatorCode op) { return op == kOpEq || op == kOpNe; }
 
 // Prints a refusal of the command: the text after the program name, as an error.
@@ -28,6 +43,17 @@ bool Refuse(RunContext* run, const std::string& text) {
 }
 
 }  // namespace
+
+InformationRequest RequestedInformation(const std::vector<std::string>& args,
+                                        const std::string& option_text) {
+  // --help and --version are words of their own: as option letters they would be refused
+  // ("-h" takes no value), so they take nothing from what the options mean.
+  if ((!args.empty() && args[0] == "?") || option_text.find(" -?") != std::string::npos ||
+      option_text.find(" /?") != std::string::npos || HasOptionWord(option_text, "--help")) {
+    return kUsageRequested;
+  }
+  return HasOptionWord(option_text, "--version") ? kVersionRequested : kNoInformation;
+}
 
 bool ReadCommandWords(RunContext* run, std::vector<std::string>* args, CommandWords* words) {
   const size_t count = args->size();

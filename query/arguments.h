@@ -15,6 +15,14 @@ struct CommandWords {
   std::string value_text;    ///< the first value word, lower-cased; empty without one
 };
 
+/// What a command line asks for instead of a run, if anything.
+enum InformationRequest { kNoInformation, kUsageRequested, kVersionRequested };
+
+/// Whether the command line asks for the usage text ("?" as the first positional argument, /? or
+/// -? among the options, or an option word --help) or for the version (--version) instead of a
+/// run. The usage text wins when both are asked for.
+InformationRequest RequestedInformation(const std::vector<std::string>& args, const std::string& option_text);
+
 /// Reads the restriction, operator and value from the positional arguments after the entity
 /// (lower-casing them in place) into the run; false after printing why the command is refused.
 bool ReadCommandWords(RunContext* run, std::vector<std::string>* args, CommandWords* words);

@@ -28,6 +28,27 @@ struct CommandWordsTest : testing::Test {
   std::vector<std::string> args_;
 };
 
+// Option texts as the tokenizer gives them: each token after one blank, as typed.
+TEST(RequestedInformation, OnlyWholeOptionWordsAskForHelpOrVersion) {
+  const struct {
+    const char* option_text;
+    InformationRequest expected;
+  } cases[] = {
+      {"", kNoInformation},
+      {" --help", kUsageRequested},
+      {" /s --help /j", kUsageRequested},
+      {" --version", kVersionRequested},
+      {" --version --help", kUsageRequested},
+      {" --helpful", kNoInformation},
+      {" -help", kNoInformation},
+      {" /l=\"x --version\"", kNoInformation},
+      {" /l=\"a b\" --version", kVersionRequested},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(RequestedInformation({"ann"}, c.option_text), c.expected) << c.option_text;
+  EXPECT_EQ(RequestedInformation({"?"}, " --version"), kUsageRequested);
+}
+
 TEST_F(CommandWordsTest, EntityAloneMeansAllRestrictions) {
   EXPECT_TRUE(Read({"ann"}));
   EXPECT_EQ(run.restriction, kAll);

@@ -35,17 +35,22 @@ constexpr size_t kMaxEntityLength = 299;
 
 // Initialise's results besides success.
 constexpr int kInitFailed = 1;
-constexpr int kInitUsageShown = -1;
+constexpr int kInitInformationShown = -1;
 
 // Prepares the utility layer, the run's records and the directory context.
 int Initialise(const RunSettings& settings, std::string* option_text, std::vector<std::string>* args) {
   args->clear();
   std::string program_name = ProgramName();
   if (!SplitCommandLine(program_name.c_str(), option_text, args, kMaxPositional)) return kInitFailed;
-  if ((!args->empty() && (*args)[0] == "?") || option_text->find(" -?") != std::string::npos ||
-      option_text->find(" /?") != std::string::npos) {
-    ShowUsage();
-    return kInitUsageShown;
+  switch (RequestedInformation(*args, *option_text)) {
+    case kUsageRequested:
+      ShowUsage();
+      return kInitInformationShown;
+    case kVersionRequested:
+      ShowVersion();
+      return kInitInformationShown;
+    case kNoInformation:
+      break;
   }
 
   RunContext* run = new (std::nothrow) RunContext();
@@ -122,7 +127,7 @@ int MainRun(const RunSettings& settings) {
   std::string option_text;
   g_run = nullptr;
   const int initialised = Initialise(settings, &option_text, &args);
-  if (initialised == kInitUsageShown) {
+  if (initialised == kInitInformationShown) {
     CleanUp(g_run, &args);
     return 0;
   }

@@ -39,6 +39,15 @@ const FormLetter kFormLetters[] = {
     {'g', kFormGuid},      {'u', kFormNoTypes},    {'t', kFormUntypedCn},
 };
 
+// Letters of /s: a sort key (at most one) or the reverse bit.
+struct SortLetter {
+  char letter;
+  uint32_t bit;
+  bool key;
+};
+const SortLetter kSortLetters[] = {
+    {'u', kSortName, true}, {'d', kSortName, true}, {'v', kSortValue, true}, {'r', kSortReverse, false}};
+
 bool Contains(const std::string& letters, char letter) { return letters.find(letter) != std::string::npos; }
 
 int DefaultColumnWidth(char letter) {
@@ -108,23 +117,14 @@ bool ParseSortValue(RunContext* run, const char* value) {
   int keys = 0;
   bool valid = true;
   for (const char* p = value; *p && valid; ++p) {
-    switch (tolower(static_cast<unsigned char>(*p))) {
-      case 'u':
-      case 'd':
-        mode |= kSortName;
-        ++keys;
-        break;
-      case 'v':
-        mode |= kSortValue;
-        ++keys;
-        break;
-      case 'r':
-        mode |= kSortReverse;
-        break;
-      default:
-        valid = false;
-        break;
+    const SortLetter* found = nullptr;
+    for (const SortLetter& entry : kSortLetters) {
+      if (entry.letter == tolower(static_cast<unsigned char>(*p))) found = &entry;
     }
+    valid = found != nullptr;
+    if (!valid) break;
+    mode |= found->bit;
+    if (found->key) ++keys;
   }
   if (!valid || keys > 1) {
     PrintFormatted(run->output, -1, 1, "%s: %s", ProgramNameOf(run),
@@ -306,4 +306,27 @@ int ProcessProgramOptions(RunContext* run, const std::string& option_text, int p
   if (failed == 0 && sort_given && !ParseSortValue(run, sort_value)) ++failed;
   if (name_form && !ParseNameForm(run, name_form)) ++failed;
   return failed;
+}
+
+std::vector<std::string> OptionValueWords(char letter) {
+  std::vector<std::string> words;
+  if (letter == 'o') {
+    for (const char* object_class : kObjectClasses) words.push_back(object_class);
+  } else if (letter == 's') {
+    for (const SortLetter& key : kSortLetters) {
+      for (const SortLetter& modifier : kSortLetters) {
+        if (key.key && !modifier.key) words.push_back(std::string(1, key.letter) + modifier.letter);
+      }
+      words.push_back(std::string(1, key.letter));
+    }
+  } else if (letter == 'y') {
+    for (const FormLetter& form : kFormLetters) {
+      if (form.bit == kFormNoTypes) continue;
+      words.push_back(std::string(1, form.letter));
+      for (const FormLetter& modifier : kFormLetters) {
+        if (modifier.bit == kFormNoTypes) words.push_back(std::string(1, form.letter) + modifier.letter);
+      }
+    }
+  }
+  return words;
 }

@@ -3,6 +3,7 @@
 #define LORVEX_QUERY_PROGRAM_OPTIONS_H_
 
 #include <string>
+#include <vector>
 
 #include "run/run_context.h"
 
@@ -21,5 +22,9 @@ bool ParseSortValue(RunContext* run, const char* value);
 bool ParseObjectClass(RunContext* run, const std::string& value);
 /// Parses /y form letters into run->options.name_form; false after printing the error.
 bool ParseNameForm(RunContext* run, const std::string& value);
+
+/// The values of /o, /s or /y written out in full (each class; each combination of letters that
+/// the option takes), for the shell's completion; empty for other letters.
+std::vector<std::string> OptionValueWords(char letter);
 
 #endif  // LORVEX_QUERY_PROGRAM_OPTIONS_H_

@@ -16,7 +16,34 @@ const OperatorSpelling kOperators[] = {
     {"gt", kOpGt}, {">", kOpGt},  {"ge", kOpGe}, {">=", kOpGe}, {"ne", kOpNe}, {"!=", kOpNe},
 };
 
+// The includes and excludes operators: a short word, or any beginning of the long one.
+constexpr char kIncludesShort[] = "in";
+constexpr char kIncludes[] = "includes";
+constexpr char kExcludesShort[] = "ni";
+constexpr char kExcludes[] = "!includes";
+
 }  // namespace
+
+std::vector<std::string> RestrictionWords() {
+  std::vector<std::string> words, aliases;
+  for (uint32_t code = kAd; code <= kAll; ++code) {
+    const RestrictionInfo& info = RestrictionRow(static_cast<RestrictionCode>(code));
+    if (!info.keyword) continue;
+    words.push_back(info.keyword);
+    for (const char* alias : info.aliases) {
+      if (alias) aliases.push_back(alias);
+    }
+  }
+  words.insert(words.end(), aliases.begin(), aliases.end());
+  return words;
+}
+
+std::vector<std::string> OperatorWords() {
+  std::vector<std::string> words;
+  for (const OperatorSpelling& spelling : kOperators) words.push_back(spelling.text);
+  for (const char* word : {kIncludesShort, kIncludes, kExcludesShort, kExcludes}) words.push_back(word);
+  return words;
+}
 
 bool LookupRestriction(RunContext* run, const std::string& keyword, std::string* label) {
   if (const RestrictionInfo* info = FindRestrictionKeyword(keyword)) {
@@ -38,8 +65,8 @@ bool ParseOperator(RunContext* run, RestrictionCode code, const std::string& tex
     }
   }
   // An empty text is a beginning of every word, but it names no operator.
-  if (op == kOpNone && (text == "in" || IsAbbreviationOf(text, "includes"))) op = kOpIncludes;
-  if (op == kOpNone && (text == "ni" || IsAbbreviationOf(text, "!includes"))) op = kOpExcludes;
+  if (op == kOpNone && (text == kIncludesShort || IsAbbreviationOf(text, kIncludes))) op = kOpIncludes;
+  if (op == kOpNone && (text == kExcludesShort || IsAbbreviationOf(text, kExcludes))) op = kOpExcludes;
   if (op == kOpNone) {
     if (error) *error = "Unrecognised comparison operator '" + text + "'";
     return false;

@@ -1,5 +1,5 @@
-// The usage text shown for ?, /? and -?: one table of lines, so that the console
-// prints it and the output window shows the same lines.
+// The usage text shown for ?, /?, -? and --help, and the version line of --version: tables of
+// lines, so that the console prints them and the output window shows the same lines.
 #include "query/usage.h"
 
 // The table ends at the line that begins with "^".
@@ -87,7 +87,8 @@ const char* const kUsageLines[] = {
     "  text        wr: a workstation list, '*' and '?' match any text or character",
     "",
     "Options (/ or -; values after = or :, e.g. /s=v or -s:v):",
-    "  /?          show this text",
+    "  /?, --help  show this text",
+    "  --version   show the version of lorvex",
     "  /0          silent run: no paging",
     "  /$          read every value from the one controller named before the",
     "              entity (server/entity)",
@@ -161,3 +162,6 @@ int UsageLineCount() {
   while (kUsageLines[count][0] != '^') ++count;
   return count;
 }
+
+// LORVEX_VERSION is the project's version, given by the build.
+const char kVersionLine[] = "lorvex " LORVEX_VERSION;

@@ -23,8 +23,8 @@ packages=(
   time gnuplot-nox
   # coverage of the product code (scripts/coverage.sh) and the fault sample's scratch copy
   gcovr rsync
-  # packages
-  dpkg-dev file zip man-db bsdextrautils
+  # packages: building and checking them (lintian), the bash completion's test
+  dpkg-dev file zip man-db bsdextrautils lintian bash-completion
 )
 
 missing=()

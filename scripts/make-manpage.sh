@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Writes the manual page of lorvex: its name and description from the README, the rest from the
-# usage text that `lorvex ?` prints.
+# Writes the manual page of lorvex: its name and description from the README, the words that
+# stand alone (--help, --version), and the usage text that `lorvex ?` prints.
 #   make-manpage.sh LORVEX_BINARY README OUTPUT VERSION
 set -euo pipefail
 binary=$1 readme=$2 output=$3 version=$4
@@ -14,8 +14,19 @@ roff_escape() { sed -e 's/\\/\\e/g' -e 's/^\./\\\&./' -e "s/^'/\\\\\&'/" -e 's/^
   echo ".SH SYNOPSIS"
   echo ".B lorvex"
   echo "[entity] [restriction] [operator] [value] [options]"
+  echo ".br"
+  echo ".B lorvex"
+  echo "\\-\\-help | \\-\\-version"
   echo ".SH DESCRIPTION"
   printf '%s\n' "$description" | roff_escape
+  echo ".SH OPTIONS"
+  echo "Options begin with / or \\-; the usage text below lists them all. Two words stand alone:"
+  echo ".TP"
+  echo ".B \\-\\-help"
+  echo "Print the usage text (as \\fB?\\fR and \\fB/?\\fR do) and exit with 0, without reaching a directory."
+  echo ".TP"
+  echo ".B \\-\\-version"
+  echo "Print the version and exit with 0, without reaching a directory."
   echo ".SH USAGE"
   echo ".nf"
   "$binary" '?' | roff_escape

@@ -36,9 +36,9 @@ bool FullPathName(const std::string& name, std::string* full_path) {
     }
     start = slash + 1;
   }
-  full_path->clear();
-  for (const std::string& part : parts) *full_path += "/" + part;
-  if (full_path->empty()) *full_path = "/";
+  std::string folded;
+  for (const std::string& part : parts) folded.append(1, '/').append(part);
+  *full_path = folded.empty() ? std::string(1, '/') : folded;
   return true;
 }
 

@@ -78,7 +78,7 @@ std::vector<std::string> ChannelLines(const OutputContext* out, uint32_t word, s
       if (first_line) {
         lines.push_back(prefix + (first_piece ? kReasonLabel : kReasonIndent) + std::string(line));
       } else {
-        lines.push_back(" " + std::string(line));
+        lines.push_back(std::string(" ").append(line));
       }
       first_line = false;
     }

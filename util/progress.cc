@@ -23,12 +23,12 @@ std::string ProgressUpdateText(ProgressState* state, int64_t count, uint64_t now
   state->shown_count = count;
   state->shown_at_ms = now_ms;
   state->width = width;
-  return "\r" + std::string(text, width);
+  return std::string("\r").append(text, width);
 }
 
 std::string ProgressEraseText(ProgressState* state) {
   if (state->width == 0) return std::string();
-  std::string text = "\r" + std::string(state->width, ' ') + "\r";
+  std::string text = std::string("\r").append(state->width, ' ').append("\r");
   state->width = 0;
   return text;
 }

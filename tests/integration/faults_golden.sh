@@ -94,6 +94,13 @@ if [ ${#only[@]} -eq 0 ] || [[ " ${only[*]} " =~ " own-ticket-" ]]; then
   restore_vera
 fi
 
+# Pieces of Kerberos missing on the client, with a valid ticket: each is named, with what to
+# install, and none leads to a credential prompt. Cyrus SASL finds no GSSAPI plugin where SASL_PATH
+# points; Kerberos finds no configuration where KRB5_CONFIG points, so no default realm names the
+# domain whose controllers DNS would list.
+run sasl-gssapi-missing 1 "$alice" SASL_PATH=/nonexistent/sasl2 -- alice ad
+run krb5-config-missing 1 "$alice" KRB5_CONFIG=/nonexistent/krb5.conf -- alice ad
+
 # No controller listens at the configured address.
 run dc-down 1 "$alice" LDAPURI=ldap://127.0.0.13 -- alice ad
 

@@ -6,6 +6,8 @@
 // The window, its menus and its dialogs, with the usage text in it (scenarios_window_win32.cc).
 /// Ctrl+C copies the whole usage text.
 void UsageAndCopy();
+/// --help shows the usage text and --version the version line, both ending with 0.
+void HelpAndVersion();
 /// Save As writes the window's text to the file named.
 void SaveAs();
 /// Save As to a file that cannot be written says so in a message box.

@@ -51,6 +51,19 @@ void UsageAndCopy() {
   EndWithEscape(lorvex.program, lorvex.window, 0);
 }
 
+void HelpAndVersion() {
+  const struct {
+    const wchar_t* arguments;
+    std::string text;
+  } runs[] = {{L"--help", UsageText()}, {L"--version", std::string(kVersionLine) + "\r\n"}};
+  for (const auto& run : runs) {
+    Driven lorvex(run.arguments);
+    if (lorvex.window == nullptr) return;
+    ExpectText(Narrow(run.arguments).c_str(), CopyWindowText(lorvex.window), run.text);
+    EndWithEscape(lorvex.program, lorvex.window, 0);
+  }
+}
+
 void SaveAs() {
   Driven lorvex(L"?");
   if (lorvex.window == nullptr) return;

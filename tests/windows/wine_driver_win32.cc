@@ -18,6 +18,7 @@ struct Scenario {
 
 const Scenario kScenarios[] = {
     {"usage-copy", UsageAndCopy},
+    {"help-version", HelpAndVersion},
     {"save-as", SaveAs},
     {"save-as-failure", SaveAsFailure},
     {"find", FindText},

@@ -626,7 +626,7 @@ AdsResult AdsLookupAccountSid(const std::string&, const std::string& sid, std::s
   std::lock_guard<std::mutex> lock(Mutex());
   std::string text;
   SidToText(sid, &text);
-  Log("sid " + text);
+  Log(std::string("sid ").append(text));
   if (text.empty()) return static_cast<AdsResult>(0x80070057);  // the parameter is incorrect
   if (LookupWellKnownSid(text, domain, name, use)) return kAdsOk;
   for (const FakeEntry& entry : State().objects) {

@@ -9,6 +9,7 @@
 
 #include <atomic>
 #include <cctype>
+#include <cstdlib>
 #include <cstring>
 #include <map>
 #include <memory>
@@ -56,7 +57,9 @@ std::string DefaultServerUris(std::string* why) {
   uris.clear();
   std::string realm = Lower(KerberosDefaultRealm());
   if (realm.empty()) {
-    *why = "No LDAP server is configured (LDAPURI or URI in ldap.conf) and Kerberos has no default realm";
+    std::string missing = MissingKerberosConfiguration();
+    if (missing.empty()) missing = "Kerberos has no default realm (default_realm in its configuration)";
+    *why = "No LDAP server is configured (LDAPURI or URI in ldap.conf) and " + missing;
     return "";
   }
   std::vector<SrvRecord> records;
@@ -117,6 +120,26 @@ int Interact(LDAP*, unsigned, void*, void* prompts) {
     p->len = static_cast<unsigned>(strlen(answer));
   }
   return LDAP_SUCCESS;
+}
+
+// Kerberos logons go through Cyrus SASL's GSSAPI mechanism, a plugin packaged on its own. Without
+// it every logon fails alike, whatever the ticket or password: that is no refused logon, and the
+// failure names what to install.
+AdsResult RequireGssapiMechanism(LdapConnection* c) {
+  char** mechanisms = nullptr;
+  // The list belongs to the SASL library. A library that cannot give one is left to the bind.
+  if (ldap_get_option(c->ld, LDAP_OPT_X_SASL_MECHLIST, &mechanisms) != LDAP_OPT_SUCCESS ||
+      mechanisms == nullptr)
+    return kAdsOk;
+  for (char** mechanism = mechanisms; *mechanism != nullptr; ++mechanism) {
+    if (strcmp(*mechanism, "GSSAPI") == 0) return kAdsOk;
+  }
+  std::string why =
+      "Cyrus SASL has no GSSAPI mechanism, which Kerberos logons need: install libsasl2-modules-gssapi-mit "
+      "(the plugin and the Kerberos GSSAPI library it loads)";
+  const char* path = getenv("SASL_PATH");
+  if (path != nullptr && *path != '\0') why += std::string("; SASL_PATH names ") + path;
+  return DirectoryFailure(kFailureLdap, LDAP_AUTH_UNKNOWN, why);
 }
 
 // GSSAPI bind, with the default credential cache or the named memory one. The security layer
@@ -230,13 +253,18 @@ AdsResult Bind(LdapConnection* c, const AdsCredentials* credentials) {
   AdsResult result = kAdsOk;
   int rc = LDAP_SUCCESS;
   if (!credentials->set) {
-    result = CheckCredentialCache();
+    result = RequireGssapiMechanism(c);
+    if (result >= 0) result = CheckCredentialCache();
     if (result >= 0) {
       rc = BindGssapi(c, "");
-      // A cache the server cannot use (no service ticket, wrong realm) is a refused logon too.
+      // A cache the server cannot use (no service ticket, wrong realm) is a refused logon too,
+      // unless Kerberos has no configuration to find the realm's KDC with.
       if (rc == LDAP_LOCAL_ERROR || rc == LDAP_AUTH_UNKNOWN || rc == LDAP_INVALID_CREDENTIALS) {
         LdapFailure(c->ld, rc);
-        result = DirectoryFailure(kFailureWin32, kWin32LogonFailure, LastDiagnostic());
+        const std::string missing = MissingKerberosConfiguration();
+        result = missing.empty()
+                     ? DirectoryFailure(kFailureWin32, kWin32LogonFailure, LastDiagnostic())
+                     : DirectoryFailure(kFailureWin32, kWin32LocalError, missing + "; " + LastDiagnostic());
         rc = LDAP_SUCCESS;
       }
     }
@@ -247,6 +275,7 @@ AdsResult Bind(LdapConnection* c, const AdsCredentials* credentials) {
     bool no_kdc = false;
     if (result >= 0)
       result = ObtainTicket(PrincipalFor(c, credentials->user), credentials->password, &ccache, &no_kdc);
+    if (result >= 0) result = RequireGssapiMechanism(c);
     if (result >= 0) {
       rc = BindGssapi(c, ccache);
     } else if (no_kdc) {

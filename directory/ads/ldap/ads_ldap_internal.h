@@ -153,6 +153,9 @@ bool LookupSrv(const std::string& name, std::vector<SrvRecord>* records);
 
 /// The Kerberos default realm of the configuration, empty when there is none.
 std::string KerberosDefaultRealm();
+/// What is missing when Kerberos has no configuration file (none of KRB5_CONFIG's files, or
+/// /etc/krb5.conf, exists), naming the file and where it comes from; empty when one exists.
+std::string MissingKerberosConfiguration();
 /// Checks that the user's credential cache holds a ticket-granting ticket still valid; a failure
 /// counts as a logon failure.
 AdsResult CheckCredentialCache();

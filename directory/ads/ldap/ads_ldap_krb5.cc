@@ -1,8 +1,10 @@
 // Kerberos for the directory layer: the user's credential cache, tickets obtained in memory from
 // a typed name and password, and the user name of the cache's principal.
 #include <krb5.h>
+#include <unistd.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <ctime>
 #include <map>
@@ -68,6 +70,25 @@ std::string KerberosDefaultRealm() {
   }
   krb5_free_context(context);
   return result;
+}
+
+std::string MissingKerberosConfiguration() {
+  const char* named = getenv("KRB5_CONFIG");
+  const std::string files = named != nullptr && *named != '\0' ? named : "/etc/krb5.conf";
+  // KRB5_CONFIG may list several files, separated by colons; any one that exists is read.
+  size_t start = 0;
+  for (;;) {
+    const size_t end = files.find(':', start);
+    const std::string file = files.substr(start, end == std::string::npos ? std::string::npos : end - start);
+    if (!file.empty() && access(file.c_str(), F_OK) == 0) return "";
+    if (end == std::string::npos) break;
+    start = end + 1;
+  }
+  if (named != nullptr && *named != '\0') {
+    return "Kerberos has no configuration: KRB5_CONFIG names " + files + ", which does not exist";
+  }
+  return "Kerberos has no configuration: /etc/krb5.conf does not exist (Debian package krb5-config, "
+         "which krb5-user recommends)";
 }
 
 AdsResult CheckCredentialCache() {

@@ -17,6 +17,7 @@
 #include "directory/permission.h"
 #include "fuzz/fuzz_support.h"
 #include "run/codes.h"
+#include "util/local_clock.h"
 
 namespace {
 
@@ -30,7 +31,7 @@ void CheckGeneralizedTime(FuzzRun*, const std::string& text) {
   if (seconds != 0 && time.second < 60 && time.day <= DaysInMonth(time.year, time.month) &&
       time.year >= 1970 && time.year <= 2105) {
     int year = 0, month = 0, day = 0;
-    DateOfDays(seconds / 86400, &year, &month, &day);
+    CivilFromDays(seconds / 86400, &year, &month, &day);
     FUZZ_CHECK(year == time.year && month == time.month && day == time.day);
     FUZZ_CHECK(seconds % 86400 == time.hour * 3600u + time.minute * 60u + time.second);
   }
@@ -59,12 +60,6 @@ void CheckGuid(FuzzRun*, const std::string& input) {
 // Input: bytes read as a binary SID, and the same read as a SID text.
 void CheckSid(FuzzRun*, const std::string& input) {
   std::string text, back, again;
-  // The directory layer's conversions agree with the ones the rest of the program uses.
-  const std::string layer_text = SidBytesToText(input);
-  if (!layer_text.empty()) {
-    FUZZ_CHECK(SidToText(input, &text) && text == layer_text);
-    FUZZ_CHECK(SidTextToBytes(layer_text, &back) && back == input);
-  }
   if (SidToText(input, &text)) {
     FUZZ_CHECK(text.compare(0, 4, "S-1-") == 0);
     // Bytes beyond the sub-authorities the SID counts are not part of it; the text of a SID
@@ -82,11 +77,6 @@ void CheckSid(FuzzRun*, const std::string& input) {
     FUZZ_CHECK(SidToText(again, &back) && back == text);
   } else {
     FUZZ_CHECK(back.empty());
-  }
-  // Values arrive with their length; a NUL inside is not part of any SID text.
-  if (SidTextToBytes(input, &back)) {
-    FUZZ_CHECK(input.find('\0') == std::string::npos && !SidBytesToText(back).empty());
-    FUZZ_CHECK(SidTextToBytes(SidBytesToText(back), &again) && again == back);
   }
 }
 
@@ -234,13 +224,14 @@ void CheckNameForms(FuzzRun* f, const std::string& input) {
   const std::string name = CString(input);
   f->dir.default_naming_context = "DC=corp,DC=example";
   f->dir.netbios_domain_name = "CORP";
-  FakeSetDomainNames("CORP", "corp.example");
+  std::string bad_line;
+  FakeLoad("@names CORP corp.example", &bad_line);
   if (!name.empty()) {
-    FakeAddObject(
-        name, {"top", "person", "user"},
-        {FakeString("displayName", "Shown Name"), FakeString("userPrincipalName", "someone@corp.example"),
-         FakeString("sAMAccountName", "someone"),
-         FakeOctets("objectGUID", std::string("\1\2\3\4\5\6\7\10\11\12\13\14\15\16\17\20", 16))});
+    FakeAddObject(name, {"person", "user"},
+                  {{"displayName", "Shown Name"},
+                   {"userPrincipalName", "someone@corp.example"},
+                   {"sAMAccountName", "someone"},
+                   {"objectGUID", "{04030201-0605-0807-090A-0B0C0D0E0F10}"}});
   }
   FUZZ_CHECK(FormatName(&f->dir, kFormCanonical, "").empty());
   const std::string canonical = FormatName(&f->dir, kFormCanonical, name);

@@ -11,6 +11,8 @@
 #include "query/restrictions.h"
 #include "query/values.h"
 #include "retrieval/servers.h"
+#include "run/restriction_table.h"
+#include "util/local_clock.h"
 #include "util/wildcard.h"
 
 namespace {
@@ -31,8 +33,8 @@ void CheckCommandWords(FuzzRun* f, const std::string& input) {
   CommandWords words;
   const size_t count = args.size();
   if (!ReadCommandWords(&run, &args, &words)) return;
-  const RestrictionInfo* info = FindRestriction(run.restriction);
-  FUZZ_CHECK(info != nullptr && words.display_name == info->display_name);
+  const RestrictionInfo* info = &RestrictionRow(run.restriction);
+  FUZZ_CHECK(info->code == run.restriction && words.display_name == info->label);
   // At most the entity, restriction, operator and a value of one word (two for a date); an
   // operator always has its value.
   FUZZ_CHECK(count <= (info->kind == kValueDate ? 5u : 4u) && count != 3);
@@ -62,13 +64,13 @@ void CheckValue(FuzzRun* f, const std::string& input) {
   for (unsigned char c : word) sum += c;
   RestrictionCode code = kValueCodes[sum % (sizeof kValueCodes / sizeof kValueCodes[0])];
   for (RestrictionCode known : kValueCodes) {
-    if (word == RestrictionKeyword(known)) code = known;
+    if (word == RestrictionRow(known).keyword) code = known;
   }
-  const RestrictionInfo* info = FindRestriction(code);
-  FUZZ_CHECK(info != nullptr && info->kind != kValueNone);
+  const RestrictionInfo* info = &RestrictionRow(code);
+  FUZZ_CHECK(info->code == code && info->kind != kValueNone);
   RunContext& run = f->run;
   std::string error;
-  bool ok = ParseValue(&run, text, RestrictionKeyword(code), &error, code);
+  bool ok = ParseValue(&run, text, info->keyword, &error, code);
   // A refused value always says why, unless it printed its own message (an object name).
   if (!ok) FUZZ_CHECK((!error.empty() || code == kPso) && error.size() < 1024);
   if (ok && info->kind == kValueYesNo) FUZZ_CHECK(run.filter_number <= 1 && run.filter_range == 0);
@@ -80,12 +82,9 @@ void CheckValue(FuzzRun* f, const std::string& input) {
   // Without an error buffer the message is printed instead; the outcome is the same.
   uint32_t number = run.filter_number;
   f = ResetFuzzRun();
-  FUZZ_CHECK(ParseValue(&f->run, text, RestrictionKeyword(code), nullptr, code) == ok);
+  FUZZ_CHECK(ParseValue(&f->run, text, info->keyword, nullptr, code) == ok);
   if (ok) FUZZ_CHECK(f->run.filter_number == number);
 }
-
-constexpr const char* kMonths[12] = {"jan", "feb", "mar", "apr", "may", "jun",
-                                     "jul", "aug", "sep", "oct", "nov", "dec"};
 
 // Input: a date text, read against "now"s of an ordinary day and both ends of the range, so that
 // relative dates meet both ends.
@@ -100,17 +99,17 @@ void CheckDateTime(FuzzRun*, const std::string& text) {
     CheckPeriod(number, range);
     // Written back in full, the time reads as itself, to the second.
     int year = 0, month = 0, day = 0;
-    DateOfDays(number / 86400, &year, &month, &day);
+    CivilFromDays(number / 86400, &year, &month, &day);
     char full[64];
-    snprintf(full, sizeof full, "%d:%s:%04d:%02u:%02u:%02u", day, kMonths[month - 1], year,
+    snprintf(full, sizeof full, "%d:%s:%04d:%02u:%02u:%02u", day, MonthAbbreviation(month), year,
              number % 86400 / 3600, number / 60 % 60, number % 60);
     uint32_t again = 0, again_range = 0;
     FUZZ_CHECK(ParseDateTime(full, now, &error, &again, &again_range) && again == number && again_range == 0);
     // The date part alone agrees with the day of the time.
-    uint32_t day_number = 0;
+    uint32_t days = 0;
     size_t used = 0;
-    FUZZ_CHECK(ParseDate(text, now, &error, &day_number, &used) && used <= text.size());
-    FUZZ_CHECK(day_number >= kDayNumber1970 && day_number - kDayNumber1970 == number / 86400);
+    FUZZ_CHECK(ParseDate(text, now, &error, &days, &used) && used <= text.size());
+    FUZZ_CHECK(days == number / 86400);
   }
 }
 

@@ -15,6 +15,7 @@
 #include "directory/ads/ldap_values.h"
 #include "directory/ads/sid.h"
 #include "directory/ads/well_known_sids.h"
+#include "util/ascii_text.h"
 
 namespace {
 

@@ -184,25 +184,27 @@ fi
 # --- Objects named by an input file deleted once the first result is out, far ahead of where the
 # run is: each gives its message when its line comes, and the lines after it are read as usual.
 if selected vanish-file; then
-  { seq -f 'huge%04g' 1 399; echo 'CN=huge0400,OU=Huge'; echo huge0401; echo huge0402; } >"$work/vanish.txt"
-  stalled huge0001 "$(admin_event ldapdelete) 'CN=huge0400,OU=Huge,$base' 'CN=huge0401,OU=Huge,$base'" \
+  # Lines are resolved and read a block of 250 at a time, and the next block is read while one is
+  # printed: the two deleted names lie in the third block, which nothing has read at the stall.
+  { seq -f 'huge%04g' 1 699; echo 'CN=huge0700,OU=Huge'; echo huge0701; echo huge0702; } >"$work/vanish.txt"
+  stalled huge0001 "$(admin_event ldapdelete) 'CN=huge0700,OU=Huge,$base' 'CN=huge0701,OU=Huge,$base'" \
     @vanish.txt ad
   {
     printf '\nAccount disabled for objects in file vanish.txt at DATE\n\n'
-    huge_lines 1 399
-    huge_lines 402 402
-    printf '\n400 computers, 2 errors\n'
+    huge_lines 1 699
+    huge_lines 702 702
+    printf '\n700 computers, 2 errors\n'
   } >"$work/want.out"
   cat >"$work/want.err" <<EOF
-LORVEX: Cannot verify CN=huge0400,OU=Huge,$base
+LORVEX: Cannot verify CN=huge0700,OU=Huge,$base
 Reason(s): There is no such object on the server
-LORVEX: No objects named huge0401 were found
+LORVEX: No objects named huge0701 were found
 
-400 computers, 2 errors
+700 computers, 2 errors
 EOF
   check vanish-file 1 "$work/want.out" "$work/want.err"
-  restore_huge 400
-  restore_huge 401
+  restore_huge 700
+  restore_huge 701
 fi
 
 # --- Log and error files that cannot be written. A directory the user may not write in (the runs

@@ -28,7 +28,7 @@ std::vector<std::string> RestrictionWords() {
   std::vector<std::string> words, aliases;
   for (uint32_t code = kAd; code <= kAll; ++code) {
     const RestrictionInfo& info = RestrictionRow(static_cast<RestrictionCode>(code));
-    if (!info.keyword) continue;
+    if (info.keyword == nullptr || *info.keyword == '\0') continue;  // no keyword: code 12
     words.push_back(info.keyword);
     for (const char* alias : info.aliases) {
       if (alias) aliases.push_back(alias);

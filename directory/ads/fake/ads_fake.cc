@@ -11,7 +11,7 @@
 #include <sstream>
 
 #include "directory/ads/ads.h"
-#include "directory/ads/ldap_filter.h"
+#include "directory/ads/ads_path.h"
 #include "directory/ads/ldap_values.h"
 #include "directory/ads/sid.h"
 #include "directory/ads/well_known_sids.h"
@@ -527,8 +527,6 @@ AdsResult AdsGetObjectInformation(AdsObject* object, std::string* path_name, std
   Log("info " + object->dn);
   const FakeEntry* entry = object->root_dse ? nullptr : FindEntry(object->dn);
   if (!entry) return kAdsNoSuchObject;
-  std::string escaped;
-  for (char c : entry->dn) escaped += c == '/' ? std::string("\\/") : std::string(1, c);
   // Without a server in the path, the controller that answered: the first value of its server
   // object's name.
   const std::string& server_dn = State().server_dn;
@@ -537,7 +535,7 @@ AdsResult AdsGetObjectInformation(AdsObject* object, std::string* path_name, std
                              : equals == std::string::npos
                                  ? "dc"
                                  : server_dn.substr(equals + 1, server_dn.find(',') - equals - 1);
-  *path_name = "LDAP://" + server + "/" + escaped;
+  *path_name = "LDAP://" + server + "/" + EscapeSlashes(entry->dn);
   *class_name = entry->classes.back();
   return kAdsOk;
 }

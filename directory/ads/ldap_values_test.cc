@@ -188,7 +188,8 @@ TEST(LdapValues, GuidBytesAndTextRoundTrip) {
   // conversion read past them.
   EXPECT_FALSE(GuidTextToBytes("ab721a53-1e21-0f1d-9819-0021-0f1d-98", &back));
   EXPECT_FALSE(GuidTextToBytes("{ab721a53-1e21-0f1d-9819-00aa-040529b}", &back));
-  EXPECT_EQ(GuidBytesToText("short"), "");
+  EXPECT_EQ(GuidBytesToText(bytes + "extra"), "{4FA050F0-F561-11CF-BDD9-00AA003A77B6}");
+  EXPECT_EQ(GuidBytesToText(bytes.substr(0, 15)), "");
 }
 
 TEST(LdapValues, BinaryFilterValuesAreEscapedByteByByte) {

@@ -2,14 +2,14 @@
 // console prompt when the running logon is refused, domain switches, and path conventions.
 #include "directory/directory_context.h"
 
-#include <strings.h>
-
 #include <cctype>
 #include <cstdio>
 #include <cstring>
 #include <vector>
 
 #include "directory/ads/ads_path.h"
+#include "directory/ads/scoped_ads.h"
+#include "directory/entity_forms.h"
 #include "directory/name_forms.h"
 #include "util/ascii_text.h"
 #include "util/console.h"
@@ -31,26 +31,6 @@ using Row = std::vector<AdsAttribute>;
 
 const PromptConsole kTerminal = {ConsoleOutputIsTerminal, ConsoleWrite, ConsoleReadKey, ConsoleReadLine};
 const PromptConsole* g_prompt_console = &kTerminal;
-
-// The text of the first value of an attribute of a row or read; empty when absent.
-bool FirstText(const Row& row, const char* name, std::string* text) {
-  for (const AdsAttribute& attribute : row) {
-    if (strcasecmp(attribute.name.c_str(), name) == 0 && !attribute.values.empty()) {
-      *text = attribute.values[0].text;
-      return true;
-    }
-  }
-  return false;
-}
-
-bool IsGuidForm(const std::string& name) {
-  return name.size() >= 2 && name.front() == '{' && name.back() == '}';
-}
-
-bool IsTypedName(const std::string& name) {
-  return strncasecmp(name.c_str(), "cn=", 3) == 0 || strncasecmp(name.c_str(), "ou=", 3) == 0 ||
-         strncasecmp(name.c_str(), "dc=", 3) == 0;
-}
 
 // Which step of a search failed.
 enum SearchStep { kSearchBind, kSearchRun };

@@ -1,22 +1,14 @@
 // Display forms of directory names (/y): the forms computed from the name itself.
 #include "directory/name_forms.h"
 
-#include <cstdio>
-
 #include "directory/directory_context.h"
+#include "directory/entity_forms.h"
 #include "directory/name_lookup.h"
 
 namespace {
 
 bool IsAsciiAlnum(char c) {
   return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
-}
-
-// "cn=", "ou=" or "dc=" in any case.
-bool HasCommonType(const std::string& name) {
-  if (name.size() < 3 || name[2] != '=') return false;
-  char a = static_cast<char>(name[0] | 0x20), b = static_cast<char>(name[1] | 0x20);
-  return (a == 'c' && b == 'n') || (a == 'o' && b == 'u') || (a == 'd' && b == 'c');
 }
 
 // The name without its domain part; a name that starts with its domain part stays whole.
@@ -29,7 +21,7 @@ std::string CanonicalForm(const std::string& name) {
 
 // The first relative name, read without its type and without escaping backslashes.
 std::string UntypedCommonName(const std::string& name) {
-  size_t i = HasCommonType(name) ? 3 : 0;
+  size_t i = IsTypedName(name) ? 3 : 0;
   std::string result;
   while (i < name.size() && name[i] != ',') {
     if (name[i] != '\\') {
@@ -52,9 +44,8 @@ std::string UntypedCommonName(const std::string& name) {
 
 // The first relative name of a DN, the account part of an NT name or of a principal name.
 std::string RelativeForm(const std::string& name) {
-  for (size_t i = 1; i < name.size(); ++i) {
-    if (name[i] == ',' && name[i - 1] != '\\') return name.substr(0, i);
-  }
+  const size_t comma = NextUnescapedComma(name, 0);
+  if (comma != std::string::npos) return name.substr(0, comma);
   size_t backslash = name.find('\\');
   if (backslash != std::string::npos) {
     if (backslash + 1 < name.size() && name[backslash + 1] == ',') return name;
@@ -127,14 +118,4 @@ std::string RemoveTypes(const std::string& text) {
     start = comma + 1;
   }
   return result;
-}
-
-std::string GuidToText(const std::string& bytes) {
-  if (bytes.size() < 16) return "";
-  const auto* b = reinterpret_cast<const uint8_t*>(bytes.data());
-  // The first three groups are little-endian numbers; the last eight bytes are written as they stand.
-  char text[40];
-  snprintf(text, sizeof text, "{%02X%02X%02X%02X-%02X%02X-%02X%02X-%02X%02X-%02X%02X%02X%02X%02X%02X}", b[3],
-           b[2], b[1], b[0], b[5], b[4], b[7], b[6], b[8], b[9], b[10], b[11], b[12], b[13], b[14], b[15]);
-  return text;
 }

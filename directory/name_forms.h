@@ -27,8 +27,6 @@ std::string RemoveTypes(const std::string& text);
 /// Reads one attribute of an object as text; false when the object or read failed.
 bool ReadNameAttribute(const std::string& path_prefix, const std::string& name, const char* attribute,
                        std::string* text);
-/// The braced upper-case string form of 16 GUID bytes; empty for fewer bytes.
-std::string GuidToText(const std::string& bytes);
 /// Where the domain part of a DN begins: its first "DC=", else its first "dc="; npos when none.
 size_t DomainPartPosition(const std::string& name);
 

@@ -6,6 +6,7 @@
 
 #include "directory/ads/ads.h"
 #include "directory/ads/ads_path.h"
+#include "directory/ads/ldap_values.h"
 #include "directory/directory_context.h"
 #include "directory/name_forms.h"
 #include "util/ascii_text.h"
@@ -93,7 +94,7 @@ bool ReadNameAttribute(const std::string& path_prefix, const std::string& name, 
       if (entry.type == kAdsTypeCaseIgnoreString) {
         *text = value.text;
       } else if (EqualsIgnoreCase(entry.name, "objectGUID")) {
-        *text = GuidToText(entry.values.front().bytes);
+        *text = GuidBytesToText(entry.values.front().bytes);
       }
       if (!text->empty()) return true;
     }

@@ -3,6 +3,7 @@
 // checked against the bytes actually present.
 #include "directory/permission.h"
 
+#include "directory/ads/ldap_values.h"
 #include "directory/ads/sid.h"
 #include "directory/name_forms.h"
 #include "util/ascii_text.h"
@@ -45,7 +46,7 @@ Trustee DeniedChangePasswordTrustee(const std::string& bytes, size_t ace, size_t
   uint32_t object_flags = Read32(bytes, ace + 8);
   if (!(object_flags & kObjectTypePresent)) return Trustee::kOther;
   if (ace_size < kObjectAceFixedSize + kGuidSize) return Trustee::kOther;
-  if (!EqualsIgnoreCase(GuidToText(bytes.substr(ace + kObjectAceFixedSize, kGuidSize)),
+  if (!EqualsIgnoreCase(GuidBytesToText(bytes.substr(ace + kObjectAceFixedSize, kGuidSize)),
                         kChangePasswordRight)) {
     return Trustee::kOther;
   }

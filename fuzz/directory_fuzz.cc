@@ -54,7 +54,7 @@ void CheckGuid(FuzzRun*, const std::string& input) {
     FUZZ_CHECK(GuidTextToBytes(GuidBytesToText(bytes), &back) && back == bytes);
   }
   if (input.size() == 16) FUZZ_CHECK(GuidTextToBytes(GuidBytesToText(input), &back) && back == input);
-  FUZZ_CHECK(input.size() < 16 ? GuidToText(input).empty() : GuidToText(input).size() == 38);
+  FUZZ_CHECK(input.size() < 16 ? GuidBytesToText(input).empty() : GuidBytesToText(input).size() == 38);
 }
 
 // Input: bytes read as a binary SID, and the same read as a SID text.

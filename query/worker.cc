@@ -62,19 +62,13 @@ void SplitServerPrefix(const std::string& entity, std::string* server, std::stri
 }
 
 std::string InputLineName(const std::string& line) {
-  size_t end = line.size();
-  while (end > 0 && IsBlank(line[end - 1])) --end;
-  size_t start = 0;
-  while (start < end && IsBlank(line[start])) ++start;
-  if (start == end) return std::string();
-  if (line[start] == '"') {
-    const size_t close = line.find('"', start + 1);
-    if (close == std::string::npos || close > end) return line.substr(start + 1, end - start - 1);
-    return line.substr(start + 1, close - start - 1);
+  const std::string_view name = TrimBlanks(line);
+  if (name.empty()) return std::string();
+  if (name[0] == '"') {
+    const size_t close = name.find('"', 1);
+    return std::string(name.substr(1, close == std::string_view::npos ? close : close - 1));
   }
-  size_t stop = start;
-  while (stop < end && !IsBlank(line[stop])) ++stop;
-  return line.substr(start, stop - start);
+  return std::string(name.substr(0, name.find_first_of(" \t")));
 }
 
 int ProcessOneEntity(RunContext* run, const std::string& name) {

@@ -49,11 +49,7 @@ bool ReadServerFile(const std::string& file_name, ServerSpecification* specifica
   if (!file) return false;
   char line[258];
   while (fgets(line, sizeof line, file)) {
-    size_t length = strcspn(line, "\r\n");
-    while (length > 0 && IsBlank(line[length - 1])) --length;
-    size_t start = 0;
-    while (start < length && IsBlank(line[start])) ++start;
-    std::string text(line + start, length - start);
+    std::string text(TrimBlanks(std::string_view(line, strcspn(line, "\r\n"))));
     if (!text.empty() && text[0] == '"') {
       const size_t close = text.find('"', 1);
       text = text.substr(1, close == std::string::npos ? std::string::npos : close - 1);

@@ -8,6 +8,12 @@
 
 /// Whether a character is a blank or a tab, the separators of typed text.
 inline bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+/// The text without the blanks and tabs at either end.
+inline std::string_view TrimBlanks(std::string_view text) {
+  while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
+  while (!text.empty() && IsBlank(text.back())) text.remove_suffix(1);
+  return text;
+}
 /// The ASCII upper-case of a character; other bytes (UTF-8 included) are unchanged.
 inline char AsciiUpper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
 /// The ASCII lower-case of a character; other bytes are unchanged.

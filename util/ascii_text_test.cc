@@ -14,5 +14,6 @@ TEST(AsciiText, CasesFoldOnlyAsciiLetters) {
   for (const auto& [digit, value] : hex) EXPECT_EQ(HexDigit(digit), value) << digit;
   EXPECT_TRUE(IsAbbreviationOf("INC", "includes") && !IsAbbreviationOf("", "includes"));
   EXPECT_FALSE(IsAbbreviationOf("includesx", "includes"));
-  EXPECT_TRUE(IsBlank(' ') && IsBlank('\t') && !IsBlank('\n'));
+  EXPECT_EQ(TrimBlanks(" \t a b\t "), "a b");
+  EXPECT_EQ(TrimBlanks(" \n "), "\n");
 }

@@ -96,9 +96,7 @@ std::string OneLine(const std::string& text) {
 }  // namespace
 
 bool SystemErrorText(int32_t code, std::string* text) {
-  uint32_t value = static_cast<uint32_t>(code);
-  if ((value >> 16) == 0x8007) value &= 0xFFFF;
-  *text = PlatformErrorText(value);
+  *text = PlatformErrorText(static_cast<uint32_t>(code));
   while (!text->empty() && (text->back() == '\r' || text->back() == '\n' || text->back() == '.')) {
     text->pop_back();
   }

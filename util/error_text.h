@@ -11,8 +11,8 @@
 /// then, indented under that text, the server's own diagnostic when the directory layer kept one
 /// for this very failure (DiagnosticFor).
 int ReportDirectoryError(OutputContext* out, int32_t code, const char* description);
-/// The operating system's text for an error code (a wrapped system error 0x8007xxxx as the error
-/// itself), without line ends and full stops at its end; false when it has none.
+/// The operating system's text for an error code, without line ends and full stops at its end;
+/// false when it has none.
 bool SystemErrorText(int32_t code, std::string* text);
 /// The platform's own text for a system error code as it stands; empty when it has none.
 std::string PlatformErrorText(uint32_t code);

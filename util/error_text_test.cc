@@ -159,8 +159,6 @@ TEST(SystemErrorText, TrimsFullStopsAndKnowsOnlyItsCodes) {
   std::string text;
   EXPECT_TRUE(SystemErrorText(5, &text));
   EXPECT_EQ(text, "Access is denied");
-  EXPECT_TRUE(SystemErrorText(static_cast<int32_t>(0x80070005), &text));
-  EXPECT_EQ(text, "Access is denied");
   EXPECT_TRUE(SystemErrorText(1323, &text));
   EXPECT_EQ(text, "Unable to update the password. The value provided as the current password is incorrect");
   EXPECT_FALSE(SystemErrorText(0x1234, &text));

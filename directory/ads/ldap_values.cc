@@ -309,7 +309,7 @@ bool ParseBoolean(const std::string& text, bool* value) {
 }
 
 std::string GuidBytesToText(const std::string& bytes) {
-  if (bytes.size() != 16) return "";
+  if (bytes.size() < 16) return "";
   const unsigned char* b = reinterpret_cast<const unsigned char*>(bytes.data());
   char text[40];
   snprintf(text, sizeof text, "{%02X%02X%02X%02X-%02X%02X-%02X%02X-%02X%02X-%02X%02X%02X%02X%02X%02X}", b[3],

@@ -66,7 +66,8 @@ void AddLdapAttribute(const std::string& name, Berval* const* values, DirectoryT
   entry->push_back(std::move(attribute));
 }
 
-/// The braced upper-case text of 16 GUID bytes, e.g. "{4FA050F0-F561-11CF-BDD9-00AA003A77B6}".
+/// The braced upper-case text of the first 16 bytes of a GUID, e.g.
+/// "{4FA050F0-F561-11CF-BDD9-00AA003A77B6}"; empty for fewer bytes.
 std::string GuidBytesToText(const std::string& bytes);
 /// The 16 bytes of a GUID written with or without braces; false when the text is not one.
 bool GuidTextToBytes(const std::string& text, std::string* bytes);

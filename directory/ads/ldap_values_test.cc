@@ -133,6 +133,7 @@ TEST(LdapValues, GuidBytesAndTextRoundTrip) {
         "{ab721a53-1e21-0f1d-9819-00aa-040529b}"}) {
     EXPECT_FALSE(GuidTextToBytes(text, &back)) << text;
   }
+  EXPECT_EQ(GuidBytesToText(bytes + "extra"), "{4FA050F0-F561-11CF-BDD9-00AA003A77B6}");
   EXPECT_EQ(EscapeFilterBytes(std::string("\x01\x00\xff", 3)), "\\01\\00\\ff");
 }
 

@@ -18,6 +18,7 @@
 #include "query/startup.h"
 #include "run/run_context.h"
 #include "util/cmdline.h"
+#include "util/local_clock.h"
 #include "util/progress.h"
 
 namespace {
@@ -49,13 +50,8 @@ int main(int argc, char** argv) {
     fprintf(stderr, "lorvex_fakebin: LORVEX_TEST_NOW must be YYYY-MM-DDTHH:MM:SS\n");
     return 125;
   }
-  // Local seconds since 1970: days of civil dates counted from 1 March of year 0, then shifted.
-  year -= month <= 2;
-  const int era = (year >= 0 ? year : year - 399) / 400, year_of_era = year - era * 400;
-  const int day_of_year = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + day - 1;
-  const int64_t days =
-      era * 146097LL + year_of_era * 365 + year_of_era / 4 - year_of_era / 100 + day_of_year - 719468;
-  settings.fixed_now = static_cast<uint32_t>(days * 86400 + hour * 3600 + minute * 60 + second);
+  settings.fixed_now = static_cast<uint32_t>(DaysFromCivil(year, month, day) * kSecondsPerDay + hour * 3600 +
+                                             minute * 60 + second);
   const char* offset = getenv("LORVEX_TEST_OFFSET_HALF_HOURS");
   settings.fixed_offset = true;
   settings.local_offset = static_cast<int16_t>(offset ? atoi(offset) : 0);

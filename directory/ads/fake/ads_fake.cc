@@ -16,6 +16,7 @@
 #include "directory/ads/sid.h"
 #include "directory/ads/well_known_sids.h"
 #include "util/ascii_text.h"
+#include "util/local_clock.h"
 
 namespace {
 
@@ -238,12 +239,8 @@ bool ParseFileTime(const std::string& text, int64_t* file_time) {
   int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
   if (sscanf(text.c_str(), "%4d-%2d-%2d %2d:%2d:%2d", &year, &month, &day, &hour, &minute, &second) < 5)
     return false;
-  // Days of civil dates counted from 1 March of year 0, shifted to 1 January 1601.
-  year -= month <= 2;
-  const int64_t era = (year >= 0 ? year : year - 399) / 400, year_of_era = year - era * 400;
-  const int64_t day_of_year = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + day - 1;
-  const int64_t days =
-      era * 146097 + year_of_era * 365 + year_of_era / 4 - year_of_era / 100 + day_of_year - 584694;
+  // Days from 1 January 1601, which is 134774 days before 1970.
+  const int64_t days = DaysFromCivil(year, month, day) + 134774;
   *file_time = (days * 86400 + hour * 3600 + minute * 60 + second) * 10000000;
   return true;
 }

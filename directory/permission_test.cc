@@ -12,7 +12,7 @@ namespace {
 const std::string kChange("\x53\x1A\x72\xAB\x2F\x1E\xD0\x11\x98\x19\x00\xAA\x00\x40\x52\x9B", 16);
 const std::string kReset("\x70\x95\x29\x00\x6D\x24\xD0\x11\xA7\x68\x00\xAA\x00\x6E\x05\x29", 16);
 
-std::string Little(uint32_t value, int bytes) {
+std::string Little(uint64_t value, int bytes) {
   std::string text;
   for (int i = 0; i < bytes; ++i) text.push_back(static_cast<char>(value >> (8 * i)));
   return text;

@@ -68,6 +68,20 @@ TEST(ParseValue, EachValueGivesItsNumberAndTheLengthOfItsPeriod) {
   }
 }
 
+TEST(ParseValue, WithoutAMessageBufferTheMessageIsPrintedAsAnError) {
+  OutputContext out = {};
+  RunContext run;
+  run.output = &out;
+  RunContext* saved = g_run;
+  g_run = &run;
+  uint32_t number = 0;
+  uint32_t range = 0;
+  EXPECT_FALSE(ParseDateTime("32:jan:2011", kNow, nullptr, &number, &range));
+  g_run = saved;
+  EXPECT_STREQ(out.message, "The day is out of range (1-31) in date/time \"32:jan:2011\"");
+  EXPECT_EQ(out.error_count, 1);
+}
+
 TEST(LocalOffset, HalfHoursEastOfUtcFromTheSystemTimeZone) {
   const char* old = getenv("TZ");
   const std::string saved = old != nullptr ? old : "";

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include "report/text_width.h"
+
 namespace {
 
 std::string Repeat(const std::string& piece, int count) {
@@ -42,6 +44,50 @@ TEST(NameColumn, NameAndDisplayNameFitFortyFiveCharacters) {
   for (const auto& c : cases) {
     EXPECT_EQ(FormatNameColumn(false, false, c.name, c.display), c.column) << c.name << "|" << c.display;
   }
+}
+
+TEST(ValueText, ValuesNoRunGivesAndLinesNotPrinted) {
+  RestrictionRecord locked;  // a count that reads as locked; no lockout policy
+  locked.bad_logon_count = 0xFFFFFFFF;
+  locked.lockout_duration = 1800;
+  RestrictionRecord endless;  // a policy whose lockout has no end
+  endless.flags = kFlagLockoutPolicy;
+  const struct {
+    RestrictionCode code;
+    const RestrictionRecord* record;
+    const char* text;
+  } cases[] = {{kBlc, &locked, "      Locked"},
+               {kIlp, &locked, "        None"},
+               {kIlp, &endless, "  Indefinite"},
+               {kLh, &locked, ""},
+               {kAll, &locked, ""}};
+  for (const auto& c : cases) {
+    RunContext run;
+    run.restriction = c.code;
+    EXPECT_EQ(BuildValueText(&run, *c.record), c.text) << c.code;
+  }
+  // Columns of width 0 take their default width, a negative one its size; an empty value line
+  // is not printed, and without an output nothing is.
+  RunContext run;
+  run.restriction = kAd;
+  run.options.columns = ColumnFormat{};
+  run.options.columns.count = 2;
+  run.options.columns.letters[0] = 'v';
+  run.options.columns.letters[1] = 'u';
+  run.options.columns.widths[1] = -6;
+  run.options.columns.line_width = 27;
+  bool print = false;
+  EXPECT_EQ(BuildObjectLine(&run, "Ann", RestrictionRecord(), &print),
+            " No" + std::string(17, ' ') + " Ann   ");
+  EXPECT_TRUE(print);
+  run.restriction = kWr;
+  RestrictionRecord empty_list;
+  empty_list.has_workstations = true;
+  EXPECT_EQ(BuildObjectLine(&run, "Ann", empty_list, &print), "");
+  EXPECT_FALSE(print);
+  WriteObjectLine(&run, "Ann", RestrictionRecord());
+  EXPECT_EQ(FirstChars("abc", 10), "abc");
+  EXPECT_EQ(SkipLeadingSpaces("   "), "");
 }
 
 }  // namespace

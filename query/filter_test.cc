@@ -35,6 +35,7 @@ TEST(Sorting, LogonHoursHaveNoOrderAndADroppedListIsEmptied) {
   FreeResultList(&run);
   EXPECT_EQ(run.result_head, nullptr);
   EXPECT_EQ(run.result_tail, nullptr);
+  EXPECT_TRUE(SortAndPrint(&run));  // nothing kept: nothing to print
 }
 
 }  // namespace

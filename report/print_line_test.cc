@@ -10,6 +10,7 @@ TEST(PrintLine, CopiesTextIntoTheMessageBuffer) {
   EXPECT_STREQ(out.message, "Account disabled");
   SetMessageText(&out, "");
   EXPECT_STREQ(out.message, "");
+  SetMessageText(nullptr, "no output: nothing is kept");
 }
 
 TEST(PrintLine, OverlongTextIsCutBetweenCharacters) {

@@ -17,6 +17,8 @@ mkdir "$work/bin"
 ln -s "$fakebin" "$work/bin/lorvex"
 export PATH="$work/bin:$PATH" LC_ALL=C.UTF-8 TZ=UTC
 export LORVEX_TEST_NOW=2026-06-15T12:00:00 LORVEX_TEST_OFFSET_HALF_HOURS=0
+# Data files of the cases (more objects for a case to add) are read from here.
+export GOLDEN_DIR=$here
 unset ZEMUTILS
 failures=0
 count=0

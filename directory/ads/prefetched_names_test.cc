@@ -2,18 +2,18 @@
 
 #include <gtest/gtest.h>
 
+#include <sstream>
+
 namespace {
 
 constexpr char kBase[] = "DC=sales,DC=corp";
 
 PrefetchedEntry Entry(const std::string& dn, const std::string& account, const std::string& principal = "",
                       const std::string& class_name = "user") {
-  PrefetchedEntry entry;
-  entry.dn = dn;
+  PrefetchedEntry entry{
+      dn, {}, {}, class_name, {{"distinguishedName", kAdsTypeDn, {AdsValue{dn, 0, "", {}}}}}};
   if (!account.empty()) entry.accounts.push_back(account);
   if (!principal.empty()) entry.principal_names.push_back(principal);
-  entry.class_name = class_name;
-  entry.dn_attribute.push_back(AdsAttribute{"distinguishedName", kAdsTypeDn, {AdsValue{dn, 0, "", {}}}});
   return entry;
 }
 
@@ -26,43 +26,36 @@ PrefetchedNames Found(const AdsNameHint& hint, const std::vector<PrefetchedEntry
   return names;
 }
 
-struct NameCase {
-  const char* name;
-  bool account;
-  bool dn;
-};
-
-const NameCase kNames[] = {
-    {"alice", true, false},
-    {"WS01$", true, false},
-    {"a(b)c", true, false},
-    {"", false, false},
-    {"al ice", false, false},
-    {"al*", false, false},
-    {"J\xc3\xbcrgen", false, false},
-    {"tab\there", false, false},
-    {"CN=Ann,OU=Staff,DC=sales,DC=corp", true, true},
-    {"CN=Lee\\, Ann,OU=Staff", false, true},
-    {"CN=Big Group,OU=Groups", false, true},
-    {"CN=Lee\\, Ann,OU=Staff,DC=sales", false, true},
-    {"CN=Ann", true, true},
-    {"CN=Ann, OU=Staff", false, false},
-    {"CN=,OU=Staff", true, false},
-    {"Ann Lee,Staff", false, false},
-    {"1CN=Ann", true, false},
-    {"CN=J\xc3\xbcrgen,OU=Staff", false, false},
-    {"CN=a*,OU=Staff", false, false},
-    {"CN=Ann\\", true, false},
-};
+// What the prefetch answers for a look-up of an account (a), principal name (p), DN (d) or identity
+// (i): "found DN [CLASS]", "absent" or "unknown".
+std::string Answer(const PrefetchedNames& names, char kind, const std::string& name, const char* server = "",
+                   const char* base = kBase) {
+  std::string dn, class_name;
+  PrefetchAnswer answer = PrefetchAnswer::kUnknown;
+  if (kind == 'a') answer = names.FindAccount(server, base, name, &dn);
+  if (kind == 'p') answer = names.FindPrincipalName(server, base, name, &dn);
+  if (kind == 'd' && names.FindByDn(server, name, &dn)) answer = PrefetchAnswer::kFound;
+  if (kind == 'i' && names.FindIdentity(server, name, &dn, &class_name))
+    return "found " + dn + " " + class_name;
+  return answer == PrefetchAnswer::kFound    ? "found " + dn
+         : answer == PrefetchAnswer::kAbsent ? "absent"
+                                             : "unknown";
+}
 
 TEST(PrefetchedNames, OnlyNamesWhoseMatchesCanBeToldAreLookedFor) {
-  for (const NameCase& c : kNames) {
-    EXPECT_EQ(IsPrefetchableAccount(c.name), c.account) << c.name;
-    EXPECT_EQ(IsPrefetchableDn(c.name), c.dn) << c.name;
+  // Names between '|', each after "A" when it may be looked for as an account and "D" as a DN.
+  std::istringstream cases(
+      "A-alice|A-WS01$|A-a(b)c|--|--al ice|--al*|--J\xc3\xbcrgen|--tab\there|AD"
+      "CN=Ann,OU=Staff,DC=sales,DC=corp|-DCN=Lee\\, Ann,OU=Staff|-DCN=Lee\\, Ann,OU=Staff,DC=sales|"
+      "-DCN=Big Group,OU=Groups|ADCN=Ann|--CN=Ann, OU=Staff|A-CN=,OU=Staff|--Ann Lee,Staff|A-1CN=Ann|"
+      "--CN=J\xc3\xbcrgen,OU=Staff|--CN=a*,OU=Staff|A-CN=Ann\\");
+  for (std::string c; std::getline(cases, c, '|');) {
+    EXPECT_EQ(IsPrefetchableAccount(c.substr(2)), c[0] == 'A') << c;
+    EXPECT_EQ(IsPrefetchableDn(c.substr(2)), c[1] == 'D') << c;
   }
   EXPECT_TRUE(IsPrefetchablePrincipalName("alice@sales.corp"));
-  EXPECT_FALSE(IsPrefetchablePrincipalName("alice"));
-  EXPECT_FALSE(IsPrefetchablePrincipalName("j\xc3\xbcrgen@sales.corp"));
+  EXPECT_FALSE(IsPrefetchablePrincipalName("alice") ||
+               IsPrefetchablePrincipalName("j\xc3\xbcrgen@sales.corp"));
   EXPECT_FALSE(IsPrefetchableAccount(std::string(301, 'a')));
 }
 
@@ -81,100 +74,60 @@ TEST(PrefetchedNames, OneSearchForEveryNameOnceEscaped) {
   EXPECT_EQ(names.Filter(), "");
 }
 
-TEST(PrefetchedNames, AnswersAccountNamesWithoutRegardToCase) {
-  const PrefetchedNames names = Found(
-      AdsNameHint{{"Alice", "bob", "nobody", "twice"}, {}, {}},
-      {Entry("CN=alice,OU=People,DC=sales,DC=corp", "alice"),
-       Entry("CN=Bob,OU=People,DC=sales,DC=corp", "BOB"), Entry("CN=twice,OU=A,DC=sales,DC=corp", "twice"),
-       Entry("CN=twice,OU=B,DC=sales,DC=corp", "TWICE")});
-  struct {
-    const char* account;
-    PrefetchAnswer answer;
-    const char* dn;
-  } cases[] = {
-      {"alice", PrefetchAnswer::kFound, "CN=alice,OU=People,DC=sales,DC=corp"},
-      {"ALICE", PrefetchAnswer::kFound, "CN=alice,OU=People,DC=sales,DC=corp"},
-      {"Bob", PrefetchAnswer::kFound, "CN=Bob,OU=People,DC=sales,DC=corp"},
-      {"nobody", PrefetchAnswer::kAbsent, ""},
-      // Two objects: the look-up of its own says so in its own words.
-      {"twice", PrefetchAnswer::kUnknown, ""},
-      // Not asked for: the search says nothing about it.
-      {"carol", PrefetchAnswer::kUnknown, ""},
-  };
-  for (const auto& c : cases) {
-    std::string dn;
-    EXPECT_EQ(names.FindAccount("", kBase, c.account, &dn), c.answer) << c.account;
-    EXPECT_EQ(dn, c.dn) << c.account;
-  }
-  std::string dn;
+TEST(PrefetchedNames, AnswersTheNamesAskedForFromWhatWasFound) {
+  const std::string alice = "CN=alice,OU=People,DC=sales,DC=corp", staff = "OU=Staff,DC=sales,DC=corp";
+  const PrefetchedNames names =
+      Found(AdsNameHint{{"Alice", "nobody", "twice"},
+                        {"alice@sales.corp", "nobody@sales.corp"},
+                        {"ou=staff,DC=sales,DC=corp"}},
+            {Entry(alice, "alice", "Alice@Sales.Corp"), Entry("CN=twice,OU=A,DC=sales,DC=corp", "twice"),
+             Entry("CN=twice,OU=B,DC=sales,DC=corp", "TWICE"), Entry(staff, "", "", "organizationalUnit")});
+  const std::tuple<char, std::string, std::string> cases[] = {
+      {'a', "ALICE", "found " + alice},
+      {'a', "nobody", "absent"},
+      {'a', "twice", "unknown"},  // two objects: its own look-up says so in its own words
+      {'a', "carol", "unknown"},  // not asked for
+      {'p', "alice@sales.corp", "found " + alice},
+      {'p', "nobody@sales.corp", "absent"},
+      {'d', "OU=STAFF,dc=sales,dc=corp", "found " + staff},
+      {'d', "OU=Staff, DC=sales,DC=corp", "unknown"},  // written otherwise than by case
+      {'i', "cn=alice,ou=people,DC=sales,DC=corp", "found " + alice + " user"},
+      {'i', "CN=bob,OU=People,DC=sales,DC=corp", "unknown"}};
+  for (const auto& [kind, name, answer] : cases) EXPECT_EQ(Answer(names, kind, name), answer) << kind << name;
   // Another domain, or the same names on another server, are not what the search looked at.
-  EXPECT_EQ(names.FindAccount("", "DC=other,DC=corp", "alice", &dn), PrefetchAnswer::kUnknown);
-  EXPECT_EQ(names.FindAccount("dc2", kBase, "alice", &dn), PrefetchAnswer::kUnknown);
-  EXPECT_EQ(names.FindAccount("", "dc=SALES,dc=Corp", "alice", &dn), PrefetchAnswer::kFound);
+  EXPECT_EQ(Answer(names, 'a', "alice", "", "dc=SALES,dc=Corp"), "found " + alice);
+  EXPECT_EQ(Answer(names, 'a', "alice", "", "DC=other,DC=corp") + Answer(names, 'a', "alice", "dc2") +
+                Answer(names, 'i', alice, "dc2"),
+            "unknownunknownunknown");
+  std::vector<AdsAttribute> attributes;
+  ASSERT_TRUE(names.FindDnAttribute("", staff, &attributes));
+  ASSERT_EQ(attributes.size(), 1u);
+  EXPECT_EQ(attributes[0].name + " " + attributes[0].values[0].text, "distinguishedName " + staff);
 }
 
 TEST(PrefetchedNames, AnAccountNameFoundThatIsNotPlainAsciiLeavesEveryAccountToItsLookUp) {
-  // The server may take "J\xc3\xbcrgen" or "ann " to match a name by rules of its own.
+  // The server may take "J\xc3\xbcrgen" or "ann " to match a name by rules of its own; principal
+  // names are told by their own values.
   for (const char* odd : {"J\xc3\xbcrgen", "ann "}) {
     const PrefetchedNames names = Found(
         AdsNameHint{{"alice", "ann"}, {"x@sales.corp"}, {}},
         {Entry("CN=alice,DC=sales,DC=corp", "alice"), Entry("CN=x,DC=sales,DC=corp", odd, "x@sales.corp")});
-    std::string dn;
-    EXPECT_EQ(names.FindAccount("", kBase, "alice", &dn), PrefetchAnswer::kUnknown) << odd;
-    EXPECT_EQ(names.FindAccount("", kBase, "ann", &dn), PrefetchAnswer::kUnknown) << odd;
-    // Principal names are told by their own values.
-    EXPECT_EQ(names.FindPrincipalName("", kBase, "X@SALES.CORP", &dn), PrefetchAnswer::kFound) << odd;
-    EXPECT_EQ(dn, "CN=x,DC=sales,DC=corp");
+    EXPECT_EQ(Answer(names, 'a', "alice") + Answer(names, 'a', "ann"), "unknownunknown") << odd;
+    EXPECT_EQ(Answer(names, 'p', "X@SALES.CORP"), "found CN=x,DC=sales,DC=corp") << odd;
   }
-}
-
-TEST(PrefetchedNames, AnswersPrincipalNamesFoundAndAbsent) {
-  const PrefetchedNames names = Found(
-      AdsNameHint{{}, {"alice@sales.corp", "nobody@sales.corp"}, {}},
-      {Entry("CN=alice,DC=sales,DC=corp", "alice", "Alice@Sales.Corp"), Entry("CN=b,DC=sales,DC=corp", "b")});
-  std::string dn;
-  EXPECT_EQ(names.FindPrincipalName("", kBase, "alice@sales.corp", &dn), PrefetchAnswer::kFound);
-  EXPECT_EQ(dn, "CN=alice,DC=sales,DC=corp");
-  EXPECT_EQ(names.FindPrincipalName("", kBase, "nobody@sales.corp", &dn), PrefetchAnswer::kAbsent);
-  EXPECT_EQ(names.FindPrincipalName("", kBase, "other@sales.corp", &dn), PrefetchAnswer::kUnknown);
   const PrefetchedNames odd = Found(AdsNameHint{{}, {"alice@sales.corp"}, {}},
                                     {Entry("CN=x,DC=sales,DC=corp", "x", "\xc3\xa4lice@sales.corp")});
-  EXPECT_EQ(odd.FindPrincipalName("", kBase, "alice@sales.corp", &dn), PrefetchAnswer::kUnknown);
-}
-
-TEST(PrefetchedNames, AnswersIdentityReadsOfEveryObjectFound) {
-  const PrefetchedNames names = Found(AdsNameHint{{"alice"}, {}, {"ou=staff,DC=sales,DC=corp"}},
-                                      {Entry("CN=alice,OU=People,DC=sales,DC=corp", "alice"),
-                                       Entry("OU=Staff,DC=sales,DC=corp", "", "", "organizationalUnit")});
-  std::string dn, class_name;
-  EXPECT_TRUE(names.FindByDn("", "OU=STAFF,dc=sales,dc=corp", &dn));
-  EXPECT_EQ(dn, "OU=Staff,DC=sales,DC=corp");
-  EXPECT_TRUE(names.FindIdentity("", "cn=alice,ou=people,DC=sales,DC=corp", &dn, &class_name));
-  EXPECT_EQ(dn, "CN=alice,OU=People,DC=sales,DC=corp");
-  EXPECT_EQ(class_name, "user");
-  std::vector<AdsAttribute> attributes;
-  ASSERT_TRUE(names.FindDnAttribute("", "OU=Staff,DC=sales,DC=corp", &attributes));
-  ASSERT_EQ(attributes.size(), 1u);
-  EXPECT_EQ(attributes[0].name, "distinguishedName");
-  EXPECT_EQ(attributes[0].values[0].text, "OU=Staff,DC=sales,DC=corp");
-  // Written otherwise than by case, or not found, or on another server: read for itself.
-  EXPECT_FALSE(names.FindByDn("", "OU=Staff, DC=sales,DC=corp", &dn));
-  EXPECT_FALSE(names.FindIdentity("", "CN=bob,OU=People,DC=sales,DC=corp", &dn, &class_name));
-  EXPECT_FALSE(names.FindIdentity("dc2", "CN=alice,OU=People,DC=sales,DC=corp", &dn, &class_name));
+  EXPECT_EQ(Answer(odd, 'p', "alice@sales.corp"), "unknown");
 }
 
 TEST(PrefetchedNames, ASearchThatFailedOrReturnedTooMuchAnswersNothing) {
   PrefetchedNames names;
   names.Begin("", kBase, AdsNameHint{{"alice", "nobody"}, {}, {}});
   names.Add(Entry("CN=alice,DC=sales,DC=corp", "alice"));
-  std::string dn, class_name;
-  // Nothing is answered before the search has ended.
-  EXPECT_EQ(names.FindAccount("", kBase, "nobody", &dn), PrefetchAnswer::kUnknown);
+  EXPECT_EQ(Answer(names, 'a', "nobody"), "unknown");  // nothing before the search has ended
   names.Finish(false);
-  EXPECT_EQ(names.FindAccount("", kBase, "alice", &dn), PrefetchAnswer::kUnknown);
-  EXPECT_EQ(names.FindAccount("", kBase, "nobody", &dn), PrefetchAnswer::kUnknown);
-  EXPECT_FALSE(names.FindIdentity("", "CN=alice,DC=sales,DC=corp", &dn, &class_name));
-
+  EXPECT_EQ(Answer(names, 'a', "alice") + Answer(names, 'a', "nobody"), "unknownunknown");
+  EXPECT_EQ(Answer(names, 'i', "CN=alice,DC=sales,DC=corp"), "unknown");
   names.Begin("", kBase, AdsNameHint{{"alice"}, {}, {}});
   size_t added = 0;
   while (names.Add(Entry("CN=x" + std::to_string(added) + ",DC=sales,DC=corp", "alice"))) ++added;
@@ -189,30 +142,24 @@ TEST(PrefetchedNames, KeepsOneHintAtATime) {
   EXPECT_TRUE(names.FindClassProperties("", "User", &mandatory, &optional));
   EXPECT_EQ(optional, std::vector<std::string>{"sAMAccountName"});
   EXPECT_FALSE(names.FindClassProperties("dc2", "user", &mandatory, &optional));
-
   // The next hint replaces everything the last one found.
   names.Begin("", kBase, AdsNameHint{{"bob"}, {}, {}});
   names.Add(Entry("CN=bob,DC=sales,DC=corp", "bob"));
   names.Finish(true);
-  std::string dn, class_name;
-  EXPECT_EQ(names.FindAccount("", kBase, "alice", &dn), PrefetchAnswer::kUnknown);
-  EXPECT_FALSE(names.FindIdentity("", "CN=alice,DC=sales,DC=corp", &dn, &class_name));
+  EXPECT_EQ(Answer(names, 'a', "alice") + Answer(names, 'i', "CN=alice,DC=sales,DC=corp"), "unknownunknown");
   EXPECT_FALSE(names.FindClassProperties("", "user", &mandatory, &optional));
-
   // Names beyond the bound of one hint are left to their look-ups.
   AdsNameHint many;
   for (size_t i = 0; i <= PrefetchedNames::kMaxNames; ++i) many.accounts.push_back("u" + std::to_string(i));
   names.Begin("", kBase, many);
   names.Finish(true);
-  EXPECT_EQ(names.FindAccount("", kBase, "u0", &dn), PrefetchAnswer::kAbsent);
-  EXPECT_EQ(names.FindAccount("", kBase, "u" + std::to_string(PrefetchedNames::kMaxNames), &dn),
-            PrefetchAnswer::kUnknown);
-
+  EXPECT_EQ(Answer(names, 'a', "u0"), "absent");
+  EXPECT_EQ(Answer(names, 'a', "u" + std::to_string(PrefetchedNames::kMaxNames)), "unknown");
   // Forgotten, nothing is answered and no class kept.
   names.Clear();
   names.KeepClassProperties("", "user", {"objectClass"}, {});
   EXPECT_FALSE(names.FindClassProperties("", "user", &mandatory, &optional));
-  EXPECT_EQ(names.FindAccount("", kBase, "u0", &dn), PrefetchAnswer::kUnknown);
+  EXPECT_EQ(Answer(names, 'a', "u0"), "unknown");
 }
 
 }  // namespace

@@ -1,11 +1,7 @@
 // A test build of lorvex: the real driver over the in-memory directory, filled with the domain of
-// tests/fakebin/domain.txt and the lines of LORVEX_TEST_DOMAIN (same form), with "now" and the local
-// offset taken from LORVEX_TEST_NOW (local time, YYYY-MM-DDTHH:MM:SS) and
-// LORVEX_TEST_OFFSET_HALF_HOURS, and a stopped clock for the progress line. LORVEX_TEST_CALLS names
-// a file that receives the directory operations of the run, one a line; LORVEX_TEST_CANCEL=N stops
-// the run as Ctrl+C does once the directory has answered N operations; LORVEX_TEST_PROMPT stands for
-// a terminal at the credential prompt: its first line is the user name typed, the rest the keys
-// pressed. Only this binary reads those variables; the installed lorvex has no such entry.
+// tests/fakebin/domain.txt and the lines of LORVEX_TEST_DOMAIN, with a fixed clock and offset, a
+// stopped progress clock, and the other LORVEX_TEST_* hooks the header of tests/golden/cases.txt
+// lists. Only this binary reads those variables; the installed lorvex has no such entry.
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>

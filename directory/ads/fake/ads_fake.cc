@@ -134,45 +134,28 @@ std::vector<std::string> FilterValues(const FakeEntry& entry, const std::string&
     const bool person = HasClass(entry, "user") || HasClass(entry, "person");
     texts.push_back(HasClass(entry, "computer") ? "computer" : person ? "person" : entry.classes.back());
   } else if (EqualsIgnoreCase(name, "sAMAccountType")) {
-    if (HasClass(entry, "computer")) {
-      texts.push_back("805306369");
-    } else if (HasClass(entry, "user")) {
-      texts.push_back("805306368");
-    } else if (HasClass(entry, "group")) {
-      texts.push_back("268435456");
-    }
+    const char* type = HasClass(entry, "computer") ? "805306369"
+                       : HasClass(entry, "user")   ? "805306368"
+                       : HasClass(entry, "group")  ? "268435456"
+                                                   : "";
+    if (*type) texts.push_back(type);
   }
   return texts;
 }
 
-// Whether a text matches an assertion value: "\xx" escapes a character, an unescaped '*' any run.
-bool ValueMatches(const std::string& pattern, const std::string& text) {
-  std::vector<std::string> pieces(1);  // the literal pieces between the wildcards
-  for (size_t i = 0; i < pattern.size(); ++i) {
-    if (pattern[i] == '*') {
-      pieces.emplace_back();
-    } else if (pattern[i] == '\\' && i + 2 < pattern.size()) {
-      pieces.back() += static_cast<char>(strtol(pattern.substr(i + 1, 2).c_str(), nullptr, 16));
-      i += 2;
-    } else {
-      pieces.back() += pattern[i];
-    }
+// Whether text from t matches an assertion value from p: "\\xx" escapes a character, an unescaped
+// '*' stands for any run; letters compare without regard to case.
+bool ValueMatches(const std::string& pattern, size_t p, const std::string& text, size_t t) {
+  if (p == pattern.size()) return t == text.size();
+  if (pattern[p] == '*')
+    return ValueMatches(pattern, p + 1, text, t) ||
+           (t < text.size() && ValueMatches(pattern, p, text, t + 1));
+  char c = pattern[p++];
+  if (c == '\\' && p + 1 < pattern.size()) {
+    c = static_cast<char>(strtol(pattern.substr(p, 2).c_str(), nullptr, 16));
+    p += 2;
   }
-  // The first piece starts the text, the last ends it, the others follow in order between them.
-  const std::string lower = LowerCase(text);
-  size_t at = 0;
-  for (size_t i = 0; i < pieces.size(); ++i) {
-    const std::string piece = LowerCase(pieces[i]);
-    size_t found = lower.find(piece, at);
-    if (i == 0) found = lower.compare(0, piece.size(), piece) == 0 ? 0 : std::string::npos;
-    if (i > 0 && i + 1 == pieces.size()) {
-      found = lower.size() - piece.size();
-      if (lower.size() < at + piece.size() || lower.compare(found, piece.size(), piece) != 0) return false;
-    }
-    if (found == std::string::npos) return false;
-    at = found + piece.size();
-  }
-  return pieces.size() > 1 || at == lower.size();
+  return t < text.size() && AsciiLower(c) == AsciiLower(text[t]) && ValueMatches(pattern, p, text, t + 1);
 }
 
 // Evaluates the filter at *pos (moving past it) against an entry: "&", "|", equality with
@@ -197,7 +180,7 @@ bool Matches(const std::string& filter, size_t* pos, const FakeEntry& entry, boo
     if (bits) attribute.resize(attribute.size() - 24);
     for (const std::string& text : FilterValues(entry, attribute)) {
       const long long want = atoll(value.c_str());
-      result = result || (bits ? (atoll(text.c_str()) & want) == want : ValueMatches(value, text));
+      result = result || (bits ? (atoll(text.c_str()) & want) == want : ValueMatches(value, 0, text, 0));
     }
   }
   if (*pos >= filter.size() || filter[*pos] != ')') return *ok = false;
@@ -330,12 +313,6 @@ bool Directive(const std::string& line, std::string* server) {
     return false;
   }
   return true;
-}
-
-std::string Join(const std::vector<std::string>& names) {
-  std::string joined;
-  for (const std::string& name : names) joined += (joined.empty() ? "" : ",") + name;
-  return joined;
 }
 
 const FakeEntry* FindBy(const char* attribute, const std::string& value) {
@@ -493,7 +470,9 @@ AdsResult AdsGetObjectAttributes(AdsObject* object, const std::vector<std::strin
   std::lock_guard<std::mutex> lock(Mutex());
   const FakeState& state = State();
   attributes->clear();
-  Log("read " + (object->root_dse ? std::string("rootDSE") : object->dn) + " " + Join(names));
+  std::string joined;
+  for (const std::string& name : names) joined += (joined.empty() ? "" : ",") + name;
+  Log("read " + (object->root_dse ? std::string("rootDSE") : object->dn) + " " + joined);
   if (object->root_dse) {
     const std::pair<const char*, std::string> values[] = {
         {"defaultNamingContext", state.default_nc},

@@ -72,7 +72,6 @@ TEST(KdcErrorStatus, ReadsTheStatusOfEveryShapeOfEData) {
       {"length of five bytes", Hex("3085000000000100"), 0},
       {"integer of five bytes", Hex("301b3019a10702050000000003a20e040c") + ExtendedError(0xC0000072), 0},
       {"garbage", "\xff\xfe\x30\x30\x30\x30\x30\x30", 0},
-      {"text", "Client's credentials have been revoked", 0},
   };
   for (const auto& c : cases) {
     uint32_t status = 0x1234;
@@ -82,17 +81,12 @@ TEST(KdcErrorStatus, ReadsTheStatusOfEveryShapeOfEData) {
 }
 
 TEST(KdcErrorStatus, EveryTruncationAndLengthPastTheEndIsRefused) {
-  for (size_t length = 0; length < kDisabledFromSamba.size(); ++length) {
-    uint32_t status = 0;
+  uint32_t status = 0;
+  for (size_t length = 0; length < kDisabledFromSamba.size(); ++length)
     EXPECT_FALSE(KdcErrorStatus(kDisabledFromSamba.substr(0, length), &status)) << length;
-  }
   // Each length on the way to the status, made larger than what follows it.
-  for (size_t at : {1, 3, 53, 55, 57, 60, 62}) {
-    std::string e_data = kDisabledFromSamba;
-    e_data[at] = static_cast<char>(0x7F);
-    uint32_t status = 0;
-    EXPECT_FALSE(KdcErrorStatus(e_data, &status)) << at;
-  }
+  for (size_t at : {1, 3, 53, 55, 57, 60, 62})
+    EXPECT_FALSE(KdcErrorStatus(std::string(kDisabledFromSamba).replace(at, 1, "\x7F"), &status)) << at;
 }
 
 TEST(KdcRefusal, AccountStatesMapToTheDataCodesOfAnLdapBind) {

@@ -75,25 +75,22 @@ TEST(LdapValues, AttributesAreDecodedByTypeAndThoseWithoutValuesLeftOut) {
 }
 
 TEST(LdapValues, EndpointsAndDomainNamesAreTakenApart) {
-  const struct {
-    const char* text;
-    const char* host;
-    unsigned port;
-    bool tls;
-  } endpoints[] = {{"", "", 389, false},
-                   {"dc1.sales.corp.test", "dc1.sales.corp.test", 389, false},
-                   {"dc1:3890", "dc1", 3890, false},
-                   {"dc1:636", "dc1", 636, true},
-                   {"dc1:3269", "dc1", 3269, true},
-                   {"ldap://dc1.sales.corp.test", "dc1.sales.corp.test", 389, false},
-                   {"LDAPS://dc1.sales.corp.test", "dc1.sales.corp.test", 636, true},
-                   {"ldaps://127.0.0.11:10636/", "127.0.0.11", 10636, true},
-                   {"ldaps://dc1 ldap://dc2", "dc1", 636, true},
-                   {"ldap://dc2,ldaps://dc1", "dc2", 389, false}};
-  for (const auto& c : endpoints) {
-    const LdapEndpoint endpoint = ParseLdapEndpoint(c.text);
-    EXPECT_EQ(endpoint.host + ":" + std::to_string(endpoint.port) + (endpoint.tls ? " tls" : ""),
-              c.host + (":" + std::to_string(c.port)) + (c.tls ? " tls" : ""));
+  // Each text, then the host, port and transport it names.
+  const std::pair<const char*, const char*> endpoints[] = {
+      {"", ":389"},
+      {"dc1.sales.corp.test", "dc1.sales.corp.test:389"},
+      {"dc1:3890", "dc1:3890"},
+      {"dc1:636", "dc1:636 tls"},
+      {"dc1:3269", "dc1:3269 tls"},
+      {"ldap://dc1.sales.corp.test", "dc1.sales.corp.test:389"},
+      {"LDAPS://dc1.sales.corp.test", "dc1.sales.corp.test:636 tls"},
+      {"ldaps://127.0.0.11:10636/", "127.0.0.11:10636 tls"},
+      {"ldaps://dc1 ldap://dc2", "dc1:636 tls"},
+      {"ldap://dc2,ldaps://dc1", "dc2:389"}};
+  for (const auto& [text, named] : endpoints) {
+    const LdapEndpoint endpoint = ParseLdapEndpoint(text);
+    EXPECT_EQ(endpoint.host + ":" + std::to_string(endpoint.port) + (endpoint.tls ? " tls" : ""), named)
+        << text;
   }
   EXPECT_EQ(DnToDnsName("DC=sales,DC=corp,DC=test") + DnToDnsName("CN=Ann"), "sales.corp.test");
   EXPECT_EQ(DnToDnsName("CN=Ann,OU=x,dc=sales, DC=corp"), "sales.corp");

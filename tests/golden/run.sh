@@ -37,17 +37,11 @@ while IFS= read -r line || [ -n "$line" ]; do
     for part in out err rc; do cp "$work/$part" "$here/expected/$name.$part"; done
     continue
   fi
-  diffs=""
-  for part in out err rc; do
-    if [ ! -f "$here/expected/$name.$part" ]; then
-      diffs+="missing expected/$name.$part"$'\n'
-    elif ! d=$(diff -u "$here/expected/$name.$part" "$work/$part"); then
-      diffs+="$d"$'\n'
-    fi
-  done
+  # A missing expected file shows as diff's own complaint.
+  diffs=$(for part in out err rc; do diff -u "$here/expected/$name.$part" "$work/$part" 2>&1; done)
   if [ -n "$diffs" ]; then
     echo "FAIL $name: $text"
-    printf '%s' "$diffs"
+    echo "$diffs"
     failures=$((failures + 1))
   else
     echo "ok   $name"

@@ -1,6 +1,5 @@
-// An in-memory directory behind the directory layer, for tests. It answers the operations of
-// directory/ads/ads.h the way a domain controller reached through the real layer does, for the
-// objects a domain text has added, and fails the operations the text names.
+// The in-memory directory of ads_fake.h: the objects a domain text has added, and failures of the
+// operations it names.
 #include "directory/ads/fake/ads_fake.h"
 
 #include <cstdio>
@@ -9,6 +8,7 @@
 #include <memory>
 #include <mutex>
 #include <sstream>
+#include <tuple>
 
 #include "directory/ads/ads.h"
 #include "directory/ads/ads_path.h"
@@ -29,8 +29,7 @@ struct FakeEntry {
 struct FakeState {
   std::vector<FakeEntry> objects;
   std::string default_nc, schema_nc, server_dn, netbios, dns, user_name;
-  bool require_credentials = false;
-  std::string credential_user, credential_password;
+  std::string credentials;  // "user\npassword" binds need, empty: none
   std::map<std::string, std::vector<AdsAttribute>> server_attributes;  // "server\ndn", lower case
   std::map<std::string, std::pair<std::vector<std::string>, std::vector<std::string>>> class_properties;
   std::map<std::string, std::pair<std::string, std::string>> dcs;  // by domain: name, address
@@ -304,9 +303,7 @@ bool Directive(const std::string& line, std::string* server) {
   } else if (kind == "range") {
     state.range_limit = strtoul(a.c_str(), nullptr, 10);
   } else if (kind == "credentials") {
-    state.require_credentials = true;
-    state.credential_user = a;
-    state.credential_password = b;
+    state.credentials = a + "\n" + b;
   } else if (kind == "fail" && !b.empty()) {
     state.failures[a + " " + LowerCase(rest)] = static_cast<AdsResult>(strtoul(b.c_str(), nullptr, 16));
   } else {
@@ -451,11 +448,10 @@ AdsResult AdsOpenObject(const std::string& path, const AdsCredentials* credentia
   if (AdsResult failure = Failure("server", parts.server)) return failure;
   const bool root_dse = parts.kind == kAdsPathRootDse;
   if (!root_dse) {
-    if (state.require_credentials &&
-        !(credentials && credentials->set && credentials->user == state.credential_user &&
-          credentials->password == state.credential_password)) {
+    if (!state.credentials.empty() &&
+        !(credentials && credentials->set &&
+          credentials->user + "\n" + credentials->password == state.credentials))
       return kAdsLogonFailure;
-    }
     if (AdsResult failure = Failure("bind", parts.dn)) return failure;
     if (!(flags & kAdsFastBind) && !FindEntry(parts.dn)) return kAdsNoSuchObject;
   }
@@ -505,13 +501,8 @@ AdsResult AdsGetObjectInformation(AdsObject* object, std::string* path_name, std
   if (!entry) return kAdsNoSuchObject;
   // Without a server in the path, the controller that answered: the first value of its server
   // object's name.
-  const std::string& server_dn = State().server_dn;
-  const size_t equals = server_dn.find('=');
-  const std::string server = !object->server.empty() ? object->server
-                             : equals == std::string::npos
-                                 ? "dc"
-                                 : server_dn.substr(equals + 1, server_dn.find(',') - equals - 1);
-  *path_name = "LDAP://" + server + "/" + EscapeSlashes(entry->dn);
+  const std::string server = object->server.empty() ? FirstRdnValue(State().server_dn) : object->server;
+  *path_name = "LDAP://" + (server.empty() ? "dc" : server) + "/" + EscapeSlashes(entry->dn);
   *class_name = entry->classes.back();
   return kAdsOk;
 }
@@ -555,8 +546,7 @@ AdsResult AdsGetClassProperties(const std::string& path, const AdsCredentials*,
   if (!ParseAdsPath(path, &parts) || parts.kind != kAdsPathSchemaClass) return kAdsBadPath;
   auto it = State().class_properties.find(LowerCase(parts.class_name));
   if (it == State().class_properties.end()) return kAdsNoSuchObject;
-  *mandatory = it->second.first;
-  *optional = it->second.second;
+  std::tie(*mandatory, *optional) = it->second;
   return kAdsOk;
 }
 

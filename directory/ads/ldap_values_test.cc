@@ -74,6 +74,19 @@ TEST(LdapValues, AttributesAreDecodedByTypeAndThoseWithoutValuesLeftOut) {
   EXPECT_EQ(EscapeFilterBytes(std::string("\x01\x00\xff", 3)), "\\01\\00\\ff");
 }
 
+// Forms only the wire gives: a yes/no value with a NUL after the word (found by fuzzing), an empty
+// number, a GUID without braces, a global-catalog path, GUID bytes cut short.
+TEST(LdapValues, FormsTheDomainTextCannotHold) {
+  bool flag = false;
+  int64_t value = 0;
+  AdsPathParts parts;
+  std::string bytes;
+  EXPECT_FALSE(ParseBoolean(std::string("TRUE\0", 5), &flag) || ParseLargeInteger("", &value) ||
+               ParseAdsPath("GC://rootDSE", &parts));
+  ASSERT_TRUE(GuidTextToBytes("4fa050f0-f561-11cf-bdd9-00aa003a77b6", &bytes));
+  EXPECT_EQ(GuidBytesToText(bytes) + GuidBytesToText("short"), "{4FA050F0-F561-11CF-BDD9-00AA003A77B6}");
+}
+
 TEST(LdapValues, EndpointsAndDomainNamesAreTakenApart) {
   // Each text, then the host, port and transport it names.
   const std::pair<const char*, const char*> endpoints[] = {

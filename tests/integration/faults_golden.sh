@@ -21,26 +21,19 @@ set_attribute() {
 
 # vera is disabled and locked out for a while below; whatever happens, she is left enabled and
 # unlocked.
-restore_vera() {
-  set_attribute "$vera_dn" userAccountControl 512
-  set_attribute "$vera_dn" lockoutTime 0
-}
+restore_vera() { set_attribute "$vera_dn" userAccountControl 512 && set_attribute "$vera_dn" lockoutTime 0; }
 trap 'restore_vera; rm -rf "$work"' EXIT
 
 # Three wrong passwords lock an account of the domain policy out for 15 minutes.
 lock_out() {
-  for _ in 1 2 3; do
-    "$testdomain" exec ldapwhoami -x -H ldaps://dc1.sales.corp.test -D "$1@sales.corp.test" -w wrong >/dev/null 2>&1
-  done
+  for _ in 1 2 3; do "$testdomain" exec ldapwhoami -x -H ldaps://dc1.sales.corp.test -D "$1@sales.corp.test" -w wrong >/dev/null 2>&1; done
 }
 
 # A credential cache of its own for an account, holding a ticket-granting ticket only (no service
 # ticket yet, as after a logon); extra arguments go to kinit.
 ticket() {
-  local name=$1
-  shift
-  echo 'Passw0rd!user' | "$testdomain" exec env KRB5CCNAME="FILE:$work/ccache-$name" kinit "$@" "$name" >/dev/null 2>&1 ||
-    fail "kinit $name"
+  echo 'Passw0rd!user' | "$testdomain" exec env KRB5CCNAME="FILE:$work/ccache-$1" kinit "${@:2}" "$1" >/dev/null 2>&1 ||
+    fail "kinit $1"
 }
 
 # run_prompt NAME EXPECTED_EXIT USER PASSWORD [NAME=VALUE...] -- lorvex arguments
@@ -57,15 +50,7 @@ run_prompt() {
 
 # Accounts the domain refuses at the prompt, each for its own reason: the reason line names it.
 lock_out grace
-run_prompt prompt-disabled 1 'SALES\bob' 'Passw0rd!user' -- bob ad /j
-run_prompt prompt-account-expired 1 'SALES\carol' 'Passw0rd!user' -- bob ad /j
-run_prompt prompt-locked-out 1 'SALES\grace' 'Passw0rd!user' -- bob ad /j
-run_prompt prompt-must-change 1 'SALES\erin' 'Passw0rd!user' -- bob ad /j
-run_prompt prompt-password-expired 1 'olga@sales.corp.test' 'Passw0rd!user' -- bob ad /j
-run_prompt prompt-logon-hours 1 'SALES\hugo' 'Passw0rd!user' -- bob ad /j
-# A wrong password (walt is never locked out, however often this runs).
-run_prompt prompt-wrong-password 1 'SALES\walt' 'wrong' -- bob ad /j
-run_prompt prompt-unknown-user 1 'SALES\nosuchuser' 'Passw0rd!user' -- bob ad /j
+run_cases "$golden/prompts.txt" run_prompt
 
 # The running account's own ticket: expired, or still valid for an account since disabled or locked
 # out. The domain refuses it; with output redirected the run ends, at a terminal the prompt offers
@@ -123,14 +108,9 @@ held = []
 while True:
     held.append(s.accept()[0])
 ' >"$work/listener" 2>&1 &
-  for _ in $(seq 1 50); do
-    grep -q listening "$work/listener" && break
-    sleep 0.1
-  done
+  for _ in $(seq 1 50); do grep -q listening "$work/listener" && break || sleep 0.1; done
   run silent-server 1 "$alice" LDAPURI=ldap://127.0.0.14 -- alice ad
-  listener=$(sed -n 's/^listening //p' "$work/listener")
-  [ -n "$listener" ] && kill "$listener"
-  wait
+  kill "$(sed -n 's/^listening //p' "$work/listener")" && wait
 fi
 
 # TLS: where no KDC answers, typed credentials bind simply inside TLS, and a certificate the

@@ -27,15 +27,12 @@ def main():
         os.setsid()
         os.close(master)
         fcntl.ioctl(slave, termios.TIOCSCTTY, 0)
-        os.dup2(slave, 0)
-        os.dup2(slave, 1)
-        os.dup2(slave, 2)
+        for fd in (0, 1, 2):
+            os.dup2(slave, fd)
         if slave > 2:
             os.close(slave)
         os.execvp(command[0], command)
-    shown = b""
-    answered_user = answered_password = False
-    status = None
+    shown, answered_user, answered_password, status = b"", False, False, None
     deadline = time.monotonic() + LIMIT
     while status is None and time.monotonic() < deadline:
         ready, _, _ = select.select([master], [], [], 0.05)

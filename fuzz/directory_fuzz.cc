@@ -1,7 +1,6 @@
 // Fuzzes the readers of what the directory and the network send: LDAP values (times, large
 // integers, GUIDs, SIDs, paths, DNS SRV replies), filter escapes, security descriptors, KDC
 // refusals, and the forms of entity names.
-// Input: a selector byte, then the input of the check it picks (see the list at the end).
 #include <algorithm>
 #include <vector>
 
@@ -34,8 +33,7 @@ void CheckGeneralizedTime(FuzzRun*, const std::string& text) {
                seconds % 86400 == t.hour * 3600u + t.minute * 60u + t.second);
 }
 
-// A large integer reads back from its text; as a file time and as an interval it converts
-// without overflow.
+// A large integer reads back from its text, and converts as a time and an interval without overflow.
 void CheckLargeInteger(FuzzRun*, const std::string& text) {
   int64_t value = 0, again = 0;
   if (!ParseLargeInteger(text, &value)) return;
@@ -136,9 +134,8 @@ void CheckKdcRefusal(FuzzRun*, const std::string& e_data) {
   FUZZ_CHECK(win32 == 0 || IsAccountStateError(win32));
 }
 
-// Input: a name, which the in-memory directory holds an object of. A form computed from the name
-// is cut out of it, the same without the directory; one the directory gives is its value or the
-// canonical form.
+// Input: a name of an object of the in-memory directory. A form computed from the name is cut out
+// of it, the same without the directory; one the directory gives is its value or the canonical one.
 void CheckNameForms(FuzzRun* f, const std::string& input) {
   const std::string name = CString(input);
   f->dir.default_naming_context = "DC=corp,DC=example";

@@ -21,8 +21,7 @@ struct FuzzRun {
 };
 using FuzzCheck = void (*)(FuzzRun* f, const std::string& input);
 
-/// The shared run reset for the next input: output routed to nothing, fixed now, empty in-memory
-/// directory, g_run pointing at it.
+/// The shared run reset: output routed to nothing, fixed now, empty in-memory directory, g_run set.
 FuzzRun* ResetFuzzRun();
 /// Resets the run, then runs the check the input's first byte selects (modulo count) on the rest.
 int RunSelectedCheck(const FuzzCheck* checks, size_t count, const uint8_t* data, size_t size);

@@ -1,6 +1,5 @@
 // Fuzzes the readers of what the user gives as options: the raw command line, option texts,
 // options files, the /a /s /o /y values and the /l /e channel words.
-// Input: a selector byte, then the input of the check it picks (see the list at the end).
 #include <algorithm>
 #include <cstring>
 #include <vector>

@@ -1,7 +1,6 @@
 // Fuzzes what the program writes: PrintMessage and its wrapping (whatever the message, every word
 // reaches every channel chosen, in order, and no line of several words passes column 78), and the
 // reader of the message file zemerr.msg.
-// Input: a selector byte, then the input of the check it picks (see the list at the end).
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -25,9 +24,8 @@ std::vector<std::string> Words(std::string text) {
   return words;
 }
 
-// What one channel got: the words of the prefix and the message; wrapped, complete lines, the
-// first starting with the prefix and every further one with a blank, none of several words past
-// column 78.
+// What one channel got: the words of the prefix and the message; wrapped, complete lines, further
+// ones starting with a blank, none of several words past column 78.
 void CheckLines(const std::string& written, const std::string& prefix, const std::string& message,
                 bool wrap) {
   FUZZ_CHECK(Words(written) == Words(prefix + message));
@@ -82,9 +80,8 @@ void CheckPrintMessage(FuzzRun* f, const std::string& input) {
   if (error) CheckLines(written[3], (control & 64) ? "05JAN2011 09:08:07 " : "", message, true);
 }
 
-// Input: four bytes of error code, then the contents of zemerr.msg as an in-memory stream. The
-// text is the file's, cut at 255 characters and at an embedded NUL, or the fallback; the file
-// stays open for the next lookup, which gives the same answer.
+// Input: four bytes of error code, then the contents of zemerr.msg: the file's text (255
+// characters at most, no NUL) or the fallback, the same at the next lookup.
 void CheckMessageFile(FuzzRun* f, const std::string& input) {
   if (input.size() < 4) return;
   int32_t code = 0;

@@ -1,6 +1,5 @@
 // Fuzzes the readers of the query: command words, the value of every restriction, dates and
 // times, wildcards and server specifications.
-// Input: a selector byte, then the input of the check it picks (see the list at the end).
 #include <algorithm>
 #include <cstdio>
 #include <vector>
@@ -42,9 +41,8 @@ void CheckPeriod(uint32_t number, uint32_t range) {
   FUZZ_CHECK((range == 0 || number % range == 0) && static_cast<uint64_t>(number) + range <= 0x100000000ull);
 }
 
-// Input: "<keyword> <value>"; another first word picks a restriction by the sum of its bytes. A
-// refused value says why (an object name prints its own message), the same with or without an
-// error buffer.
+// Input: "<keyword> <value>" (another word picks a restriction by the sum of its bytes). A refused
+// value says why (an object name prints its own message), with or without an error buffer.
 void CheckValue(FuzzRun* f, const std::string& input) {
   static const RestrictionCode kCodes[] = {kAd,  kAe,  kAed, kAl,  kBlc, kCd,  kIld, kIlp, kIlr, kIlt,
                                            kLld, kLud, kMd,  kPcr, kPcl, kPe,  kPed, kPhl, kPmx, kPlc,
@@ -91,9 +89,8 @@ std::string Lower(std::string text) {
   return text;
 }
 
-// Input: "<pattern>\n<text>". Letters match without regard to case; without wildcards only an
-// equal text matches; a part between two stars, or before one, matches exactly the texts that
-// hold it there.
+// Input: "<pattern>\n<text>". Case does not matter; a part alone, between two stars or before one
+// matches exactly the texts that are it, hold it, or start with it.
 void CheckWildcard(FuzzRun*, const std::string& input) {
   std::string pattern, text;
   SplitAt(CString(input), '\n', &pattern, &text);
@@ -108,9 +105,8 @@ void CheckWildcard(FuzzRun*, const std::string& input) {
   FUZZ_CHECK((MatchWildcard((pattern + "*").c_str(), text.c_str()) == 0) == starts);
 }
 
-// Input: a server specification on the first line; every further line is a controller "name host
-// address" offered to the list, which lists each once, in the order offered. The same lines also
-// make up a server file.
+// Input: a server specification, then lines "name host address" offered to the list, which lists
+// each once, in the order offered; the same lines also make up a server file.
 void CheckServers(FuzzRun*, const std::string& input) {
   std::string text, rest;
   SplitAt(input, '\n', &text, &rest);

@@ -1,15 +1,10 @@
 #!/usr/bin/env bash
 # Golden runs of the domain-controller list and the per-controller values against the test domain
-# with two replicating controllers (scripts/testdomain.sh start --with-dc2): for each case the
-# standard output, the standard error and the exit code must equal the expected ones in
-# tests/integration/controllers_golden/. Dates and times become DATE on both sides; where the value
-# itself matters, the date printed is also compared with the one read from the controller named.
-# GOLDEN_UPDATE=1 rewrites the expected files from the current output.
+# with two replicating controllers (scripts/testdomain.sh start --with-dc2), expected outputs in
+# tests/integration/controllers_golden/; where the value itself matters, the date printed is also
+# compared with the one the controller holds. The cases run in order and change the domain: alice
+# logs on at DC2 half-way, and DC2 is stopped, in the middle of a run, for the last cases.
 #   controllers_golden.sh PATH-TO-LORVEX
-#
-# The cases run in order and change the domain: alice logs on at DC2 half-way, and DC2 is stopped,
-# in the middle of a run, for the last cases (the fixture's cleanup takes the domain back to one
-# controller).
 here=$(cd "$(dirname "$0")" && pwd)
 golden=$here/controllers_golden
 . "$here/golden_lib.sh"
@@ -18,7 +13,7 @@ golden=$here/controllers_golden
 
 # The one attribute value of an account as a controller holds it.
 read_attribute() { # SERVER-NAME ACCOUNT ATTRIBUTE
-  "$testdomain" exec env "KRB5CCNAME=FILE:$dir/ccache-administrator" ldapsearch -LLL -Q -Y GSSAPI -N \
+  "$testdomain" exec env "$admin" ldapsearch -LLL -Q -Y GSSAPI -N \
     -H "ldap://$1.sales.corp.test" -b "DC=sales,DC=corp,DC=test" "(sAMAccountName=$2)" "$3" 2>/dev/null |
     sed -n "s/^$3: //p"
 }
@@ -26,15 +21,11 @@ read_attribute() { # SERVER-NAME ACCOUNT ATTRIBUTE
 # The date lorvex prints for a time in seconds since 1970 (UTC, as the runs are).
 format_seconds() { TZ=UTC date -d "@$1" '+%d-%b-%Y %H:%M:%S'; }
 filetime_date() { format_seconds $(($1 / 10000000 - 11644473600)); }
-utctime_date() { # 20261205173012.0Z
-  local t=$1
-  format_seconds "$(TZ=UTC date -d "${t:0:4}-${t:4:2}-${t:6:2} ${t:8:2}:${t:10:2}:${t:12:2}" +%s)"
-}
+utctime_date() { format_seconds "$(TZ=UTC date -d "${1:0:4}-${1:4:2}-${1:6:2} ${1:8:2}:${1:10:2}:${1:12:2}" +%s)"; }
 
 # check_date NAME EXPECTED-DATE: the date in the last run's output is the expected one.
 check_date() {
-  local shown
-  shown=$(grep -oE "$date_pattern" "$work/raw" | tail -1)
+  local shown=$(grep -oE "$date_pattern" "$work/raw" | tail -1)
   [ "$shown" = "$2" ] && echo "ok   $1" || fail "$1: shows '$shown', the controller holds '$2'"
 }
 
@@ -84,10 +75,7 @@ if selected dc2-stops-during-run; then
     "$testdomain stop-dc2" -- strace -f -e trace=connect -o "$work/trace" "$lorvex" @mid-run.txt lld) \
     >"$work/raw" 2>"$work/err" </dev/null
   rc=$?
-  dc2_failure() { # NAME
-    printf 'LORVEX: Cannot connect to %s on DC2 using 127.0.0.12\n' "$1"
-    printf "Reason(s): The server is not operational\n           Can't contact LDAP server\n"
-  }
+  dc2_failure() { printf "LORVEX: Cannot connect to %s on DC2 using 127.0.0.12\nReason(s): The server is not operational\n           Can't contact LDAP server\n" "$1"; }
   { printf '\nLast logon date for objects in file mid-run.txt at DATE\n\n%-45sDATE (DC2)\n' 'CN=alice,OU=People (Alice Archer)'
     seq -f 'CN=huge%04g,OU=Huge' 1 303 | awk '{ printf "%-61sNone\n", $0 }'
     printf '%-45sDATE (DC1)\n\n305 users, 4 errors\n' 'CN=alice,OU=People (Alice Archer)'; } >"$work/want.out"
@@ -95,9 +83,7 @@ if selected dc2-stops-during-run; then
     dc2_failure 'CN=alice,OU=People' && printf '\n305 users, 4 errors\n'; } >"$work/want.err"
   diff -u "$work/want.out" <(normalise <"$work/raw") >"$work/diff"
   diff -u "$work/want.err" <(normalise <"$work/err") >>"$work/diff"
-  same=0
-  [ "$rc" -eq 1 ] && [ ! -s "$work/diff" ] && same=1
-  verdict dc2-stops-during-run $same " (exit $rc, expected 1)" "$work/diff"
+  verdict dc2-stops-during-run "$([ "$rc" -eq 1 ] && [ ! -s "$work/diff" ] && echo 1)" " (exit $rc, expected 1)" "$work/diff"
   # One connection to DC2 before it stopped; then ten binds for the four objects after, which are
   # read in one batch (ten for each of them when each object is read on its own).
   want_binds=11
@@ -114,7 +100,7 @@ fi
 run dc2-down 1 -- @objects.txt lld
 "$testdomain" exec strace -f -e trace=connect -o "$work/trace" env TZ=UTC \
   "ASAN_OPTIONS=${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0" \
-  "KRB5CCNAME=FILE:$dir/ccache-alice" "$lorvex" alice lld /j >/dev/null 2>&1 </dev/null
+  "$alice" "$lorvex" alice lld /j >/dev/null 2>&1 </dev/null
 binds=$(grep -c 'sin_addr=inet_addr("127.0.0.12")' "$work/trace")
 [ "$binds" -eq 10 ] && echo "ok   dc2-down-retries" || fail "dc2-down-retries: $binds connections to DC2, expected 10"
 

@@ -1,10 +1,8 @@
-# Shared by the scripts that run lorvex against the test domain (scripts/testdomain.sh): the golden
-# scripts beside it and tests/windows/directory_scenario.sh. Source it after setting `golden` (the
-# directory of expected files); it takes the path of lorvex from $1 and the names of the cases to
-# run (all when none) from the rest of the arguments:
-#   here=$(cd "$(dirname "$0")" && pwd); golden=$here/<name>; . "$here/golden_lib.sh"
-# Dates and times become DATE and GUIDs {GUID} on both sides: they change with every provisioning.
-# GOLDEN_UPDATE=1 rewrites the expected files from the current output (review the diff first).
+# Shared by the scripts that run lorvex against the test domain (scripts/testdomain.sh), here and in
+# tests/windows. Source it after setting `golden` (the directory of expected files); it takes the
+# path of lorvex from $1 and the names of the cases to run (all when none) from the rest. Dates and
+# GUIDs change with every provisioning: they become DATE and {GUID} on both sides. GOLDEN_UPDATE=1
+# rewrites the expected files from the current output (review the diff first).
 set -uo pipefail
 lorvex=$1
 shift
@@ -35,8 +33,7 @@ fail() {
   failures=$((failures + 1))
 }
 
-# verdict NAME SAME DESCRIPTION DIFF_FILE: "ok   NAME" when SAME is 1; otherwise a failure named
-# NAME and the description, followed by the differences.
+# verdict NAME SAME DESCRIPTION DIFF_FILE: "ok   NAME", or a failure with the differences.
 verdict() {
   [ "$2" = 1 ] && echo "ok   $1" && return
   fail "$1$3"
@@ -54,11 +51,9 @@ split_case() {
   case_args=("$@")
 }
 
-# run_case NAME EXPECTED_EXIT [NAME=VALUE...] COMMAND...
-# Runs the command in the namespace, in UTC (the logon-hours grid and local times are then the
-# same on every machine), in the work directory (where relative file names are found), with the
-# settings; and compares its normalised output and error output, and its exit code, with the
-# expected ones. The raw output of the last run stays in $work/raw.
+# run_case NAME EXPECTED_EXIT [NAME=VALUE...] COMMAND...: the command in the namespace, in UTC
+# (local times are then the same on every machine), in the work directory, with the settings; its
+# normalised outputs and exit code must be the expected ones. The raw output stays in $work/raw.
 run_case() {
   local name=$1 want_rc=$2
   shift 2
@@ -81,8 +76,7 @@ run_case() {
   verdict "$name" "$same" " (exit $rc, expected $want_rc): ${case_args[*]}" "$work/diff"
 }
 
-# run NAME EXPECTED_EXIT [NAME=VALUE...] -- lorvex arguments
-# Runs lorvex as run_case does, with alice's credential cache when no settings are given.
+# run NAME EXPECTED_EXIT [NAME=VALUE...] -- lorvex arguments: lorvex, as alice unless settings are given.
 run() {
   local name=$1 want_rc=$2
   shift 2

@@ -1,8 +1,6 @@
 #!/usr/bin/env bash
-# Golden runs of entity resolution, group expansion and the server list against the test domain
-# (scripts/testdomain.sh): for each case the standard output, the standard error and the exit code
-# must equal the expected ones in tests/integration/resolution_golden/. Dates and times become
-# DATE on both sides. GOLDEN_UPDATE=1 rewrites the expected files from the current output.
+# Golden runs of entity resolution, group expansion and the server list against the test domain:
+# each case must give the outputs and exit code in resolution_golden/.
 #   resolution_golden.sh PATH-TO-LORVEX [CASE...]
 here=$(cd "$(dirname "$0")" && pwd)
 golden=$here/resolution_golden

@@ -1,12 +1,9 @@
 #!/usr/bin/env bash
-# Faults met while lorvex runs against the test domain (scripts/testdomain.sh, one controller): a
-# group of 2,000 members, objects deleted while a run is under way, log files that cannot be
-# written, Ctrl+C during a sorted run, and the only controller stopped in the middle of a run. Each
-# case checks the standard output, the standard error and the exit code exactly against the output
-# it builds. Runs that meet a fault at
-# a chosen moment go through stall.py, so the program cannot get more than a page ahead of it.
-# The cases change the domain: deleted objects are made again, and the last case stops the
-# controller and starts it again from the domain's cached state.
+# Faults met while lorvex runs against the test domain (one controller): a group of 2,000 members,
+# objects deleted during a run, log files that cannot be written, Ctrl+C, the controller stopped in
+# the middle of a run. Each case checks the outputs and the exit code against those it builds. Runs
+# that meet a fault at a chosen moment go through stall.py, so the program cannot get more than a
+# page ahead of it. Deleted objects are made again; the stopped controller starts from its cache.
 #   runtime_faults.sh PATH-TO-LORVEX [CASE...]
 here=$(cd "$(dirname "$0")" && pwd)
 golden=$here # no expected files: each case builds its own
@@ -29,8 +26,7 @@ stalled() {
 }
 lorvex() { stalled "" "" "$@"; }
 
-# same NAME WANT GOT: the verdict on two files, normalised. check NAME WANT_RC WANT_OUT WANT_ERR:
-# the verdict on the last run.
+# same NAME WANT GOT: the verdict on two files; check NAME WANT_RC WANT_OUT WANT_ERR: on the last run.
 compare() { diff -u <(normalise <"$1") <(normalise <"$2" | sed "s#$work#WORK#g") >>"$work/diff"; }
 same() {
   : >"$work/diff"
@@ -71,9 +67,8 @@ if selected huge-group; then
   check huge-group 0 "$work/want.out" /dev/null
 fi
 
-# An object deleted while a search runs: the last workstation of huge0* in search order goes once
-# the first result is out, far ahead of where the run is. The others are shown and counted, without
-# an error.
+# An object deleted while a search runs, far ahead of where the run is: the others are shown and
+# counted, without an error.
 if selected vanish-search; then
   ldap_admin ldapsearch -LLL -E pr=20/noprompt -b "$base" '(&(objectCategory=computer)(CN=huge0*))' dn |
     sed -n 's/^dn: CN=\(huge[0-9]*\),.*/\1/p' >"$work/order"
@@ -85,9 +80,8 @@ if selected vanish-search; then
   restore_huge $((10#${gone#huge}))
 fi
 
-# Objects named by an input file deleted once the first result is out: lines are resolved and read
-# 250 at a time, the next block while one is printed, so the third block, which holds the two
-# deleted names, is not read at the stall. Each gives its message when its line comes.
+# Objects named by an input file deleted once the first result is out, in the third block of 250
+# lines, which nothing has read then: each gives its message when its line comes.
 if selected vanish-file; then
   { seq -f 'huge%04g' 1 699; echo 'CN=huge0700,OU=Huge'; echo huge0701; echo huge0702; } >"$work/vanish.txt"
   stalled huge0001 "$(admin_tool ldapdelete) 'CN=huge0700,OU=Huge,$base' 'CN=huge0701,OU=Huge,$base'" @vanish.txt ad
@@ -100,10 +94,9 @@ if selected vanish-file; then
   restore_huge 701
 fi
 
-# A log in a directory the user may not write in (run as nobody, since root may write anywhere):
-# the run stops before any query, with the reason. A full disk (a device node that refuses every
-# write with "no space"): the results still reach the console, the failure is reported once and
-# counted, and the device node is left alone.
+# A log in a directory the user (nobody) may not write in: the run stops before any query. A full
+# disk (a device that refuses every write): the results still reach the console, the failure is
+# reported once and counted, and the device node is left alone.
 if selected log-files; then
   mkdir "$work/locked"
   cp "$dir/ccache-alice" "$work/ccache-nobody"
@@ -129,11 +122,10 @@ if selected log-files; then
   [ -c "$work/full" ] && verdict full-disk-device-kept 1 || fail "full-disk-device-kept: the device node is gone"
 fi
 
-# Ctrl+C during a sorted run (/s=v): the run stops at the next object, the records kept so far are
-# sorted and shown, no totals follow, and the exit code is 1. The file names its workstations in
-# falling order, with a name of nothing after the first ten: its message comes at once (the results
-# wait for the sort), and Ctrl+C follows it. So at least those ten are kept, and the output is the
-# workstations from some number up to 2000, rising; the append-mode log holds the same.
+# Ctrl+C during a sorted run: the records kept so far are sorted and shown, without totals, exit 1.
+# The file names its workstations in falling order, with a name of nothing after the first ten,
+# whose message is the trigger: so at least ten are kept, and the output is the workstations from
+# some number up to 2000, rising; the append-mode log holds the same.
 if selected ctrl-c; then
   { seq -f 'huge%04g' 2000 -1 1991; echo nobody; seq -f 'huge%04g' 1990 -1 1; } >"$work/ctrlc.txt"
   printf 'kept from an earlier run\n' >"$work/ctrlc.log"
@@ -159,11 +151,9 @@ if selected ctrl-c; then
   fi
 fi
 
-# The only controller stops while a search runs: every object read after that reports that the
-# server is not operational, the search ends with its own failure, and the totals count them all.
-# Where the stop falls decides how many objects come first, so every line is checked for its form,
-# each workstation must come once, and the counts must agree. The log and the error file hold what
-# the console got. The controller is started again from the domain's cached state.
+# The only controller stops while a search runs: every object read after that reports it, the
+# search ends with its own failure, and the totals count them all. Where the stop falls decides how
+# many objects come first, so every line is checked for its form and the counts must agree.
 if selected dc-down; then
   pid_file=$dir/dc1/run/samba.pid
   stalled --merge OU=Huge "kill -TERM \$(cat $pid_file); while kill -0 \$(cat $pid_file) 2>/dev/null; do sleep 0.1; done" \

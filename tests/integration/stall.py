@@ -1,16 +1,12 @@
 #!/usr/bin/env python3
-"""Runs a program with its standard output going into a pipe of one page, reads that output until
-a line holding a trigger text has come, then runs an event command while the program is held back:
-with nobody reading, it can write at most one more page before its next write blocks. Then the rest
-is read. Everything read is copied to standard output; the exit code is the program's (128 + the
-signal's number when a signal ended it), 125 when the trigger never came (the event is not run).
+"""stall.py [--merge] [--blocked] TRIGGER EVENT -- PROGRAM [ARGUMENTS...]
 
-    stall.py [--merge] [--blocked] TRIGGER EVENT -- PROGRAM [ARGUMENTS...]
-
---merge sends the program's standard error into the same pipe, so that errors hold it back too and
-keep their place among the results. --blocked waits, after the trigger, until the program sleeps in
-a write to the pipe (or has ended), so that the event finds it held between two lines. EVENT is a
-shell command; it finds the program's process id in STALL_PID.
+Runs PROGRAM with its output going into a pipe of one page, reads it up to a line holding TRIGGER,
+then runs the shell command EVENT (the program's id in STALL_PID) while the program, with nobody
+reading, can write at most one more page. Then the rest is read. Everything read is copied to
+standard output; the exit code is the program's (128 + a signal's number), 125 without the trigger.
+--merge sends standard error into the same pipe; --blocked waits, after the trigger, until the
+program sleeps in a write to the pipe, so that the event finds it held between two lines.
 """
 import fcntl
 import os
@@ -51,8 +47,7 @@ def main(argv):
     child = subprocess.Popen(command, stdin=subprocess.DEVNULL, stdout=write_end,
                              stderr=write_end if "--merge" in options else None)
     os.close(write_end)
-    out = sys.stdout.buffer
-    line, seen = b"", False
+    out, line, seen = sys.stdout.buffer, b"", False
     # One byte at a time up to the trigger, so that nothing after it is taken out of the pipe.
     while not seen:
         byte = os.read(read_end, 1)
@@ -75,8 +70,7 @@ def main(argv):
     code = child.wait()
     if not seen:
         sys.stderr.write("stall: the trigger %r never came\n" % argv[0])
-        return 125
-    return 128 - code if code < 0 else code
+    return 125 if not seen else 128 - code if code < 0 else code
 
 
 if __name__ == "__main__":

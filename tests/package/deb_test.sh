@@ -23,11 +23,9 @@ dpkg-deb -c "$deb" | awk '{print $6}' | sed 's|^\./||' | grep -v '/$' | sort >"$
 expected=$(printf '%s\n' usr/bin/lorvex usr/share/bash-completion/completions/lorvex usr/share/doc/lorvex/README.md \
   usr/share/doc/lorvex/changelog.gz usr/share/doc/lorvex/copyright usr/share/man/man1/lorvex.1.gz | sort)
 [ "$(cat "$work/files")" = "$expected" ] || fail "package files: $(tr '\n' ' ' <"$work/files")"
-[ "$(field Package) $(field Section)" = "lorvex admin" ] || fail "package name and section $(field Package) $(field Section)"
-for wanted in libldap libsasl2-modules-gssapi-mit libkrb5; do
-  field Depends | grep -q "$wanted" || fail "no $wanted dependency: $(field Depends)"
-done
-[ "$(field Recommends)" = krb5-user ] || fail "recommends: $(field Recommends)"
+[ "$(field Package) $(field Section) $(field Recommends)" = "lorvex admin krb5-user" ] ||
+  fail "package name, section and recommends: $(field Package) $(field Section) $(field Recommends)"
+for wanted in libldap libsasl2-modules-gssapi-mit libkrb5; do field Depends | grep -q "$wanted" || fail "no $wanted: $(field Depends)"; done
 version=$(field Version)
 
 # lintian: no error (warnings and notes are listed for the reader).
@@ -49,9 +47,7 @@ LDAPURI=ldap://127.0.0.1:1 "$lorvex" --help | cmp -s - "$work/usage.txt" || fail
 
 LC_ALL=C MANWIDTH=100 man -l "$work/root/usr/share/man/man1/lorvex.1.gz" 2>"$work/man.err" | col -bx >"$work/man.txt"
 [ ! -s "$work/man.err" ] || fail "man reported: $(cat "$work/man.err")"
-for heading in NAME SYNOPSIS DESCRIPTION OPTIONS USAGE "SEE ALSO"; do
-  grep -q "^$heading\$" "$work/man.txt" || fail "manual page has no $heading section"
-done
+for heading in NAME SYNOPSIS DESCRIPTION OPTIONS USAGE "SEE ALSO"; do grep -q "^$heading\$" "$work/man.txt" || fail "no $heading section"; done
 # Every usage line appears in the manual page as it stands (indented by man).
 grep -v '^$' "$work/usage.txt" | while IFS= read -r line; do grep -qF -- "$line" "$work/man.txt" || echo "$line"; done >"$work/missing"
 [ ! -s "$work/missing" ] || fail "usage lines not in the manual page: $(head -3 "$work/missing")"

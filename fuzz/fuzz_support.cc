@@ -5,34 +5,21 @@
 #include <sys/mman.h>
 #include <unistd.h>
 
+#include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
 #include "directory/ads/fake/ads_fake.h"
 
-namespace {
-
-FuzzRun g_fuzz_run;
-
-int HexValue(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
-
-}  // namespace
-
 FuzzRun* ResetFuzzRun() {
-  FuzzRun* f = &g_fuzz_run;
+  static FuzzRun fuzz_run;
+  FuzzRun* f = &fuzz_run;
   f->run = RunContext();
   f->dir = DirectoryContext();
   memset(&f->out, 0, sizeof f->out);
-  // Channel words without CON, LOG or ERR: PrintMessage chooses no channel, so messages of the
-  // code under test go nowhere while it still formats them.
-  f->out.normal_flags = kChannelWrap;
-  f->out.error_flags = kChannelWrap;
+  // Channel words without CON, LOG or ERR: messages go nowhere while they are still formatted.
+  f->out.normal_flags = f->out.error_flags = kChannelWrap;
   f->out.fixed_now = kFuzzNow;
   snprintf(f->out.program_name, sizeof f->out.program_name, "LORVEX");
   f->dir.path_prefix = "LDAP://";
@@ -44,9 +31,8 @@ FuzzRun* ResetFuzzRun() {
 }
 
 int RunSelectedCheck(const FuzzCheck* checks, size_t count, const uint8_t* data, size_t size) {
-  if (size == 0) return 0;
-  FuzzRun* f = ResetFuzzRun();
-  checks[data[0] % count](f, std::string(reinterpret_cast<const char*>(data) + 1, size - 1));
+  if (size > 0)
+    checks[data[0] % count](ResetFuzzRun(), std::string(reinterpret_cast<const char*>(data) + 1, size - 1));
   return 0;
 }
 
@@ -68,15 +54,13 @@ std::string MemoryFileName(const std::string& contents) {
 bool UnescapeHexPairs(const std::string& escaped, std::string* text) {
   text->clear();
   for (size_t i = 0; i < escaped.size(); ++i) {
-    if (escaped[i] != '\\') {
-      text->push_back(escaped[i]);
-      continue;
-    }
-    if (i + 2 >= escaped.size()) return false;
-    int high = HexValue(escaped[i + 1]), low = HexValue(escaped[i + 2]);
-    if (high < 0 || low < 0) return false;
-    text->push_back(static_cast<char>(high * 16 + low));
-    i += 2;
+    const char* pair = escaped.c_str() + i + 1;
+    if (escaped[i] == '\\' &&
+        !(isxdigit(static_cast<unsigned char>(pair[0])) && isxdigit(static_cast<unsigned char>(pair[1]))))
+      return false;
+    text->push_back(escaped[i] == '\\' ? static_cast<char>(strtol(std::string(pair, 2).c_str(), nullptr, 16))
+                                       : escaped[i]);
+    i += escaped[i] == '\\' ? 2 : 0;
   }
   return true;
 }

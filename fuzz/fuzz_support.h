@@ -14,23 +14,17 @@
 /// "Now" of every fuzzed run: 5 January 2011 09:08:07 local time.
 constexpr uint32_t kFuzzNow = 1294218487;
 
-/// A run, its output state and its directory context, fresh for each input.
 struct FuzzRun {
   RunContext run;
   OutputContext out;
   DirectoryContext dir;
 };
-
-/// One check of a target, given the input after the selector byte and the run reset for it.
 using FuzzCheck = void (*)(FuzzRun* f, const std::string& input);
 
-/// Resets the shared run for the next input: output routed to nothing, fixed now, empty
-/// in-memory directory, g_run pointing at it.
+/// The shared run reset: output routed to nothing, fixed now, empty in-memory directory, g_run set.
 FuzzRun* ResetFuzzRun();
 /// Resets the run, then runs the check the input's first byte selects (modulo count) on the rest.
 int RunSelectedCheck(const FuzzCheck* checks, size_t count, const uint8_t* data, size_t size);
-
-/// Defines the target's entry point over its checks; selector byte i picks the i-th.
 #define FUZZ_TARGET(...)                                                            \
   extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {         \
     static const FuzzCheck kChecks[] = {__VA_ARGS__};                               \
@@ -39,21 +33,18 @@ int RunSelectedCheck(const FuzzCheck* checks, size_t count, const uint8_t* data,
 
 /// The text cut at its first NUL, as a C string would read it.
 std::string CString(const std::string& text);
-/// Splits text at the first occurrence of separator; rest is empty when there is none.
+/// Splits text at the first separator; rest is empty when there is none.
 void SplitAt(const std::string& text, char separator, std::string* first, std::string* rest);
-/// The name of an in-memory file (under /proc) holding contents; one file, rewritten each call.
+/// The name of an in-memory file holding contents; one file, rewritten each call.
 std::string MemoryFileName(const std::string& contents);
-/// Reverses the "\\xx" escapes of an LDAP filter value; false when a backslash is not followed by
-/// two hexadecimal digits.
+/// Reverses the "\\xx" escapes of an LDAP filter value; false for a backslash without two hex digits.
 bool UnescapeHexPairs(const std::string& escaped, std::string* text);
 
-/// Stops the process with a message on stderr when an invariant does not hold, so libFuzzer
-/// records the input as a crash.
+/// Stops the process with a message when an invariant does not hold, so libFuzzer records a crash.
 #define FUZZ_CHECK(condition)                                          \
   do {                                                                 \
     if (!(condition)) FuzzCheckFailed(#condition, __FILE__, __LINE__); \
   } while (0)
-
 [[noreturn]] void FuzzCheckFailed(const char* condition, const char* file, int line);
 
 #endif  // LORVEX_FUZZ_FUZZ_SUPPORT_H_

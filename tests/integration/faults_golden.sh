@@ -1,10 +1,7 @@
 #!/usr/bin/env bash
 # Golden runs of lorvex against authentication and connection faults in the test domain: accounts
-# that the domain refuses at the credential prompt, a wrong password, the running account's own
-# ticket expired or its account disabled or locked out, a controller that is down, one that never
-# answers, and TLS certificates that are not trusted or name another host. Each case must give its
-# whole expected output and exit code (tests/integration/faults_golden/); the prompt cases compare
-# what the terminal shows, typed answers included.
+# refused at the credential prompt, the running account's own ticket refused, a controller down or
+# silent, TLS certificates not accepted. The prompt cases compare what the terminal shows.
 #   faults_golden.sh PATH-TO-LORVEX [CASE...]
 here=$(cd "$(dirname "$0")" && pwd)
 golden=$here/faults_golden
@@ -19,33 +16,23 @@ set_attribute() {
     "$testdomain" exec env "$admin" ldapmodify -Q -Y GSSAPI -H ldap://dc1.sales.corp.test >/dev/null 2>&1
 }
 
-# vera is disabled and locked out for a while below; whatever happens, she is left enabled and
-# unlocked.
-restore_vera() {
-  set_attribute "$vera_dn" userAccountControl 512
-  set_attribute "$vera_dn" lockoutTime 0
-}
+# vera is disabled and locked out for a while below; whatever happens, she is left as she was.
+restore_vera() { set_attribute "$vera_dn" userAccountControl 512 && set_attribute "$vera_dn" lockoutTime 0; }
 trap 'restore_vera; rm -rf "$work"' EXIT
 
 # Three wrong passwords lock an account of the domain policy out for 15 minutes.
 lock_out() {
-  for _ in 1 2 3; do
-    "$testdomain" exec ldapwhoami -x -H ldaps://dc1.sales.corp.test -D "$1@sales.corp.test" -w wrong >/dev/null 2>&1
-  done
+  for _ in 1 2 3; do "$testdomain" exec ldapwhoami -x -H ldaps://dc1.sales.corp.test -D "$1@sales.corp.test" -w wrong >/dev/null 2>&1; done
 }
 
-# A credential cache of its own for an account, holding a ticket-granting ticket only (no service
-# ticket yet, as after a logon); extra arguments go to kinit.
+# A credential cache of its own for an account, with a ticket-granting ticket only, as after a logon.
 ticket() {
-  local name=$1
-  shift
-  echo 'Passw0rd!user' | "$testdomain" exec env KRB5CCNAME="FILE:$work/ccache-$name" kinit "$@" "$name" >/dev/null 2>&1 ||
-    fail "kinit $name"
+  echo 'Passw0rd!user' | "$testdomain" exec env KRB5CCNAME="FILE:$work/ccache-$1" kinit "${@:2}" "$1" >/dev/null 2>&1 ||
+    fail "kinit $1"
 }
 
-# run_prompt NAME EXPECTED_EXIT USER PASSWORD [NAME=VALUE...] -- lorvex arguments
-# Runs lorvex on a terminal without a usable credential cache (unless the settings name one),
-# answers its prompt with USER and PASSWORD, and compares what the terminal shows.
+# run_prompt NAME EXPECTED_EXIT USER PASSWORD [NAME=VALUE...] -- lorvex arguments: lorvex on a
+# terminal without a credential cache (unless the settings name one), its prompt answered.
 run_prompt() {
   local name=$1 want_rc=$2 user=$3 password=$4
   shift 4
@@ -57,15 +44,7 @@ run_prompt() {
 
 # Accounts the domain refuses at the prompt, each for its own reason: the reason line names it.
 lock_out grace
-run_prompt prompt-disabled 1 'SALES\bob' 'Passw0rd!user' -- bob ad /j
-run_prompt prompt-account-expired 1 'SALES\carol' 'Passw0rd!user' -- bob ad /j
-run_prompt prompt-locked-out 1 'SALES\grace' 'Passw0rd!user' -- bob ad /j
-run_prompt prompt-must-change 1 'SALES\erin' 'Passw0rd!user' -- bob ad /j
-run_prompt prompt-password-expired 1 'olga@sales.corp.test' 'Passw0rd!user' -- bob ad /j
-run_prompt prompt-logon-hours 1 'SALES\hugo' 'Passw0rd!user' -- bob ad /j
-# A wrong password (walt is never locked out, however often this runs).
-run_prompt prompt-wrong-password 1 'SALES\walt' 'wrong' -- bob ad /j
-run_prompt prompt-unknown-user 1 'SALES\nosuchuser' 'Passw0rd!user' -- bob ad /j
+run_cases "$golden/prompts.txt" run_prompt
 
 # The running account's own ticket: expired, or still valid for an account since disabled or locked
 # out. The domain refuses it; with output redirected the run ends, at a terminal the prompt offers
@@ -94,10 +73,8 @@ if [ ${#only[@]} -eq 0 ] || [[ " ${only[*]} " =~ " own-ticket-" ]]; then
   restore_vera
 fi
 
-# Pieces of Kerberos missing on the client, with a valid ticket: each is named, with what to
-# install, and none leads to a credential prompt. Cyrus SASL finds no GSSAPI plugin where SASL_PATH
-# points; Kerberos finds no configuration where KRB5_CONFIG points, so no default realm names the
-# domain whose controllers DNS would list.
+# Pieces of Kerberos missing on the client (no GSSAPI plugin where SASL_PATH points, no
+# configuration where KRB5_CONFIG points): each is named, with what to install, without a prompt.
 run sasl-gssapi-missing 1 "$alice" SASL_PATH=/nonexistent/sasl2 -- alice ad
 run krb5-config-missing 1 "$alice" KRB5_CONFIG=/nonexistent/krb5.conf -- alice ad
 
@@ -123,14 +100,9 @@ held = []
 while True:
     held.append(s.accept()[0])
 ' >"$work/listener" 2>&1 &
-  for _ in $(seq 1 50); do
-    grep -q listening "$work/listener" && break
-    sleep 0.1
-  done
+  for _ in $(seq 1 50); do grep -q listening "$work/listener" && break || sleep 0.1; done
   run silent-server 1 "$alice" LDAPURI=ldap://127.0.0.14 -- alice ad
-  listener=$(sed -n 's/^listening //p' "$work/listener")
-  [ -n "$listener" ] && kill "$listener"
-  wait
+  kill "$(sed -n 's/^listening //p' "$work/listener")" && wait
 fi
 
 # TLS: where no KDC answers, typed credentials bind simply inside TLS, and a certificate the

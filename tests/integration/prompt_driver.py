@@ -1,12 +1,7 @@
-"""Answers lorvex's credential prompt the way a user at a terminal does, and prints the transcript.
-
-    prompt_driver.py USER PASSWORD COMMAND [ARGS...]
-
-The command runs on a pseudo-terminal (its standard output and error). When "Username: " appears
-the user name is typed with Enter; when "Password for ...: " appears and the terminal's echo is off
-(the program reads the password key by key without echo) the password is typed with Enter. What
-the terminal shows is printed without carriage returns, then the command's exit code is the
-driver's. Nothing is timed: each answer waits for its prompt, and everything ends after 90 s.
+"""prompt_driver.py USER PASSWORD COMMAND [ARGS...]: answers lorvex's credential prompt on a
+pseudo-terminal as a user does (the name after "Username: ", the password after "Password for
+...: " once echo is off) and prints what the terminal showed; the exit code is the command's. Each
+answer waits for its prompt; everything ends after 90 s.
 """
 import fcntl
 import os
@@ -27,15 +22,12 @@ def main():
         os.setsid()
         os.close(master)
         fcntl.ioctl(slave, termios.TIOCSCTTY, 0)
-        os.dup2(slave, 0)
-        os.dup2(slave, 1)
-        os.dup2(slave, 2)
+        for fd in (0, 1, 2):
+            os.dup2(slave, fd)
         if slave > 2:
             os.close(slave)
         os.execvp(command[0], command)
-    shown = b""
-    answered_user = answered_password = False
-    status = None
+    shown, answered_user, answered_password, status = b"", False, False, None
     deadline = time.monotonic() + LIMIT
     while status is None and time.monotonic() < deadline:
         ready, _, _ = select.select([master], [], [], 0.05)

@@ -1,17 +1,12 @@
 #!/usr/bin/env python3
-"""Runs a program with its standard output going into a pipe of one page, reads that output until
-a line holding a trigger text has come, then runs an event command while the program is held back:
-with nobody reading, it can write at most one more page before its next write blocks. Then the rest
-of the output is read. Everything read is copied to standard output, and the exit code is the
-program's (128 + the signal's number when a signal ended it).
+"""stall.py [--merge] [--blocked] TRIGGER EVENT -- PROGRAM [ARGUMENTS...]
 
-    stall.py [--merge] [--blocked] TRIGGER EVENT -- PROGRAM [ARGUMENTS...]
-
---merge sends the program's standard error into the same pipe, so that errors hold it back too and
-keep their place among the results. --blocked waits, after the trigger, until the program sleeps in
-a write to the pipe (or has ended), so that the event finds it held between two lines. EVENT is a
-shell command; it finds the program's process id in STALL_PID. When the trigger never comes, the
-event is not run and the exit code is 125.
+Runs PROGRAM with its output going into a pipe of one page, reads it up to a line holding TRIGGER,
+then runs the shell command EVENT (the program's id in STALL_PID) while the program, with nobody
+reading, can write at most one more page. Then the rest is read. Everything read is copied to
+standard output; the exit code is the program's (128 + a signal's number), 125 without the trigger.
+--merge sends standard error into the same pipe; --blocked waits, after the trigger, until the
+program sleeps in a write to the pipe, so that the event finds it held between two lines.
 """
 import fcntl
 import os
@@ -20,12 +15,7 @@ import subprocess
 import sys
 import time
 
-F_SETPIPE_SZ = 1031  # fcntl.F_SETPIPE_SZ, named here for Pythons that lack it
-PAGE = 4096
-
-
-# The number of the write system call, as /proc/PID/task/TID/syscall shows it.
-WRITE = {"x86_64": 1, "aarch64": 64}.get(platform.machine())
+WRITE = {"x86_64": 1, "aarch64": 64}.get(platform.machine())  # the write system call's number
 
 
 def blocked_in_write(pid):
@@ -36,10 +26,8 @@ def blocked_in_write(pid):
         return False
     for task in tasks:
         try:
-            with open("/proc/%d/task/%s/stat" % (pid, task)) as stat:
-                state = stat.read().rsplit(")", 1)[1].split()[0]
-            with open("/proc/%d/task/%s/syscall" % (pid, task)) as syscall:
-                fields = syscall.read().split()
+            state = open("/proc/%d/task/%s/stat" % (pid, task)).read().rsplit(")", 1)[1].split()[0]
+            fields = open("/proc/%d/task/%s/syscall" % (pid, task)).read().split()
         except OSError:
             continue
         if state == "S" and len(fields) > 1 and fields[0] == str(WRITE) and int(fields[1], 16) in (1, 2):
@@ -48,25 +36,18 @@ def blocked_in_write(pid):
 
 
 def main(argv):
-    merge = blocked = False
+    options = set()
     while argv and argv[0] in ("--merge", "--blocked"):
-        merge = merge or argv[0] == "--merge"
-        blocked = blocked or argv[0] == "--blocked"
-        argv = argv[1:]
+        options.add(argv.pop(0))
     if len(argv) < 4 or argv[2] != "--":
-        sys.stderr.write(__doc__)
-        return 2
+        sys.exit(__doc__)
     trigger, event, command = argv[0].encode(), argv[1], argv[3:]
-
     read_end, write_end = os.pipe()
-    fcntl.fcntl(write_end, F_SETPIPE_SZ, PAGE)
+    fcntl.fcntl(write_end, 1031, 4096)  # F_SETPIPE_SZ: one page
     child = subprocess.Popen(command, stdin=subprocess.DEVNULL, stdout=write_end,
-                             stderr=write_end if merge else None)
+                             stderr=write_end if "--merge" in options else None)
     os.close(write_end)
-
-    out = sys.stdout.buffer
-    line = b""
-    seen = False
+    out, line, seen = sys.stdout.buffer, b"", False
     # One byte at a time up to the trigger, so that nothing after it is taken out of the pipe.
     while not seen:
         byte = os.read(read_end, 1)
@@ -75,27 +56,21 @@ def main(argv):
         out.write(byte)
         line += byte
         if byte == b"\n":
-            seen = trigger in line
-            line = b""
+            seen, line = trigger in line, b""
     if seen:
         out.flush()
-        while blocked and child.poll() is None and not blocked_in_write(child.pid):
+        while "--blocked" in options and child.poll() is None and not blocked_in_write(child.pid):
             time.sleep(0.01)
-        environment = dict(os.environ, STALL_PID=str(child.pid))
-        status = subprocess.call(["/bin/sh", "-c", event], env=environment)
+        status = subprocess.call(["/bin/sh", "-c", event], env=dict(os.environ, STALL_PID=str(child.pid)))
         if status != 0:
             sys.stderr.write("stall: the event command failed with %d\n" % status)
-    while True:
-        chunk = os.read(read_end, 65536)
-        if not chunk:
-            break
+    for chunk in iter(lambda: os.read(read_end, 65536), b""):
         out.write(chunk)
     out.flush()
     code = child.wait()
     if not seen:
         sys.stderr.write("stall: the trigger %r never came\n" % argv[0])
-        return 125
-    return 128 - code if code < 0 else code
+    return 125 if not seen else 128 - code if code < 0 else code
 
 
 if __name__ == "__main__":

@@ -1,4 +1,4 @@
-// Test helpers: an output state whose console and files are temporary files that tests read back.
+// Test helpers: an output state whose console streams are temporary files that tests read back.
 #ifndef LORVEX_UTIL_STREAMS_TEST_UTIL_H_
 #define LORVEX_UTIL_STREAMS_TEST_UTIL_H_
 
@@ -50,11 +50,6 @@ class TestOutput {
   }
   std::string Stdout() { return ReadStream(out.console_out); }
   std::string Stderr() { return ReadStream(out.console_err); }
-  /// Gives the output state a log file (and, if asked, an error file) held in temporary files.
-  void OpenTempLog() { out.log_file = tmpfile(); }
-  void OpenTempErr() { out.error_file = tmpfile(); }
-  std::string Log() { return ReadStream(out.log_file); }
-  std::string Err() { return ReadStream(out.error_file); }
 
   OutputContext out;
 };

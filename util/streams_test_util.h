@@ -8,15 +8,11 @@
 
 #include "util/output.h"
 
-/// Everything written to a stream so far.
+/// Everything written to a stream so far (reading to its end lets writing go on after it).
 inline std::string ReadStream(FILE* stream) {
-  fflush(stream);
-  long end = ftell(stream);
-  std::string text(static_cast<size_t>(end), '\0');
   rewind(stream);
-  size_t got = fread(text.data(), 1, text.size(), stream);
-  text.resize(got);
-  fseek(stream, 0, SEEK_END);
+  std::string text;
+  for (int c; (c = fgetc(stream)) != EOF;) text += static_cast<char>(c);
   return text;
 }
 
@@ -40,10 +36,6 @@ class TestOutput {
     if (out.error_file) fclose(out.error_file);
     if (out.message_file) fclose(out.message_file);
   }
-  TestOutput(const TestOutput&) = delete;
-  TestOutput& operator=(const TestOutput&) = delete;
-
-  /// Prints text with the code and increment.
   int Print(const char* text, int32_t code = 0, int increment = 0) {
     snprintf(out.message, sizeof out.message, "%s", text);
     return PrintMessage(&out, code, increment);

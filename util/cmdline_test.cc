@@ -1,9 +1,11 @@
-// The program's name and folder, taken from the path it was started from.
+// The program's name and folder, taken from the path it was started from; the option error box.
 #include "util/cmdline.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
+
+#include "util/option_parser.h"
 
 namespace {
 
@@ -27,6 +29,15 @@ TEST(ProgramName, ComesFromTheModuleFileName) {
     EXPECT_EQ(ProgramName() + "|" + file + "|" + directory,
               std::string(c.name) + "|" + c.file + "|" + c.directory);
   }
+}
+
+// A program without options that take values lists only the others under the errors.
+TEST(OptionParser, WithoutValuedLettersTheSecondListIsLeftOut) {
+  GatheredOptions found;
+  testing::internal::CaptureStderr();
+  EXPECT_FALSE(ParseOptionText("X", "/q", "ab", "", &found, "command line"));
+  EXPECT_EQ(testing::internal::GetCapturedStderr(),
+            "/q (from command line) is not a valid option\n\nOptions without values are /? /a /b \n");
 }
 
 }  // namespace

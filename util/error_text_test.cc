@@ -31,11 +31,15 @@ TEST(ReportDirectoryError, QuotesTheServersWordsOfThatFailureOnce) {
   ReportDirectoryError(&t.out, kLogonFailure, "Cannot bind");
   SetLastFailure(kLogonFailure, " \n");
   ReportDirectoryError(&t.out, kLogonFailure, "Cannot bind");
+  EXPECT_EQ(LastDiagnostic(), " \n");
+  SetLastFailure(5, "a system error code keeps no words");
+  ReportDirectoryError(&t.out, 5, "Cannot read x");
   ReportDirectoryError(&t.out, -1, "No objects");
-  EXPECT_EQ(t.Stderr(),
-            read + "           0000208D: NameErr: problem 2001, best match of: 'OU=People,DC=x'\n" + read +
-                bind + "           data 775\n" + bind + bind + bind + "LORVEX: No objects\n");
-  EXPECT_EQ(t.out.error_count, 7);
+  EXPECT_EQ(t.Stderr(), read +
+                            "           0000208D: NameErr: problem 2001, best match of: 'OU=People,DC=x'\n" +
+                            read + bind + "           data 775\n" + bind + bind + bind +
+                            "LORVEX: Cannot read x\nReason(s): Access is denied\nLORVEX: No objects\n");
+  EXPECT_EQ(t.out.error_count, 8);
   SetLastDiagnostic("");
 }
 

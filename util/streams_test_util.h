@@ -1,4 +1,4 @@
-// Test helpers: an output state whose console and files are temporary files that tests read back.
+// Test helpers: an output state whose console streams are temporary files that tests read back.
 #ifndef LORVEX_UTIL_STREAMS_TEST_UTIL_H_
 #define LORVEX_UTIL_STREAMS_TEST_UTIL_H_
 
@@ -8,15 +8,11 @@
 
 #include "util/output.h"
 
-/// Everything written to a stream so far.
+/// Everything written to a stream so far (reading to its end lets writing go on after it).
 inline std::string ReadStream(FILE* stream) {
-  fflush(stream);
-  long end = ftell(stream);
-  std::string text(static_cast<size_t>(end), '\0');
   rewind(stream);
-  size_t got = fread(text.data(), 1, text.size(), stream);
-  text.resize(got);
-  fseek(stream, 0, SEEK_END);
+  std::string text;
+  for (int c; (c = fgetc(stream)) != EOF;) text += static_cast<char>(c);
   return text;
 }
 
@@ -40,21 +36,12 @@ class TestOutput {
     if (out.error_file) fclose(out.error_file);
     if (out.message_file) fclose(out.message_file);
   }
-  TestOutput(const TestOutput&) = delete;
-  TestOutput& operator=(const TestOutput&) = delete;
-
-  /// Prints text with the code and increment.
   int Print(const char* text, int32_t code = 0, int increment = 0) {
     snprintf(out.message, sizeof out.message, "%s", text);
     return PrintMessage(&out, code, increment);
   }
   std::string Stdout() { return ReadStream(out.console_out); }
   std::string Stderr() { return ReadStream(out.console_err); }
-  /// Gives the output state a log file (and, if asked, an error file) held in temporary files.
-  void OpenTempLog() { out.log_file = tmpfile(); }
-  void OpenTempErr() { out.error_file = tmpfile(); }
-  std::string Log() { return ReadStream(out.log_file); }
-  std::string Err() { return ReadStream(out.error_file); }
 
   OutputContext out;
 };

@@ -15,8 +15,7 @@ if [ "$action" = stop ]; then
   exit 0
 fi
 
-"$0" stop "$work"
-rm -f "$work/cups/socket"
+"$0" stop "$work" && rm -f "$work/cups/socket"
 
 # A private cupsd on a local socket, its files under the work folder; the printer writes a file.
 if command -v cupsd >/dev/null && [ -f /usr/share/ppd/cups-pdf/CUPS-PDF_opt.ppd ]; then

@@ -493,9 +493,10 @@ void MouseAt(POINT at, DWORD flags) {
   WaitIdle();
 }
 
-// The thumb, dragged in more lines than a scroll message's 16 bits count, 85% of its way shows the
-// line 85% of the way to the last page (within three pixels' worth), at its end the last page. The
-// move is sent again at every poll, so that one a loaded machine delays or merges still lands.
+// The thumb (on the bar beside the client area, below an arrow), dragged in more lines than a scroll
+// message's 16 bits count, 85% of the track down shows the line that far to the last page (more by
+// the thumb's share of the track, at most an arrow's length, within two pixels' worth); at the end
+// the last page. Moves are sent again at every poll, so one a loaded machine delays still lands.
 void ThumbDrag() {
   Driven slow(L"0 0 1 100000", kSlow);
   HWND window = slow.window;
@@ -504,26 +505,26 @@ void ThumbDrag() {
   SlowState s = ReadState(window);
   if (s.position != 0 || s.limit != LastTop(window, 100001))
     return Fail("filled: %d of %d", s.position, s.limit);
-  SCROLLBARINFO bar = {sizeof bar, {}, 0, 0, 0, 0, {}};
-  if (!GetScrollBarInfo(window, OBJID_VSCROLL, &bar)) return Fail("no vertical scroll bar");
-  const int way = bar.rcScrollBar.bottom - bar.rcScrollBar.top - 2 * bar.dxyLineButton -
-                  (bar.xyThumbBottom - bar.xyThumbTop);
-  const POINT grab = {(bar.rcScrollBar.left + bar.rcScrollBar.right) / 2,
-                      bar.rcScrollBar.top + (bar.xyThumbTop + bar.xyThumbBottom) / 2};
+  RECT client;
+  GetClientRect(window, &client);
+  const int arrow = GetSystemMetrics(SM_CYVSCROLL), track = client.bottom - 2 * arrow;
+  POINT grab = {client.right + GetSystemMetrics(SM_CXVSCROLL) / 2, arrow + 2};
+  ClientToScreen(window, &grab);
   Focus(window);
   MouseAt(grab, MOUSEEVENTF_LEFTDOWN);
-  for (const int pixels : {way * 85 / 100, way}) {
-    const int expected = static_cast<long long>(s.limit) * pixels / way,
-              slack = pixels == way ? 0 : 3 * s.limit / way;
+  for (const int pixels : {track * 85 / 100, track}) {
+    const long long slack = pixels == track ? 0 : 2LL * s.limit / track,
+                    low = 1LL * s.limit * pixels / track - slack,
+                    high = std::min<long long>(s.limit, 1LL * s.limit * pixels / (track - arrow) + slack);
     WaitFor([&] {
       MouseAt({grab.x, grab.y + pixels}, 0);
-      return abs((s = ReadState(window)).position - expected) <= slack;
+      return (s = ReadState(window)).position >= low && s.position <= high;
     });
-    if (abs(s.position - expected) > slack)
-      Fail("thumb %d of %d pixels down: line %d of %d, expected %d within %d", pixels, way, s.position,
-           s.limit, expected, slack);
+    if (s.position < low || s.position > high)
+      Fail("thumb %d of %d pixels down: line %d of %d, expected %lld to %lld", pixels, track, s.position,
+           s.limit, low, high);
   }
-  MouseAt({grab.x, grab.y + way}, MOUSEEVENTF_LEFTUP);
+  MouseAt({grab.x, grab.y + track}, MOUSEEVENTF_LEFTUP);
   GUITHREADINFO gui = {};
   gui.cbSize = sizeof gui;
   if (!WaitFor([&] { return GetGUIThreadInfo(slow.process.dwThreadId, &gui) && !gui.hwndCapture; }))

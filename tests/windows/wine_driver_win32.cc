@@ -154,11 +154,12 @@ void EndWithEscape(const Driven& driven, int expected_exit) {
   ExpectExit(driven.process, expected_exit);
 }
 
-std::string CopyWindowText(HWND window) {
+std::string CopyWindowText(HWND window, DWORD milliseconds = kWaitMs) {
   if (OpenClipboard(nullptr) && EmptyClipboard()) CloseClipboard();
   Press(window, {VK_CONTROL, 'C'});
   std::string text;
-  if (!WaitFor([] { return IsClipboardFormatAvailable(CF_TEXT) && OpenClipboard(nullptr); })) return text;
+  if (!WaitFor([] { return IsClipboardFormatAvailable(CF_TEXT) && OpenClipboard(nullptr); }, milliseconds))
+    return text;
   HANDLE data = GetClipboardData(CF_TEXT);
   if (const char* locked = static_cast<const char*>(GlobalLock(data))) text = locked, GlobalUnlock(data);
   CloseClipboard();
@@ -224,25 +225,21 @@ void ShowsText(const wchar_t* arguments, const char* golden) {
 void SaveAs(bool locked) {
   Driven lorvex(L"?");
   const std::string path = g_work + (locked ? "\\locked.txt" : "\\saved.txt");
-  HANDLE lock =
-      locked ? CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr) : nullptr;
   HWND dialog = lorvex.window ? OpenDialog(lorvex, {VK_CONTROL, 'S'}, L"Save As") : nullptr;
-  if (dialog != nullptr) {
-    SetDlgItemTextA(dialog, 0x47c, path.c_str());  // the file name box
-    SetDlgItemTextA(dialog, 0x480, path.c_str());
-    Click(dialog, IDOK);
-    if (locked) {
-      HWND replace = WaitWindow(lorvex.process, nullptr, L"#32770", dialog);  // asked first
-      if (replace != nullptr) Click(replace, IDYES);
-      ExpectText("message", AnswerMessageBox(lorvex.process, L"Lorvex", IDOK),
-                 "Could not write file " + path);
-    } else {
-      WaitFor([&] { return ReadFile(path) == Expected("usage-question"); });
-      ExpectText("saved file", ReadFile(path), Expected("usage-question"));
-    }
-    EndWithEscape(lorvex, 0);
+  if (dialog == nullptr) return;
+  if (locked)
+    CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);  // till the end
+  SetDlgItemTextA(dialog, 0x47c, path.c_str());                                       // the file name box
+  SetDlgItemTextA(dialog, 0x480, path.c_str());
+  Click(dialog, IDOK);
+  if (locked) {
+    Click(WaitWindow(lorvex.process, nullptr, L"#32770", dialog), IDYES);  // replace the file? yes
+    ExpectText("message", AnswerMessageBox(lorvex.process, L"Lorvex", IDOK), "Could not write file " + path);
+  } else {
+    WaitFor([&] { return ReadFile(path) == Expected("usage-question"); });
+    ExpectText("saved file", ReadFile(path), Expected("usage-question"));
   }
-  if (lock != nullptr) CloseHandle(lock);
+  EndWithEscape(lorvex, 0);
 }
 
 // Find: upper-case text finds the first "wildcard", its line scrolled to the top as far as the end
@@ -323,11 +320,13 @@ void PrintScreenKey(bool release_only) {
   EndWithEscape(lorvex, 0);
 }
 
-// The window's text once it shows why the run failed (no Ctrl+C works while the run goes on).
+// The window's text once it shows why the run failed (Ctrl+C copies nothing while the run goes on).
 std::string WaitReason(HWND window) {
   std::string text;
-  if (!WaitFor([&] { return (text = CopyWindowText(window)).find("\r\nReason(s): ") != std::string::npos; }))
-    Fail("no reason shown");
+  auto shown = [&] {
+    return (text = CopyWindowText(window, 2000)).find("\r\nReason(s): ") != std::string::npos;
+  };
+  if (!WaitFor(shown, 2 * kWaitMs)) Fail("no reason shown");
   return text;
 }
 
@@ -376,7 +375,7 @@ void DirectoryRun() {
   std::ofstream(g_work + "\\window.txt", std::ios::binary)
       << (refused ? WaitReason(lorvex.window) : CopyWindowText(lorvex.window));
   Press(lorvex.window, {VK_ESCAPE});
-  std::ofstream(g_work + "\\exit.txt") << WaitExit(lorvex.process) << "\n";
+  std::ofstream(g_work + "\\exit.txt", std::ios::binary) << WaitExit(lorvex.process) << "\n";
 }
 
 // The slow test program: lorvex's window, wait loop and worker; its arguments are LINES records,
@@ -446,8 +445,9 @@ void FollowOutput() {
 // record, with the kept records and no totals; No lets it finish.
 void EscapeDuringRun(bool yes) {
   Driven slow(yes ? L"300 5 10 0" : L"120 5 10 0", kSlow);
-  if (!WaitState(slow.window, "30 lines", [](const SlowState& s) { return s.count >= 30; })) return;
-  if (OpenDialog(slow, {VK_ESCAPE}, L"End search") == nullptr) return;
+  if (!WaitState(slow.window, "30 lines", [](const SlowState& s) { return s.count >= 30; }) ||
+      !OpenDialog(slow, {VK_ESCAPE}, L"End search"))
+    return;
   const int asked = ReadState(slow.window).count;
   Sleep(600);
   if (ReadState(slow.window).count != asked) Fail("the worker went on while asked");
@@ -534,7 +534,7 @@ void ThumbDrag() {
 
 const std::pair<const char*, void (*)()> kScenarios[] = {
     {"usage-copy", [] { ShowsText(L"?", "usage-question"); }},
-    {"help", [] { ShowsText(L"ann ad --help", "usage-help"); }},
+    {"help", [] { ShowsText(L"--help", "usage-question"); }},
     {"version", [] { ShowsText(L"--version", "version"); }},
     {"not-silent", [] { ShowsText(L"? -0x", "usage-question"); }},  // -0 with more after it
     {"silent", [] { ExpectExit(Start(L"? /0"), 0); }},              // no window

@@ -38,7 +38,7 @@ set_tests_properties(windows_session_start PROPERTIES FIXTURES_SETUP windows_ses
 set_tests_properties(windows_session_stop PROPERTIES FIXTURES_CLEANUP windows_session LABELS windows
                      RESOURCE_LOCK wine)
 
-set(windows_scenarios usage-copy help-version save-as save-as-failure find about menu-exit silent directory-error
+set(windows_scenarios usage-copy help version not-silent save-as save-as-failure find about menu-exit silent directory-error
                       follow-output escape-yes escape-no close-during-run thumb-drag)
 foreach(scenario ${windows_scenarios})
   add_test(NAME windows_${scenario}
@@ -56,7 +56,7 @@ foreach(entry ${print_orders})
   list(GET parts 0 scenario)
   list(GET parts 1 order)
   add_test(NAME windows_${scenario}
-           COMMAND ${windows_scripts}/print_scenario.sh ${scenario} ${windows_build} ${windows_work} "${order}")
+           COMMAND ${windows_scripts}/run_scenario.sh ${scenario} ${windows_build} ${windows_work} "${order}")
   set_tests_properties(windows_${scenario} PROPERTIES FIXTURES_REQUIRED windows_session LABELS windows
                        TIMEOUT 360 RESOURCE_LOCK wine SKIP_RETURN_CODE 77)
 endforeach()

@@ -28,12 +28,9 @@ install(TARGETS lorvex RUNTIME DESTINATION .)
 
 # The test driver that runs inside Wine beside lorvex.exe and works its window like a person.
 if(LORVEX_TESTS)
-  # Its steps (driver_steps_win32.cc), its scenarios by theme (scenarios_*_win32.cc) and main.
-  file(GLOB wine_driver_sources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/windows/scenarios_*_win32.cc)
-  add_executable(lorvex_wine_driver ${CMAKE_SOURCE_DIR}/tests/windows/wine_driver_win32.cc
-                 ${CMAKE_SOURCE_DIR}/tests/windows/driver_steps_win32.cc ${wine_driver_sources})
+  add_executable(lorvex_wine_driver ${CMAKE_SOURCE_DIR}/tests/windows/wine_driver_win32.cc)
   target_link_options(lorvex_wine_driver PRIVATE -municode -static -static-libgcc -static-libstdc++)
-  target_link_libraries(lorvex_wine_driver PRIVATE lorvex_core user32 gdi32)
+  target_link_libraries(lorvex_wine_driver PRIVATE user32 gdi32)
 
   # The output window and the worker thread with a slow run of their own that needs no directory:
   # following the output, Esc during the run and closing during the run.

@@ -7,34 +7,17 @@ action=$1
 work=$(mkdir -p "$2" && cd "$2" && pwd)
 here=$(cd "$(dirname "$0")" && pwd)
 
-stop_pid_file() {
-  local file=$1
-  if [ -f "$file" ]; then
-    kill "$(cat "$file")" 2>/dev/null || true
-    rm -f "$file"
-  fi
-}
-
 if [ "$action" = stop ]; then
-  if [ -f "$work/display" ]; then
-    . "$here/wine_env.sh" "$work"
-    wineserver -k 2>/dev/null || true
-  fi
-  stop_pid_file "$work/cupsd.pid"
-  stop_pid_file "$work/xvfb.pid"
-  if [ -f "$work/netns" ]; then
-    ip netns del "$(cat "$work/netns")" 2>/dev/null || true
-    rm -f "$work/netns"
-  fi
-  rm -f "$work/display"
+  [ ! -f "$work/display" ] || { . "$here/wine_env.sh" "$work" && wineserver -k 2>/dev/null || true; }
+  for pid in "$work/cupsd.pid" "$work/xvfb.pid"; do [ ! -f "$pid" ] || kill "$(cat "$pid")" 2>/dev/null || true; done
+  [ ! -f "$work/netns" ] || ip netns del "$(cat "$work/netns")" 2>/dev/null || true
+  rm -f "$work/cupsd.pid" "$work/xvfb.pid" "$work/netns" "$work/display"
   exit 0
 fi
 
-"$0" stop "$work"
-rm -f "$work/cups/socket"
+"$0" stop "$work" && rm -f "$work/cups/socket"
 
-# A private cupsd on a local socket, its files all under the work folder. The printer's device is
-# a file, so that the tests read what Wine's printer driver produced.
+# A private cupsd on a local socket, its files under the work folder; the printer writes a file.
 if command -v cupsd >/dev/null && [ -f /usr/share/ppd/cups-pdf/CUPS-PDF_opt.ppd ]; then
   cups="$work/cups"
   rm -rf "$cups"
@@ -43,26 +26,11 @@ if command -v cupsd >/dev/null && [ -f /usr/share/ppd/cups-pdf/CUPS-PDF_opt.ppd 
   chmod 1770 "$cups/tmp"
   chmod 0710 "$cups/spool"
   chmod 1777 "$cups/out"
-  cat >"$cups/etc/cupsd.conf" <<CONF
-Listen $cups/socket
-LogLevel warn
-WebInterface No
-<Location />
-  Order allow,deny
-  Allow all
-</Location>
-CONF
-  cat >"$cups/etc/cups-files.conf" <<CONF
-ServerRoot $cups/etc
-RequestRoot $cups/spool
-TempDir $cups/tmp
-StateDir $cups/state
-CacheDir $cups/cache
-AccessLog $cups/log/access_log
-ErrorLog $cups/log/error_log
-PageLog $cups/log/page_log
-FileDevice Yes
-CONF
+  printf '%s\n' "Listen $cups/socket" "LogLevel warn" "WebInterface No" "<Location />" "Order allow,deny" \
+    "Allow all" "</Location>" >"$cups/etc/cupsd.conf"
+  printf '%s\n' "ServerRoot $cups/etc" "RequestRoot $cups/spool" "TempDir $cups/tmp" "StateDir $cups/state" \
+    "CacheDir $cups/cache" "AccessLog $cups/log/access_log" "ErrorLog $cups/log/error_log" \
+    "PageLog $cups/log/page_log" "FileDevice Yes" >"$cups/etc/cups-files.conf"
   setsid cupsd -f -c "$cups/etc/cupsd.conf" -s "$cups/etc/cups-files.conf" </dev/null >/dev/null 2>&1 &
   echo $! >"$work/cupsd.pid"
   for _ in $(seq 1 100); do [ -S "$cups/socket" ] && break; sleep 0.1; done

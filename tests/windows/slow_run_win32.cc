@@ -1,19 +1,15 @@
-// A test program with lorvex's output window, its wait loop and its worker thread, whose run
-// needs no directory: the worker prints numbered records slowly, then the records it kept, the
-// way a sorted run prints what it gathered (also after a stop). A finished run ends with a totals
-// line and exit value 0, a stopped one without totals and with exit value 1, as lorvex's do.
-// FILLED lines are put into the window at once before the run, as a long run leaves it (a run
-// printing them one by one would take many minutes under Wine).
-//   lorvex_slow_run.exe [LINES [MILLISECONDS_PER_LINE [KEEP_EVERY [FILLED]]]]
-// The Wine test driver reads the window's state through a registered message ("Lorvex Test
-// State") and, after a close, stop.txt in the current folder (see WriteStopRecord). When the
-// window begins to be destroyed after a close, its thread waits for the worker to end (up to
-// kDestroyWaitMs): a worker that still needed the window's thread would not end meanwhile.
+// lorvex's output window, wait loop and worker thread with a run that needs no directory: the
+// worker prints numbered records slowly, then every KEEP_EVERY-th again, as a sorted run prints what
+// it gathered (also after a stop); a finished run ends with a totals line and exit value 0, a
+// stopped one with 1. FILLED lines are in the window before the run, as a long run leaves it.
+//   lorvex_slow_run.exe LINES MILLISECONDS_PER_LINE KEEP_EVERY(>0) FILLED
+// The Wine test driver reads the window's state through the message "Lorvex Test State" and, after
+// a close, stop.txt.
 #include <windows.h>
 
 #include <atomic>
+#include <cstdint>
 #include <cstdio>
-#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -27,25 +23,14 @@
 
 namespace {
 
-int g_lines = 300;
-DWORD g_pause_ms = 15;
-// Every g_keep_every-th record is also kept, to be printed once the records end.
-int g_keep_every = 10;
-int g_filled = 0;
-// How long the window's destruction waits for the worker to end.
-constexpr DWORD kDestroyWaitMs = 30000;
-
+int g_lines = 0, g_pause_ms = 0, g_keep_every = 1, g_filled = 0;
 WNDPROC g_window_proc = nullptr;
 UINT g_state_message = 0;
 std::atomic<bool> g_closed{false};
-// Records printed so far, the count when the window was closed and when the worker saw the stop.
-std::atomic<int> g_last_record{0};
-std::atomic<int> g_record_at_close{-1};
-std::atomic<int> g_record_at_stop{-1};
-// Whether the worker still ran when the close handling ended, and whether it ended while the
-// window's destruction waited for it.
-std::atomic<int> g_running_after_close{-1};
-std::atomic<int> g_ended_during_destroy{-1};
+// Records printed so far, at the close and when the worker saw the stop; whether the worker still
+// ran when the close handling ended, and whether it ended while the window's destruction waited.
+std::atomic<int> g_last_record{0}, g_record_at_close{-1}, g_record_at_stop{-1};
+std::atomic<int> g_running_after_close{-1}, g_ended_during_destroy{-1};
 HANDLE g_worker_ended = nullptr;
 
 int SlowBody(RunContext* run, const std::string&) {
@@ -66,87 +51,57 @@ int SlowBody(RunContext* run, const std::string&) {
   return kWorkDone;
 }
 
-// The state the driver asks for: the line count, the vertical position and limit, the page, and
-// whether the worker still runs, packed 16 bits each; asked with wparam 1, the vertical position
-// and limit, 32 bits each, for windows of more lines than 16 bits count.
-LRESULT PackedState(WPARAM wide) {
-  if (wide != 0)
-    return static_cast<LRESULT>(static_cast<uint64_t>(g_view.vertical.position) |
-                                static_cast<uint64_t>(g_view.vertical.limit) << 32);
-  const uint64_t count = static_cast<uint16_t>(g_line_store.count);
-  const uint64_t position = static_cast<uint16_t>(g_view.vertical.position);
-  const uint64_t limit = static_cast<uint16_t>(g_view.vertical.limit);
-  const uint64_t page = static_cast<uint16_t>(VerticalPage(g_view)) & 0x7FFF;
-  const uint64_t worker = WorkerExists() ? 1 : 0;
-  return static_cast<LRESULT>(count | position << 16 | limit << 32 | page << 48 | worker << 63);
-}
-
 LRESULT CALLBACK TestWindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
-  if (message == g_state_message && message != 0) return PackedState(wparam);
-  // The destruction begins by hiding the window: by then the close has stopped waiting for the
-  // worker, which must now end without this thread.
+  // The state: the line count, the first line shown and its largest value, 21 bits each, and
+  // whether the worker still runs.
+  const uint64_t mask = 0x1FFFFF;
+  if (message == g_state_message)
+    return static_cast<LRESULT>((g_line_store.count & mask) | (g_view.vertical.position & mask) << 21 |
+                                (g_view.vertical.limit & mask) << 42 | uint64_t{WorkerExists()} << 63);
+  // The destruction begins by hiding the window: the close has stopped waiting for the worker, which
+  // must now end without this thread (which waits for it here).
   const bool hiding = message == WM_WINDOWPOSCHANGING &&
                       (reinterpret_cast<const WINDOWPOS*>(lparam)->flags & SWP_HIDEWINDOW) != 0;
   if ((hiding || message == WM_DESTROY) && g_closed.load() && g_ended_during_destroy.load() < 0) {
-    g_running_after_close.store(WaitForSingleObject(g_worker_ended, 0) == WAIT_OBJECT_0 ? 0 : 1);
-    g_ended_during_destroy.store(WaitForSingleObject(g_worker_ended, kDestroyWaitMs) == WAIT_OBJECT_0 ? 1
-                                                                                                      : 0);
+    g_running_after_close.store(WaitForSingleObject(g_worker_ended, 0) != WAIT_OBJECT_0);
+    g_ended_during_destroy.store(WaitForSingleObject(g_worker_ended, 30000) == WAIT_OBJECT_0);
   }
   if (message == WM_CLOSE && !g_closed.exchange(true)) g_record_at_close.store(g_last_record.load());
   return CallWindowProcW(g_window_proc, window, message, wparam, lparam);
-}
-
-// The record of a stop by closing the window: the record count at the close and when the worker
-// saw the stop; whether the worker still ran when the close handling ended and whether it then
-// ended while the window was being destroyed (1 yes, 0 no).
-void WriteStopRecord() {
-  FILE* file = fopen("stop.txt", "w");
-  if (file == nullptr) return;
-  fprintf(file, "%d %d %d %d\n", g_record_at_close.load(), g_record_at_stop.load(),
-          g_running_after_close.load(), g_ended_during_destroy.load());
-  fclose(file);
 }
 
 int SlowRun() {
   g_state_message = RegisterWindowMessageW(L"Lorvex Test State");
   g_window_proc = reinterpret_cast<WNDPROC>(
       SetWindowLongPtrW(g_app.main_window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(TestWindowProc)));
-
   RunContext* run = new RunContext();
-  OutputContext* out = new OutputContext();
-  out->normal_flags = kChannelCon;
-  out->error_flags = kChannelCon;
+  OutputContext* out = run->output = new OutputContext();
+  out->normal_flags = out->error_flags = kChannelCon;
   out->control_flags = PlatformControlFlags();
   snprintf(out->program_name, sizeof out->program_name, "LORVEX");
-  run->output = out;
   g_cancel.store(0);
-
-  char line[32];
-  for (int i = 1; i <= g_filled; ++i) {
-    snprintf(line, sizeof line, "filled line %06d", i);
-    LineStoreAppend(&g_line_store, line);
-  }
+  for (int i = 1; i <= g_filled; ++i)
+    LineStoreAppend(&g_line_store, ("filled line " + std::to_string(i)).c_str());
   SendSizeNotification(g_app.main_window);
-
   g_worker_ended = CreateEventW(nullptr, TRUE, FALSE, nullptr);
   const int result = RunOnWorkerThread(SlowBody, run, std::string());
-  if (g_closed.load()) WriteStopRecord();
-  int exit_value = 1;
-  if (result != kWorkNoMemory && result != kWorkCancelled) {
-    PrintFormatted(out, 0, 0, "%d records", g_lines);
-    exit_value = 0;
+  FILE* stop = g_closed.load() ? fopen("stop.txt", "w") : nullptr;
+  if (stop != nullptr) {
+    fprintf(stop, "%d %d %d %d\n", g_record_at_close.load(), g_record_at_stop.load(),
+            g_running_after_close.load(), g_ended_during_destroy.load());
+    fclose(stop);
   }
+  const bool finished = result != kWorkNoMemory && result != kWorkCancelled;
+  if (finished) PrintFormatted(out, 0, 0, "%d records", g_lines);
   delete out;
   delete run;
-  return exit_value;
+  return finished ? 0 : 1;
 }
 
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
-  if (__argc > 1) g_lines = _wtoi(__wargv[1]);
-  if (__argc > 2) g_pause_ms = static_cast<DWORD>(_wtoi(__wargv[2]));
-  if (__argc > 3) g_keep_every = _wtoi(__wargv[3]) > 0 ? _wtoi(__wargv[3]) : 1;
-  if (__argc > 4) g_filled = _wtoi(__wargv[4]);
+  int* arguments[] = {&g_lines, &g_pause_ms, &g_keep_every, &g_filled};
+  for (int i = 1; i < __argc && i <= 4; ++i) *arguments[i - 1] = _wtoi(__wargv[i]);
   return RunApplication(instance, show, SlowRun);
 }

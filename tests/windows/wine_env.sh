@@ -4,15 +4,11 @@ export WINEPREFIX="$1/prefix" WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES="ms
 unset WAYLAND_DISPLAY
 [ -f "$1/display" ] && export DISPLAY="$(cat "$1/display")"
 [ -S "$1/cups/socket" ] && export CUPS_SERVER="$1/cups/socket"
-# Wine's sockets are made by its wineserver. The session runs it, and every Wine program, in a
-# network namespace of its own that has only loopback (session.sh makes it when run as root), so
-# that nothing a test runs reaches the network: Windows' domain controller locator, for one, asks
-# DNS. in_wine_ns COMMAND... runs a command there.
-wine_ns=
-[ -f "$1/netns" ] && wine_ns=$(cat "$1/netns")
-in_wine_ns() {
-  if [ -n "$wine_ns" ]; then ip netns exec "$wine_ns" "$@"; else "$@"; fi
-}
+# Wine's sockets are made by its wineserver, which the session runs, with every Wine program, in a
+# network namespace that has only loopback (made by session.sh as root), so that nothing a test runs
+# reaches the network (Windows' domain controller locator asks DNS). in_wine_ns COMMAND runs there.
+wine_ns=$(cat "$1/netns" 2>/dev/null || true)
+in_wine_ns() { ${wine_ns:+ip netns exec "$wine_ns"} "$@"; }
 if [ ! -f "$WINEPREFIX/.lorvex-ready" ]; then
   rm -rf "$WINEPREFIX"
   in_wine_ns wineboot -i >/dev/null 2>&1

@@ -125,6 +125,8 @@ compare_refusal() {
 compare_run alice-report -- alice
 compare_run last-logon-wildcard -- 'a*' lld lt tod-90 /s=v
 compare_run group -- Staff ad /s
+# Batches of two, each object's descriptor read by the batch's search with the SD-flags control.
+compare_run small-batches LORVEX_BATCH_OBJECTS=2 -- '*d*' puc
 # LDAPS where LDAPURI asks for it, as the OpenLDAP build reads it: the same members as over LDAP.
 # (The OpenLDAP build's own GSSAPI bind inside LDAPS is refused by Samba: "Sign or Seal are
 # required"; so its output over plain LDAP is the one compared.)

@@ -100,6 +100,8 @@ compare_refusal() {
 compare_run alice-report -- alice
 compare_run last-logon-wildcard -- 'a*' lld lt tod-90 /s=v
 compare_run group -- Staff ad /s
+# Batches of two, each object's descriptor read by the batch's search with the SD-flags control.
+compare_run small-batches LORVEX_BATCH_OBJECTS=2 -- '*d*' puc
 # LDAPS where LDAPURI asks for it: the same members as the OpenLDAP build's over LDAP (its GSSAPI
 # bind inside LDAPS is refused by Samba: "Sign or Seal are required").
 compare_run group-over-ldaps LDAPURI=ldaps://dc1.sales.corp.test -- Staff ad /s

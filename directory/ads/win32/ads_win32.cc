@@ -20,6 +20,11 @@
 // - LDAP_OPT_SERVER_ERROR is not supported: the server's diagnostic of a failure is read from
 //   the result message where the call gives one (searches, the simple bind), and is lost for the
 //   Negotiate bind, which gives none.
+// - Over LDAPS, an answer of several entries is lost: Wine's TLS layer under its wldap32 decrypts
+//   one TLS record per read and drops the start of the next record read along with it, so the
+//   search fails as "server down" (0x51) and the connection is dead from then on. Answers of one
+//   entry, base reads and pages of one, come through; searches over LDAPS therefore ask for pages
+//   of one entry under Wine.
 // Windows headers depend on one another: winsock2 before windows.h, winldap before winber.
 // clang-format off
 #include <winsock2.h>
@@ -409,6 +414,7 @@ struct AdsObject {
 
 struct AdsSearch {
   LDAP* ld;
+  bool tls;
   std::wstring base;
   std::wstring filter;
   std::vector<std::wstring> attributes;
@@ -522,11 +528,13 @@ AdsResult AdsExecuteSearch(AdsObject* base, int scope, int page_size, const std:
                            const std::vector<std::string>& attributes, AdsSearch** search) {
   auto running = std::make_unique<AdsSearch>();
   running->ld = base->connection->ld;
+  running->tls = base->connection->tls;
   running->base = base->dn;
   running->filter = OemToWide(filter);
   for (const std::string& name : attributes) running->attributes.push_back(OemToWide(name));
   running->scope = scope;
   running->page_size = page_size > 0 ? page_size : 1000;
+  if (running->tls && UnderWine()) running->page_size = 1;  // see the head of this file
   const AdsResult result = FetchPage(running.get());
   if (result != kAdsOk) {
     AdsCloseSearch(running.release());
@@ -764,18 +772,20 @@ std::string AdsUserName() {
   return name;
 }
 
-// This layer reads every object on its own (AdsBatchedReads), and the input file's lines are then
-// resolved one at a time: a hint is never given, and would find nothing ahead if it were.
+// The input file's lines are resolved one at a time: this layer finds nothing ahead for a hint.
 void AdsPrefetchNames(const std::string&, const AdsCredentials*, const AdsNameHint&) {}
 
 void AdsForgetPrefetch() {}
 
 uint64_t AdsRoundTrips() { return g_round_trips.load(); }
 
-// Batched searches over LDAPS, on connections of their own, fail under Wine's wldap32 with "the
-// server is not operational" where the same reads made one object at a time succeed; until batched
-// reads are shown to work through wldap32, this layer reads every object on its own.
-bool AdsBatchedReads() { return false; }
+// Objects are read in batches over LDAP signed and sealed by the Negotiate bind: paged searches
+// with the SD-flags control on the connection of each controller, used by one thread at a time
+// (the cache of connections is shared under its lock). Where the default server is reached over
+// LDAPS, every object is read on its own: under Wine a search over LDAPS gets one entry a page (see
+// the head of this file), which gains nothing over reading the objects one by one, and batched
+// reads over LDAPS have not run on Windows.
+bool AdsBatchedReads() { return !ParseLdapEndpoint(Environment("LDAPURI")).tls; }
 
 void AdsShutdown() {
   for (auto& entry : Connections()) {

@@ -68,17 +68,17 @@ TEST(PrefetchedNames, OnlyNamesWhoseMatchesCanBeToldAreLookedFor) {
 
 TEST(PrefetchedNames, OneSearchForEveryNameOnceEscaped) {
   PrefetchedNames names;
-  EXPECT_EQ(names.Filter(), "");
+  EXPECT_TRUE(names.Filters().empty());
   names.Begin("", kBase,
               AdsNameHint{{"alice", "ALICE", "a(b)", "al ice", "bob"},
                           {"carol@sales.corp", "Carol@Sales.Corp"},
                           {"CN=Lee\\, Ann,OU=Staff,DC=sales,DC=corp", "Ann Lee,Staff"}});
-  EXPECT_EQ(
-      names.Filter(),
-      "(|(sAMAccountName=alice)(sAMAccountName=a\\28b\\29)(sAMAccountName=bob)"
-      "(userPrincipalName=carol@sales.corp)(distinguishedName=CN=Lee\\5C, Ann,OU=Staff,DC=sales,DC=corp))");
+  EXPECT_EQ(names.Filters(),
+            std::vector<std::string>{"(|(sAMAccountName=alice)(sAMAccountName=a\\28b\\29)(sAMAccountName=bob)"
+                                     "(userPrincipalName=carol@sales.corp)(distinguishedName=CN=Lee\\5C, "
+                                     "Ann,OU=Staff,DC=sales,DC=corp))"});
   names.Begin("", kBase, AdsNameHint{{"al ice"}, {}, {}});
-  EXPECT_EQ(names.Filter(), "");
+  EXPECT_TRUE(names.Filters().empty());
 }
 
 TEST(PrefetchedNames, AnswersAccountNamesWithoutRegardToCase) {

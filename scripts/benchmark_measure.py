@@ -257,7 +257,8 @@ def measure(o):
         memory = {}
         for key, args in (("few", ["bench00*", "lld", "/j"]), ("many", ["*", "lld", "/j"]),
                           ("sorted", ["*", "lld", "/s=v", "/j"])):
-            m = bench.lorvex_figures([bench.lorvex_once(args, key) for _ in range(o.repeat)], args, key)
+            # Peak memory varies little from run to run: one run each.
+            m = bench.lorvex_figures([bench.lorvex_once(args, key)], args, key)
             memory[key] = figures(m, args=args)
         result["memory"] = memory
     with open(o.json, "w") as f:
@@ -389,6 +390,8 @@ def report(o):
     doc.append("![wall time against the number of objects](%s)" % os.path.basename(o.chart))
     doc.append("")
     doc.append("## Memory")
+    doc.append("")
+    doc.append("One run of each (peak memory varies little from run to run).")
     doc.append("")
     doc.append("| users | run | lorvex arguments | output lines | max RSS MiB |")
     doc.append("|---:|---|---|---:|---:|")

@@ -119,6 +119,9 @@ std::vector<std::string> PrefetchedNames::Attributes() {
 }
 
 bool PrefetchedNames::Add(PrefetchedEntry entry) {
+  // The searches of one hint may find an object more than once (by its account name and by its DN):
+  // it is one object.
+  if (!found_dns_.insert(LowerCase(entry.dn)).second) return true;
   if (entries_.size() >= kMaxEntries) return false;
   entries_.push_back(std::move(entry));
   return true;
@@ -127,6 +130,7 @@ bool PrefetchedNames::Add(PrefetchedEntry entry) {
 void PrefetchedNames::Finish(bool completed) {
   if (!completed) {
     entries_.clear();
+    found_dns_.clear();
     answers_ = false;
     return;
   }
@@ -152,6 +156,7 @@ void PrefetchedNames::Clear() {
   principal_names_.clear();
   dns_.clear();
   entries_.clear();
+  found_dns_.clear();
   classes_.clear();
 }
 

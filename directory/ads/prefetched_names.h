@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <map>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 #include "directory/ads/ads.h"
@@ -108,6 +109,7 @@ class PrefetchedNames {
   std::string server_, base_;
   std::vector<std::string> accounts_, principal_names_, dns_;
   std::vector<PrefetchedEntry> entries_;
+  std::unordered_set<std::string> found_dns_;       ///< the entries' DNs, lower-cased
   std::map<std::string, ClassProperties> classes_;  ///< by "server\nclass", lower-cased
 };
 

@@ -84,7 +84,9 @@ TEST(PrefetchedNames, OneSearchForEveryNameOnceEscaped) {
 TEST(PrefetchedNames, AnswersAccountNamesWithoutRegardToCase) {
   const PrefetchedNames names = Found(
       AdsNameHint{{"Alice", "bob", "nobody", "twice"}, {}, {}},
+      // alice is found by two of the searches: one object all the same.
       {Entry("CN=alice,OU=People,DC=sales,DC=corp", "alice"),
+       Entry("CN=alice,OU=People,DC=sales,DC=corp", "alice"),
        Entry("CN=Bob,OU=People,DC=sales,DC=corp", "BOB"), Entry("CN=twice,OU=A,DC=sales,DC=corp", "twice"),
        Entry("CN=twice,OU=B,DC=sales,DC=corp", "TWICE")});
   struct {

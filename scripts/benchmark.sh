@@ -71,6 +71,7 @@ done
 for set in ${sets//,/ }; do
   case "$set" in main | trio | scale) ;; *) die "--sets takes main, trio and scale, not '$set'" ;; esac
 done
+[ "$sets" = main,trio,scale ] || command_text+=" --sets $sets"
 [ "$scale_users" -gt 0 ] || sets=${sets//scale/}
 
 [ "$(id -u)" -eq 0 ] || die "needs root (the domain runs in a network namespace)"

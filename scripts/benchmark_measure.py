@@ -232,6 +232,8 @@ def measure(o):
     result = {"set": o.set, "users": o.users, "repeat": o.repeat, "load": list(os.getloadavg()),
               "date": time.strftime("%Y-%m-%d %H:%M %Z"), "cases": []}
     for index, case in enumerate(case_set(o.set, o.users)):
+        if o.cases and index + 1 not in o.cases:
+            continue
         tag = "%s-case%d" % (o.set, index + 1)
         sys.stderr.write("benchmark: %s (%d users, %s): lorvex %s\n" % (case.name, o.users, o.set, " ".join(case.args)))
         # lorvex and the floor take turns, so that a change of the machine's load falls on both.
@@ -252,7 +254,7 @@ def measure(o):
 
     # Memory against the number of objects: about 1,000 of them, then all, without sorting; and all
     # sorted, which keeps a record for each object shown until the end.
-    if o.set != "trio":
+    if o.set != "trio" and not o.cases:
         sys.stderr.write("benchmark: memory against the number of objects\n")
         memory = {}
         for key, args in (("few", ["bench00*", "lld", "/j"]), ("many", ["*", "lld", "/j"]),
@@ -467,6 +469,8 @@ def main():
     m.add_argument("--set", choices=("main", "trio", "scale"), required=True)
     m.add_argument("--users", type=int, required=True)
     m.add_argument("--repeat", type=int, default=1)
+    m.add_argument("--cases", type=lambda text: [int(n) for n in text.split(",")], default=[],
+                   help="numbers of the cases to measure again (1 is the first), without the memory figures")
     r = sub.add_parser("report")
     r.add_argument("--json", nargs="+", required=True)
     for name in ("--doc", "--chart", "--command", "--revision"):

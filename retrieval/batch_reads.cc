@@ -4,6 +4,7 @@
 #include <chrono>
 #include <functional>
 #include <thread>
+#include <unordered_set>
 
 #include "directory/ads/ads_path.h"
 #include "directory/ads/ldap_filter.h"
@@ -28,12 +29,23 @@ constexpr auto kControllerRetryWait = std::chrono::milliseconds(20);
 
 bool NotOperational(AdsResult code) { return code < 0 && (code & 0xFFFF) == 0x203A; }
 
-// One search for the objects of the filter below a base; each row is kept under its DN. A
-// controller (retry) is tried as its own binds are: again while it is not operational, a search
-// that finds it gone before its first row counting as a failed bind, since a kept connection
-// learns only then that its server has gone.
-void SearchInto(const std::string& base_path, const std::string& filter, std::vector<std::string> attributes,
-                bool retry, BatchReads::Rows* rows) {
+// Keeps the rows of a search under their DNs; false when it failed before its last row.
+bool KeepRows(AdsSearch* search, AdsResult code, BatchReads::Rows* rows) {
+  std::vector<AdsAttribute> row;
+  while (code >= 0 && (code = AdsGetNextRow(search, &row)) >= 0 && code != kAdsNoMoreRows) {
+    std::string dn;
+    if (FirstText(row, "distinguishedName", &dn)) rows->by_dn[LowerCase(dn)] = std::move(row);
+  }
+  return code >= 0;
+}
+
+// The searches for the objects of the filters below a base, one after the other on one connection;
+// each row is kept under its DN. A controller (retry) is tried as its own binds are: again while it
+// is not operational, a first search that finds it gone before its first row counting as a failed
+// bind, since a kept connection learns only then that its server has gone.
+void SearchInto(const std::string& base_path, const std::vector<std::string>& filters,
+                std::vector<std::string> attributes, bool retry, BatchReads::Rows* rows) {
+  if (filters.empty()) return;
   attributes.push_back("distinguishedName");
   const uint32_t flags = kAdsSecureAuthentication | kAdsFastBind;
   const int attempts = retry ? kControllerAttempts : 1;
@@ -43,7 +55,8 @@ void SearchInto(const std::string& base_path, const std::string& filter, std::ve
     ScopedSearch search;
     bool bound = code >= 0;
     if (bound) {
-      code = AdsExecuteSearch(base.get(), kAdsScopeSubtree, kBatchPageSize, filter, attributes, search.out());
+      code = AdsExecuteSearch(base.get(), kAdsScopeSubtree, kBatchPageSize, filters.front(), attributes,
+                              search.out());
       if (retry && NotOperational(code)) bound = false;
     }
     if (!bound) {
@@ -55,12 +68,15 @@ void SearchInto(const std::string& base_path, const std::string& filter, std::ve
       rows->failure = FailedRead(ReadOutcome::kBindFailed, code);
       return;
     }
-    std::vector<AdsAttribute> row;
-    while (code >= 0 && (code = AdsGetNextRow(search.get(), &row)) >= 0 && code != kAdsNoMoreRows) {
-      std::string dn;
-      if (FirstText(row, "distinguishedName", &dn)) rows->by_dn[LowerCase(dn)] = std::move(row);
+    // A search that fails part of the way leaves the objects it did not return, and those of the
+    // searches after it, to reads of their own.
+    if (!KeepRows(search.get(), code, rows)) return;
+    for (size_t next = 1; next < filters.size(); ++next) {
+      ScopedSearch following;
+      code = AdsExecuteSearch(base.get(), kAdsScopeSubtree, kBatchPageSize, filters[next], attributes,
+                              following.out());
+      if (!KeepRows(following.get(), code, rows)) return;
     }
-    // A search that fails part of the way leaves the objects it did not return to reads of their own.
     return;
   }
 }
@@ -79,18 +95,21 @@ const std::vector<AdsAttribute>* Row(const BatchReads::Rows& rows, const std::st
 
 }  // namespace
 
-std::string BatchFilter(const std::vector<std::string>& dns) {
-  std::string filter = "(|";
-  std::vector<std::string> seen;
+std::vector<std::string> BatchFilters(const std::vector<std::string>& dns) {
+  std::vector<std::string> filters;
+  std::unordered_set<std::string> seen;
+  size_t in_filter = 0;
   for (const std::string& dn : dns) {
-    std::string key = LowerCase(dn);
-    bool known = false;
-    for (const std::string& other : seen) known = known || other == key;
-    if (known) continue;
-    seen.push_back(key);
-    filter += "(distinguishedName=" + EscapeFilterLiteral(dn) + ")";
+    if (!seen.insert(LowerCase(dn)).second) continue;
+    if (in_filter == 0) filters.emplace_back("(|");
+    filters.back() += "(distinguishedName=" + EscapeFilterLiteral(dn) + ")";
+    if (++in_filter == kFilterDns) {
+      filters.back() += ")";
+      in_filter = 0;
+    }
   }
-  return filter + ")";
+  if (in_filter > 0) filters.back() += ")";
+  return filters;
 }
 
 ReadOutcome PasswordSettingsCache::Get(RetrievalSource* reads, const RetrievalScope& scope,
@@ -125,7 +144,7 @@ void BatchReads::Start(const RetrievalScope& scope, const std::vector<std::strin
   if (needs.when_changed) controller_attributes.push_back("whenChanged");
   controller_attributes_ = controller_attributes;
   controllers_.assign(controller_attributes.empty() ? 0 : scope.others.size(), Rows());
-  const std::string filter = BatchFilter(dns);
+  const std::vector<std::string> filters = BatchFilters(dns);
   std::vector<std::string> started;
   std::vector<size_t> here;
   for (size_t i = 0; i < controllers_.size(); ++i) {
@@ -139,8 +158,8 @@ void BatchReads::Start(const RetrievalScope& scope, const std::vector<std::strin
       continue;
     }
     started.push_back(connection);
-    running_.Start([this, i, base, filter, controller_attributes]() {
-      SearchInto(base, filter, controller_attributes, true, &controllers_[i]);
+    running_.Start([this, i, base, filters, controller_attributes]() {
+      SearchInto(base, filters, controller_attributes, true, &controllers_[i]);
     });
   }
 
@@ -163,13 +182,13 @@ void BatchReads::Start(const RetrievalScope& scope, const std::vector<std::strin
   if (!missing.empty()) {
     std::vector<std::string> object_attributes = kObjectAttributes;
     if (needs.descriptor && !scope.single) object_attributes.push_back(kDescriptor);
-    SearchInto(object_base, BatchFilter(missing), object_attributes, false, &objects_);
+    SearchInto(object_base, BatchFilters(missing), object_attributes, false, &objects_);
   }
   if (separate_descriptors_) {
-    SearchInto(scope.path_prefix + naming_context, filter, {kDescriptor}, false, &descriptors_);
+    SearchInto(scope.path_prefix + naming_context, filters, {kDescriptor}, false, &descriptors_);
   }
   for (size_t i : here) {
-    SearchInto("LDAP://" + scope.others[i].path_server + "/" + naming_context, filter, controller_attributes,
+    SearchInto("LDAP://" + scope.others[i].path_server + "/" + naming_context, filters, controller_attributes,
                true, &controllers_[i]);
   }
 }

@@ -87,7 +87,12 @@ class BatchReads final : public RetrievalSource {
   BackgroundTasks running_;
 };
 
-/// The filter that finds exactly the objects of these DNs (each DN once).
-std::string BatchFilter(const std::vector<std::string>& dns);
+/// DNs named in one search filter at most: the directory matches every row it returns against every
+/// term of an OR, so that a search of many DNs costs far more per object than several of fewer.
+constexpr size_t kFilterDns = 20;
+
+/// The filters that together find exactly the objects of these DNs (each DN once, at most
+/// kFilterDns to a filter), in their order.
+std::vector<std::string> BatchFilters(const std::vector<std::string>& dns);
 
 #endif  // LORVEX_RETRIEVAL_BATCH_READS_H_

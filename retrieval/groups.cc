@@ -109,7 +109,7 @@ int ExpandPrimaryGroupMembers(GroupExpansion* expansion, const std::string& dn, 
 
 int ExpandMembers(GroupExpansion* expansion, const std::string& dn);
 
-// Reads the classes of a range's members with one search per batch of them, as their own reads
+// Reads the classes of members with a search per kFilterDns of them, as their own reads
 // would find them: the last value of objectClass. A member the searches miss is read on its own.
 // With keep_rows the same searches give the members' own attributes for the batches they are
 // retrieved in, and the attribute of their display form.
@@ -128,12 +128,9 @@ void ReadMemberClasses(RunContext* run, const std::vector<std::string>& members,
   AddAttributeOnce("distinguishedName", &attributes);
   AddAttributeOnce("objectClass", &attributes);
   if (name_attribute) AddAttributeOnce(name_attribute, &attributes);
-  for (size_t start = 0; start < members.size(); start += kClassBatch) {
-    const std::vector<std::string> batch(members.begin() + start,
-                                         members.begin() + std::min(members.size(), start + kClassBatch));
+  for (const std::string& filter : BatchFilters(members)) {
     ScopedSearch search;
-    AdsResult code =
-        AdsExecuteSearch(base.get(), kAdsScopeSubtree, 1000, BatchFilter(batch), attributes, search.out());
+    AdsResult code = AdsExecuteSearch(base.get(), kAdsScopeSubtree, 1000, filter, attributes, search.out());
     std::vector<AdsAttribute> row;
     while (code >= 0 && (code = AdsGetNextRow(search.get(), &row)) >= 0 && code != kAdsNoMoreRows) {
       std::string member;
@@ -215,14 +212,20 @@ int ExpandMembers(GroupExpansion* expansion, const std::string& dn) {
     for (const AdsAttribute& attribute : attributes) {
       for (const AdsValue& value : attribute.values) members.push_back(value.text);
     }
+    // The classes of a batch's worth of members are read just before they are processed, so that
+    // the controllers' searches of the batch before run meanwhile.
     MemberClasses classes;
-    if (batched && !members.empty())
-      ReadMemberClasses(run, members, expansion->retrieve == RetrieveRestrictions, &classes);
     int in_range = 0;
-    for (std::string& member : members) {
+    for (size_t i = 0; i < members.size(); ++i) {
+      if (batched && i % kClassBatch == 0) {
+        classes.clear();
+        const std::vector<std::string> batch(members.begin() + i,
+                                             members.begin() + std::min(members.size(), i + kClassBatch));
+        ReadMemberClasses(run, batch, expansion->retrieve == RetrieveRestrictions, &classes);
+      }
       ++member_count;
       ++in_range;
-      result = ProcessMember(expansion, &member, classes);
+      result = ProcessMember(expansion, &members[i], classes);
       if (IsStopCode(result)) {
         stop = true;
         break;

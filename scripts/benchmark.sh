@@ -3,14 +3,19 @@
 # replicating Samba controllers with many users; writes the figures and a chart of wall time
 # against the number of objects to docs/performance.md and docs/performance.png.
 #
-#   scripts/benchmark.sh [--users N] [--scale-users M] [--repeat R] [--build DIR] [--doc FILE]
+#   scripts/benchmark.sh [--users N] [--scale-users M] [--repeat R] [--sets LIST] [--keep DIR]
+#                        [--build DIR] [--doc FILE]
 #
 #   --users N        bulk users of the main domain (default 10000); half of them are the members
 #                    of "Bench Group" and the names of the input file
 #   --scale-users M  bulk users of the larger domain the cost per object is compared on
 #                    (default 30000; 0 leaves it out)
 #   --repeat R       runs of each measurement, lorvex and the floor taking turns; the median is
-#                    kept (default 1)
+#                    kept (default 3)
+#   --sets LIST      the sets to measure, of main,trio,scale (default all three)
+#   --keep DIR       keeps the figures of each set measured in DIR and writes the page from every
+#                    set found there, so that sets measured by separate runs (each in a namespace
+#                    of its own, LORVEX_BENCH_NS) are reported together
 #   --build DIR      build tree of lorvex (default build/, configured if need be); lorvex is built first
 #   --doc FILE       where the figures go (default docs/performance.md; the chart beside it, .png)
 #
@@ -29,7 +34,9 @@ here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 root=$(cd "$here/.." && pwd)
 users=10000
 scale_users=30000
-repeat=1
+repeat=3
+sets=main,trio,scale
+keep=
 build=$root/build
 doc=$root/docs/performance.md
 command_text="scripts/benchmark.sh"
@@ -47,9 +54,11 @@ while [ $# -gt 0 ]; do
     --users) [ $# -ge 2 ] || die "--users needs a value"; number --users "$2"; users=$2; shift 2 ;;
     --scale-users) [ $# -ge 2 ] || die "--scale-users needs a value"; number --scale-users "$2"; scale_users=$2; shift 2 ;;
     --repeat) [ $# -ge 2 ] || die "--repeat needs a value"; number --repeat "$2"; repeat=$2; shift 2 ;;
+    --sets) [ $# -ge 2 ] || die "--sets needs a value"; sets=$2; shift 2 ;;
+    --keep) [ $# -ge 2 ] || die "--keep needs a directory"; keep=$(realpath -m "$2"); shift 2 ;;
     --build) [ $# -ge 2 ] || die "--build needs a directory"; build=$(realpath -m "$2"); shift 2 ;;
     --doc) [ $# -ge 2 ] || die "--doc needs a file"; doc=$(realpath -m "$2"); shift 2 ;;
-    -h | --help) sed -n '2,28p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
+    -h | --help) sed -n '2,34p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
     *) die "unknown argument '$1' (--help lists them)" ;;
   esac
 done
@@ -58,7 +67,12 @@ done
 [ "$scale_users" -eq 0 ] || [ "$scale_users" -gt "$users" ] || die "--scale-users must be more than --users (or 0)"
 [ "$users" -eq 10000 ] || command_text+=" --users $users"
 [ "$scale_users" -eq 30000 ] || command_text+=" --scale-users $scale_users"
-[ "$repeat" -eq 1 ] || command_text+=" --repeat $repeat"
+[ "$repeat" -eq 3 ] || command_text+=" --repeat $repeat"
+for set in ${sets//,/ }; do
+  case "$set" in main | trio | scale) ;; *) die "--sets takes main, trio and scale, not '$set'" ;; esac
+done
+[ "$sets" = main,trio,scale ] || command_text+=" --sets $sets"
+[ "$scale_users" -gt 0 ] || sets=${sets//scale/}
 
 [ "$(id -u)" -eq 0 ] || die "needs root (the domain runs in a network namespace)"
 for tool in cmake ldapsearch samba gnuplot; do
@@ -117,13 +131,26 @@ measure() {
     die "measuring the $set set failed"
 }
 
-measure main "$users" 2
-measure trio "$users" 3
-sets=("$work/main.json" "$work/trio.json")
-if [ "$scale_users" -gt 0 ]; then
-  measure scale "$scale_users" 2
-  sets+=("$work/scale.json")
-fi
+for set in ${sets//,/ }; do
+  case "$set" in
+    main) measure main "$users" 2 ;;
+    trio) measure trio "$users" 3 ;;
+    scale) measure scale "$scale_users" 2 ;;
+  esac
+  if [ -n "$keep" ]; then mkdir -p "$keep" && cp "$work/$set.json" "$keep/"; fi
+done
+sets=()
+for set in main trio scale; do
+  if [ -n "$keep" ] && [ -f "$keep/$set.json" ]; then
+    sets+=("$keep/$set.json")
+  elif [ -f "$work/$set.json" ]; then
+    sets+=("$work/$set.json")
+  fi
+done
+[ -f "${sets[0]:-}" ] && [ "$(basename "${sets[0]}")" = main.json ] || {
+  log "no figures of the main set yet: the page is written once it is measured"
+  exit 0
+}
 mkdir -p "$(dirname "$doc")"
 /usr/bin/python3 "$here/benchmark_measure.py" report --json "${sets[@]}" --doc "$doc" --chart "${doc%.md}.png" \
   --command "$command_text" --revision "$revision" --windows-note "$here/benchmark_windows.md" >/dev/null ||

@@ -98,13 +98,20 @@ void PrefetchedNames::Begin(const std::string& server, const std::string& base, 
   }
 }
 
-std::string PrefetchedNames::Filter() const {
-  std::string terms;
-  for (const std::string& name : accounts_) terms += "(sAMAccountName=" + EscapeFilterLiteral(name) + ")";
+std::vector<std::string> PrefetchedNames::Filters() const {
+  std::vector<std::string> terms;
+  for (const std::string& name : accounts_)
+    terms.push_back("(sAMAccountName=" + EscapeFilterLiteral(name) + ")");
   for (const std::string& name : principal_names_)
-    terms += "(userPrincipalName=" + EscapeFilterLiteral(name) + ")";
-  for (const std::string& dn : dns_) terms += "(distinguishedName=" + EscapeFilterLiteral(dn) + ")";
-  return terms.empty() ? std::string() : "(|" + terms + ")";
+    terms.push_back("(userPrincipalName=" + EscapeFilterLiteral(name) + ")");
+  for (const std::string& dn : dns_) terms.push_back("(distinguishedName=" + EscapeFilterLiteral(dn) + ")");
+  std::vector<std::string> filters;
+  for (size_t i = 0; i < terms.size(); ++i) {
+    if (i % kTermsPerFilter == 0) filters.emplace_back("(|");
+    filters.back() += terms[i];
+    if (i % kTermsPerFilter == kTermsPerFilter - 1 || i + 1 == terms.size()) filters.back() += ")";
+  }
+  return filters;
 }
 
 std::vector<std::string> PrefetchedNames::Attributes() {
@@ -112,6 +119,9 @@ std::vector<std::string> PrefetchedNames::Attributes() {
 }
 
 bool PrefetchedNames::Add(PrefetchedEntry entry) {
+  // The searches of one hint may find an object more than once (by its account name and by its DN):
+  // it is one object.
+  if (!found_dns_.insert(LowerCase(entry.dn)).second) return true;
   if (entries_.size() >= kMaxEntries) return false;
   entries_.push_back(std::move(entry));
   return true;
@@ -120,6 +130,7 @@ bool PrefetchedNames::Add(PrefetchedEntry entry) {
 void PrefetchedNames::Finish(bool completed) {
   if (!completed) {
     entries_.clear();
+    found_dns_.clear();
     answers_ = false;
     return;
   }
@@ -145,6 +156,7 @@ void PrefetchedNames::Clear() {
   principal_names_.clear();
   dns_.clear();
   entries_.clear();
+  found_dns_.clear();
   classes_.clear();
 }
 

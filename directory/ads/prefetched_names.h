@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <map>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 #include "directory/ads/ads.h"
@@ -49,8 +50,12 @@ class PrefetchedNames {
   /// Forgets everything and takes the names of a hint for the domain below base on a server (the
   /// connection's key): those that can be looked for, each once.
   void Begin(const std::string& server, const std::string& base, const AdsNameHint& hint);
-  /// The filter of the search for the names taken; empty when there is none to look for.
-  std::string Filter() const;
+  /// Names looked for by one search at most: the directory matches every object it returns against
+  /// every term of an OR, so that one search of many names costs far more per name than several.
+  static constexpr size_t kTermsPerFilter = 20;
+  /// The filters of the searches for the names taken, kTermsPerFilter names each; none when there
+  /// is none to look for.
+  std::vector<std::string> Filters() const;
   /// The attributes the search asks for.
   static std::vector<std::string> Attributes();
   /// Takes one object the search returned; false once there are too many (the search is then
@@ -104,6 +109,7 @@ class PrefetchedNames {
   std::string server_, base_;
   std::vector<std::string> accounts_, principal_names_, dns_;
   std::vector<PrefetchedEntry> entries_;
+  std::unordered_set<std::string> found_dns_;       ///< the entries' DNs, lower-cased
   std::map<std::string, ClassProperties> classes_;  ///< by "server\nclass", lower-cased
 };
 

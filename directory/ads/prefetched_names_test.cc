@@ -61,17 +61,17 @@ TEST(PrefetchedNames, OnlyNamesWhoseMatchesCanBeToldAreLookedFor) {
 
 TEST(PrefetchedNames, OneSearchForEveryNameOnceEscaped) {
   PrefetchedNames names;
-  EXPECT_EQ(names.Filter(), "");
+  EXPECT_TRUE(names.Filters().empty());
   names.Begin("", kBase,
               AdsNameHint{{"alice", "ALICE", "a(b)", "al ice", "bob"},
                           {"carol@sales.corp", "Carol@Sales.Corp"},
                           {"CN=Lee\\, Ann,OU=Staff,DC=sales,DC=corp", "Ann Lee,Staff"}});
-  EXPECT_EQ(
-      names.Filter(),
-      "(|(sAMAccountName=alice)(sAMAccountName=a\\28b\\29)(sAMAccountName=bob)"
-      "(userPrincipalName=carol@sales.corp)(distinguishedName=CN=Lee\\5C, Ann,OU=Staff,DC=sales,DC=corp))");
+  EXPECT_EQ(names.Filters(),
+            std::vector<std::string>{"(|(sAMAccountName=alice)(sAMAccountName=a\\28b\\29)(sAMAccountName=bob)"
+                                     "(userPrincipalName=carol@sales.corp)(distinguishedName=CN=Lee\\5C, "
+                                     "Ann,OU=Staff,DC=sales,DC=corp))"});
   names.Begin("", kBase, AdsNameHint{{"al ice"}, {}, {}});
-  EXPECT_EQ(names.Filter(), "");
+  EXPECT_TRUE(names.Filters().empty());
 }
 
 TEST(PrefetchedNames, AnswersTheNamesAskedForFromWhatWasFound) {
@@ -80,10 +80,11 @@ TEST(PrefetchedNames, AnswersTheNamesAskedForFromWhatWasFound) {
       Found(AdsNameHint{{"Alice", "nobody", "twice"},
                         {"alice@sales.corp", "nobody@sales.corp"},
                         {"ou=staff,DC=sales,DC=corp"}},
-            {Entry(alice, "alice", "Alice@Sales.Corp"), Entry("CN=twice,OU=A,DC=sales,DC=corp", "twice"),
+            {Entry(alice, "alice", "Alice@Sales.Corp"), Entry(alice, "alice", "Alice@Sales.Corp"),
+             Entry("CN=twice,OU=A,DC=sales,DC=corp", "twice"),
              Entry("CN=twice,OU=B,DC=sales,DC=corp", "TWICE"), Entry(staff, "", "", "organizationalUnit")});
   const std::tuple<char, std::string, std::string> cases[] = {
-      {'a', "ALICE", "found " + alice},
+      {'a', "ALICE", "found " + alice},  // found by two of the searches: one object
       {'a', "nobody", "absent"},
       {'a', "twice", "unknown"},  // two objects: its own look-up says so in its own words
       {'a', "carol", "unknown"},  // not asked for

@@ -150,7 +150,7 @@ if [ "$mode" = two-dc ]; then
   dc2_cases dc2-up
 
   # Requests of a wildcard lld run over every user: with the second controller, a search or two
-  # per batch of objects more than with the first alone, never one or more per object. Read one
+  # per 20 objects more than with the first alone, never one or more per object. Read one
   # by one, the second controller costs a bind and a read per object: at least one per user.
   users=$("$testdomain" exec env "$alice" ldapsearch -LLL -Q -Y GSSAPI \
     -H ldap://dc1.sales.corp.test -b 'DC=sales,DC=corp,DC=test' '(sAMAccountType=805306368)' dn 2>/dev/null |
@@ -159,8 +159,9 @@ if [ "$mode" = two-dc ]; then
   two=$(trips 0 -- '*' lld /j)
   single_one=$(trips 1 -- 'dc1/*' lld /j)
   single_two=$(trips 1 -- '*' lld /j)
-  # The second controller: a bind (at most a few requests) and one search per batch of 250.
-  batches=$(((users + 249) / 250))
+  # The second controller: a bind (at most a few requests) and one search per 20 objects (the DNs
+  # one search filter names at most).
+  batches=$(((users + 19) / 20))
   if [ -z "$one" ] || [ -z "$two" ] || [ -z "$single_one" ] || [ -z "$single_two" ] || [ "$users" -lt 40 ] ||
     [ "$two" -gt $((one + 4 + 2 * batches)) ] || [ "$single_two" -lt $((single_one + users)) ]; then
     fail "round-trips: for $users users, batched '$one' with DC1, '$two' with both; one by one '$single_one', '$single_two'"

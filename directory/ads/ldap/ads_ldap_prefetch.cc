@@ -1,4 +1,4 @@
-// Names prefetched over LDAP: the names of a hint found with one subtree search of their domain,
+// Names prefetched over LDAP: the names of a hint found with subtree searches of their domain,
 // kept until the next hint, and the look-ups of the other files answered from what it found.
 #include <strings.h>
 
@@ -30,37 +30,40 @@ void AdsPrefetchNames(const std::string& path, const AdsCredentials* credentials
   g_prefetched.Clear();
   if (!ParseAdsPath(path, &parts) || parts.kind != kAdsPathObject || parts.dn.empty()) return;
   g_prefetched.Begin(parts.server, parts.dn, hint);
-  const std::string filter = g_prefetched.Filter();
-  if (filter.empty()) {
+  const std::vector<std::string> filters = g_prefetched.Filters();
+  if (filters.empty()) {
     g_prefetched.Finish(true);
     return;
   }
   bool complete = true;
   AdsResult result = OnConnection(parts.server, credentials, [&](LdapConnection* c) {
-    LDAPMessage* res = nullptr;
-    // Whatever the search returns, or an entry too many, the answers come from this one search.
+    // Whatever the searches return, or an entry too many, the answers come from these searches.
     g_prefetched.Finish(false);
     complete = true;
-    int rc =
-        SearchNow(c, parts.dn, LDAP_SCOPE_SUBTREE, filter, PrefetchedNames::Attributes(), nullptr, 0, &res);
-    if (rc == LDAP_SUCCESS) {
-      for (LDAPMessage* entry = ldap_first_entry(c->ld, res); entry != nullptr && complete;
-           entry = ldap_next_entry(c->ld, entry)) {
-        std::vector<AdsAttribute> values;
-        DecodeEntry(c->ld, entry, &values);
-        PrefetchedEntry found;
-        found.dn = EntryDn(c->ld, entry);
-        AppendValues(values, "sAMAccountName", &found.accounts);
-        AppendValues(values, "userPrincipalName", &found.principal_names);
-        std::vector<std::string> classes;
-        AppendValues(values, "objectClass", &classes);
-        if (!classes.empty()) found.class_name = classes.back();
-        const AdsAttribute* dn_attribute = AttributeNamed(values, "distinguishedName");
-        if (dn_attribute != nullptr) found.dn_attribute.push_back(*dn_attribute);
-        complete = g_prefetched.Add(std::move(found));
+    int rc = LDAP_SUCCESS;
+    for (size_t i = 0; i < filters.size() && rc == LDAP_SUCCESS && complete; ++i) {
+      LDAPMessage* res = nullptr;
+      rc = SearchNow(c, parts.dn, LDAP_SCOPE_SUBTREE, filters[i], PrefetchedNames::Attributes(), nullptr, 0,
+                     &res);
+      if (rc == LDAP_SUCCESS) {
+        for (LDAPMessage* entry = ldap_first_entry(c->ld, res); entry != nullptr && complete;
+             entry = ldap_next_entry(c->ld, entry)) {
+          std::vector<AdsAttribute> values;
+          DecodeEntry(c->ld, entry, &values);
+          PrefetchedEntry found;
+          found.dn = EntryDn(c->ld, entry);
+          AppendValues(values, "sAMAccountName", &found.accounts);
+          AppendValues(values, "userPrincipalName", &found.principal_names);
+          std::vector<std::string> classes;
+          AppendValues(values, "objectClass", &classes);
+          if (!classes.empty()) found.class_name = classes.back();
+          const AdsAttribute* dn_attribute = AttributeNamed(values, "distinguishedName");
+          if (dn_attribute != nullptr) found.dn_attribute.push_back(*dn_attribute);
+          complete = g_prefetched.Add(std::move(found));
+        }
       }
+      ldap_msgfree(res);
     }
-    ldap_msgfree(res);
     return rc;
   });
   g_prefetched.Finish(result >= 0 && complete);

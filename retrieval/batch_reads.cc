@@ -93,7 +93,119 @@ const std::vector<AdsAttribute>* Row(const BatchReads::Rows& rows, const std::st
   return it == rows.by_dn.end() ? nullptr : &it->second;
 }
 
+// The per-controller attributes of the needs.
+std::vector<std::string> ControllerAttributes(const BatchNeeds& needs) {
+  std::vector<std::string> attributes;
+  if (needs.last_logon) attributes.push_back("lastLogon");
+  if (needs.when_changed) attributes.push_back("whenChanged");
+  return attributes;
+}
+
+// The indexes of the other controllers that a batch searches on threads of their own: not on the
+// objects' own connection, each connection once. The others are searched after the objects.
+std::vector<size_t> ThreadedControllers(const RetrievalScope& scope, const std::string& object_connection) {
+  std::vector<size_t> threaded;
+  std::vector<std::string> started;
+  for (size_t i = 0; i < scope.others.size(); ++i) {
+    const std::string connection = LowerCase(scope.others[i].path_server);
+    bool taken = connection == object_connection;
+    for (const std::string& other : started) taken = taken || other == connection;
+    if (taken) continue;
+    started.push_back(connection);
+    threaded.push_back(i);
+  }
+  return threaded;
+}
+
+std::string ObjectBase(const RetrievalScope& scope) {
+  const std::string naming_context = EscapeSlashes(scope.naming_context);
+  return scope.single ? scope.path_prefix + scope.single_server + "/" + naming_context
+                      : scope.path_prefix + naming_context;
+}
+
 }  // namespace
+
+ControllerStream::ControllerStream(std::string base_path, int search_scope, std::string filter,
+                                   std::vector<std::string> attributes)
+    : owner_(std::this_thread::get_id()) {
+  thread_.Start([this, base_path, search_scope, filter, attributes]() {
+    Run(base_path, search_scope, filter, attributes);
+  });
+}
+
+ControllerStream::~ControllerStream() {
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    give_up_ = true;
+  }
+  changed_.notify_all();
+  thread_.Wait();
+}
+
+void ControllerStream::Run(std::string base_path, int search_scope, std::string filter,
+                           std::vector<std::string> attributes) {
+  // Without a thread of its own the search would wait for batches that cannot come: none then.
+  if (std::this_thread::get_id() != owner_) {
+    attributes.push_back("distinguishedName");
+    ScopedObject base;
+    AdsResult code = BindObject(base_path, kAdsSecureAuthentication | kAdsFastBind, base.out());
+    ScopedSearch search;
+    if (code >= 0)
+      code = AdsExecuteSearch(base.get(), search_scope, kBatchPageSize, filter, attributes, search.out());
+    std::vector<AdsAttribute> row;
+    while (code >= 0 && (code = AdsGetNextRow(search.get(), &row)) >= 0 && code != kAdsNoMoreRows) {
+      std::string dn;
+      if (!FirstText(row, "distinguishedName", &dn)) continue;
+      std::unique_lock<std::mutex> lock(mutex_);
+      rows_[LowerCase(dn)] = std::move(row);
+      changed_.notify_all();
+      changed_.wait(lock, [this]() { return give_up_ || rows_.size() < kStreamRows; });
+      if (give_up_) break;
+    }
+  }
+  std::lock_guard<std::mutex> lock(mutex_);
+  ended_ = true;
+  changed_.notify_all();
+}
+
+void ControllerStream::Take(const std::vector<std::string>& dns, BatchReads::Rows* rows,
+                            std::vector<std::string>* missing) {
+  std::vector<std::string> wanted = dns;
+  std::unique_lock<std::mutex> lock(mutex_);
+  for (;;) {
+    std::vector<std::string> still;
+    for (const std::string& dn : wanted) {
+      auto it = rows_.find(LowerCase(dn));
+      if (it == rows_.end()) {
+        if (!rows->by_dn.count(LowerCase(dn))) still.push_back(dn);
+        continue;
+      }
+      rows->by_dn[it->first] = std::move(it->second);
+      rows_.erase(it);
+    }
+    wanted = std::move(still);
+    changed_.notify_all();
+    if (wanted.empty() || ended_) break;
+    // Full of rows of other objects: these come in another order.
+    if (rows_.size() >= kStreamRows) give_up_ = true;
+    changed_.wait(lock);
+  }
+  *missing = std::move(wanted);
+}
+
+ControllerStreams StartControllerStreams(const RetrievalScope& scope, const BatchNeeds& needs,
+                                         const std::string& base_dn, int search_scope,
+                                         const std::string& filter) {
+  ControllerStreams streams;
+  const std::vector<std::string> attributes = ControllerAttributes(needs);
+  if (attributes.empty() || scope.single) return streams;
+  for (size_t i : ThreadedControllers(scope, ConnectionOf(ObjectBase(scope)))) {
+    const std::string& server = scope.others[i].path_server;
+    streams[LowerCase(server)] = std::make_shared<ControllerStream>("LDAP://" + server + "/" + base_dn,
+                                                                    search_scope, filter, attributes);
+  }
+  return streams;
+}
 
 std::vector<std::string> BatchFilters(const std::vector<std::string>& dns) {
   std::vector<std::string> filters;
@@ -130,36 +242,42 @@ std::vector<std::string> ObjectRowAttributes(const BatchNeeds& needs) {
 }
 
 void BatchReads::Start(const RetrievalScope& scope, const std::vector<std::string>& dns,
-                       const BatchNeeds& needs, RowsByDn* found) {
+                       const BatchNeeds& needs, RowsByDn* found, const ControllerStreams* streams) {
   const std::string naming_context = EscapeSlashes(scope.naming_context);
-  const std::string object_base = scope.single
-                                      ? scope.path_prefix + scope.single_server + "/" + naming_context
-                                      : scope.path_prefix + naming_context;
+  const std::string object_base = ObjectBase(scope);
   const std::string object_connection = ConnectionOf(object_base);
 
-  // The per-controller values, from every controller after the first, each on a thread of its own;
-  // one whose connection is the objects' own is read here, after them.
-  std::vector<std::string> controller_attributes;
-  if (needs.last_logon) controller_attributes.push_back("lastLogon");
-  if (needs.when_changed) controller_attributes.push_back("whenChanged");
+  // The per-controller values, from every controller after the first, each on a thread of its own
+  // (from its stream first, when it has one); one whose connection is the objects' own is read
+  // here, after them.
+  const std::vector<std::string> controller_attributes = ControllerAttributes(needs);
   controller_attributes_ = controller_attributes;
   controllers_.assign(controller_attributes.empty() ? 0 : scope.others.size(), Rows());
   const std::vector<std::string> filters = BatchFilters(dns);
-  std::vector<std::string> started;
   std::vector<size_t> here;
+  const std::vector<size_t> threaded = ThreadedControllers(scope, object_connection);
   for (size_t i = 0; i < controllers_.size(); ++i) {
     const std::string& server = scope.others[i].path_server;
     const std::string base = "LDAP://" + server + "/" + naming_context;
-    const std::string connection = LowerCase(server);
-    bool taken = connection == object_connection;
-    for (const std::string& other : started) taken = taken || other == connection;
-    if (taken) {
+    bool own_thread = false;
+    for (size_t t : threaded) own_thread = own_thread || t == i;
+    if (!own_thread) {
       here.push_back(i);
       continue;
     }
-    started.push_back(connection);
-    running_.Start([this, i, base, filters, controller_attributes]() {
-      SearchInto(base, filters, controller_attributes, true, &controllers_[i]);
+    std::shared_ptr<ControllerStream> stream;
+    if (streams) {
+      auto it = streams->find(LowerCase(server));
+      if (it != streams->end()) stream = it->second;
+    }
+    running_.Start([this, i, base, filters, dns, stream, controller_attributes]() {
+      if (!stream) {
+        SearchInto(base, filters, controller_attributes, true, &controllers_[i]);
+        return;
+      }
+      std::vector<std::string> missing;
+      stream->Take(dns, &controllers_[i], &missing);
+      SearchInto(base, BatchFilters(missing), controller_attributes, true, &controllers_[i]);
     });
   }
 

@@ -4,9 +4,13 @@
 #ifndef LORVEX_RETRIEVAL_BATCH_READS_H_
 #define LORVEX_RETRIEVAL_BATCH_READS_H_
 
+#include <condition_variable>
 #include <functional>
 #include <map>
+#include <memory>
+#include <mutex>
 #include <string>
+#include <thread>
 #include <unordered_map>
 #include <vector>
 
@@ -38,6 +42,10 @@ using RowsByDn = std::unordered_map<std::string, std::vector<AdsAttribute>>;
 /// returns stands for the object's own read in a batch (distinguishedName first).
 std::vector<std::string> ObjectRowAttributes(const BatchNeeds& needs);
 
+class ControllerStream;
+/// The streams of a run's other controllers by the lower-cased server of their paths.
+using ControllerStreams = std::map<std::string, std::shared_ptr<ControllerStream>>;
+
 /// The values of one batch of objects. Whatever the batch reads did not give (an object a search
 /// did not return, a search that failed after its bind) is read for that object alone, so that
 /// every object is shown, and every failure reported, as its own reads would have done.
@@ -49,8 +57,10 @@ class BatchReads final : public RetrievalSource {
   /// found (the search that found them, taken out of it) or else with a search now, and the
   /// per-controller values with searches on threads of their own that go on after the return, so
   /// that the caller can go on with other work while they run (Wait before taking values).
+  /// A controller with a stream (streams, may be null) takes its rows from the stream first and
+  /// searches by name only for the objects the stream did not give.
   void Start(const RetrievalScope& scope, const std::vector<std::string>& dns, const BatchNeeds& needs,
-             RowsByDn* found);
+             RowsByDn* found, const ControllerStreams* streams = nullptr);
   /// Waits for the searches Start left running.
   void Wait() { running_.Wait(); }
   /// Called before any read of an object alone: the controllers' connections must be free of other
@@ -86,6 +96,48 @@ class BatchReads final : public RetrievalSource {
   // Declared last, so that its threads end before the rows they fill go.
   BackgroundTasks running_;
 };
+
+/// The per-controller values of every object a search finds, read from one other controller by the
+/// same paged search over the same scope, on a thread of its own, started along with the search
+/// that finds the objects on the first: a batch takes its objects' rows from here instead of
+/// searching for them by name. The rows wait here until a batch takes them; at most kStreamRows of
+/// them, the search pausing between pages meanwhile. A batch that needs rows the search has not
+/// reached while that many wait (the controllers return objects in different orders) gives the
+/// stream up, and it and every later batch search by name.
+class ControllerStream {
+ public:
+  static constexpr size_t kStreamRows = 3000;
+
+  ControllerStream(std::string base_path, int search_scope, std::string filter,
+                   std::vector<std::string> attributes);
+  /// Stops the search and waits for its thread.
+  ~ControllerStream();
+  ControllerStream(const ControllerStream&) = delete;
+  ControllerStream& operator=(const ControllerStream&) = delete;
+
+  /// Moves the rows of these DNs into rows as the search reaches them; returns when every one is
+  /// there or when the search has ended (its last page, a failure, given up), its connection free
+  /// again then. missing: the DNs it did not give.
+  void Take(const std::vector<std::string>& dns, BatchReads::Rows* rows, std::vector<std::string>* missing);
+
+ private:
+  void Run(std::string base_path, int search_scope, std::string filter, std::vector<std::string> attributes);
+
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  RowsByDn rows_;
+  bool ended_ = false;
+  bool give_up_ = false;
+  std::thread::id owner_;
+  BackgroundTasks thread_;
+};
+
+/// Streams for the other controllers of the scope (those a batch would search on threads of their
+/// own) over the scope of a search that finds objects: its base path's DN part, scope and filter.
+/// None when the batches read no per-controller value.
+ControllerStreams StartControllerStreams(const RetrievalScope& scope, const BatchNeeds& needs,
+                                         const std::string& base_dn, int search_scope,
+                                         const std::string& filter);
 
 /// DNs named in one search filter at most: the directory matches every row it returns against every
 /// term of an OR, so that a search of many DNs costs far more per object than several of fewer.

@@ -86,9 +86,10 @@ int SearchEntitiesWith(RunContext* run, ObjectProcessor process) {
     ScopedSearch search;
     // Read in batches, objects come a batch to a page; read one by one, 20 to a page.
     const int page_size = run->retrievals ? static_cast<int>(RetrievalQueue::kBatchObjects) : 20;
-    code = AdsExecuteSearch(searcher.get(),
-                            run->subtree_flag || run->options.subtree ? kAdsScopeSubtree : kAdsScopeOneLevel,
-                            page_size, filter, attributes, search.out());
+    const int scope = run->subtree_flag || run->options.subtree ? kAdsScopeSubtree : kAdsScopeOneLevel;
+    // The other controllers' values of what it finds come from the same search on each of them.
+    if (full_rows) run->retrievals->StartStreamedSearch(base.substr(dir->path_prefix.size()), scope, filter);
+    code = AdsExecuteSearch(searcher.get(), scope, page_size, filter, attributes, search.out());
     std::vector<AdsAttribute> row;
     while (code >= 0 && (code = AdsGetNextRow(search.get(), &row)) >= 0 && code != kAdsNoMoreRows) {
       std::string dn;
@@ -100,6 +101,7 @@ int SearchEntitiesWith(RunContext* run, ObjectProcessor process) {
       result = process(run, dn);
       if (result == kWorkNoMemory || result == kWorkCancelled) break;
     }
+    if (full_rows) run->retrievals->EndStreamedSearch();
   }
   if (code < 0) {
     ReportDirectoryError(out, code,

@@ -3,6 +3,8 @@
 
 #include "directory/ads/sid.h"
 #include "directory/entity_forms.h"
+#include "directory/name_lookup.h"
+#include "retrieval/retrieval_queue.h"
 #include "util/ascii_text.h"
 
 namespace {
@@ -87,7 +89,15 @@ void InputPrefetch::Hint(const std::vector<std::string>& entities, size_t from) 
   AdsNameHint hint;
   for (size_t i = from; i < entities.size(); ++i)
     AddEntityToHint(dir, object_class_, searched, entities[i], &hint);
-  AdsPrefetchNames(dir.path_prefix + dir.default_naming_context, &g_credentials, hint);
+  // Read in batches, the objects found come with their own attributes, for the batch to take, and
+  // with the one their display form needs.
+  std::vector<std::string> row_attributes;
+  if (run_->retrievals) {
+    row_attributes = run_->retrievals->RowAttributes();
+    const char* name_attribute = NameFormAttribute(run_->options.name_form);
+    if (!row_attributes.empty() && name_attribute) AddAttributeOnce(name_attribute, &row_attributes);
+  }
+  AdsPrefetchNames(dir.path_prefix + dir.default_naming_context, &g_credentials, hint, row_attributes);
   hinted_ = true;
 }
 

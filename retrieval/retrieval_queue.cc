@@ -5,7 +5,9 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "directory/ads/ads_path.h"
 #include "directory/name_forms.h"
+#include "directory/name_lookup.h"
 #include "run/codes.h"
 #include "util/ascii_text.h"
 
@@ -51,12 +53,23 @@ int RetrievalQueue::Add(const std::string& dn) {
     if (IsStop(code)) return code;
   }
   if (objects_ == 0) scope_ = std::move(scope);
+  // An object of an input file line comes with its own attributes from the search of the line's
+  // name, when that search asked for them.
+  if (!scope_.single && !rows_.count(LowerCase(dn))) {
+    std::vector<AdsAttribute> row;
+    if (AdsTakeHintedRow(scope_.path_prefix + EscapeSlashes(scope_.naming_context), dn, &row)) {
+      const char* name_attribute = NameFormAttribute(run_->options.name_form);
+      if (name_attribute) KeepNameAttribute(scope_.path_prefix, dn, name_attribute, row);
+      KeepRow(dn, std::move(row));
+    }
+  }
   Entry entry;
   entry.object = true;
   entry.dn = dn;
   entry.display_name = FormatName(run_->directory, run_->options.name_form, dn);
   entries_.push_back(std::move(entry));
   ++objects_;
+  ++added_;
   if (objects_ >= batch_objects_) return Advance();
   if (entries_.size() >= kMaxEntries) return Flush();
   return kWorkDone;
@@ -78,7 +91,12 @@ int RetrievalQueue::Advance() {
   for (const Entry& entry : batch->entries) {
     if (entry.object) dns.push_back(entry.dn);
   }
-  if (!dns.empty()) batch->reads->Start(batch->scope, dns, NeedsOf(run_, batch->scope), &rows_);
+  // The streams serve the objects of their search only; once past them, they stop.
+  if (!streamed_search_open_ && added_ - dns.size() >= streamed_end_) streams_.clear();
+  if (!dns.empty()) {
+    batch->reads->Start(batch->scope, dns, NeedsOf(run_, batch->scope), &rows_,
+                        streams_.empty() ? nullptr : &streams_);
+  }
   BatchReads* next = batch->reads.get();
   started_ = std::move(batch);
   int code = kWorkDone;
@@ -151,6 +169,21 @@ void RetrievalQueue::KeepRow(const std::string& dn, std::vector<AdsAttribute> ro
   // Rows no batch took (objects not queued after all) go when there are too many.
   if (rows_.size() >= 2 * kMaxEntries) rows_.clear();
   rows_[LowerCase(dn)] = std::move(row);
+}
+
+void RetrievalQueue::StartStreamedSearch(const std::string& base_dn, int search_scope,
+                                         const std::string& filter) {
+  if (objects_ > 0 || started_ || !entries_.empty()) return;
+  streams_.clear();
+  const RetrievalScope scope = CurrentRetrievalScope(run_);
+  streams_ = StartControllerStreams(scope, NeedsOf(run_, scope), base_dn, search_scope, filter);
+  streamed_search_open_ = !streams_.empty();
+}
+
+void RetrievalQueue::EndStreamedSearch() {
+  if (!streamed_search_open_) return;
+  streamed_search_open_ = false;
+  streamed_end_ = added_;
 }
 
 int QueueRetrieval(RetrievalQueue* queue, const std::string& dn) { return queue->Add(dn); }

@@ -48,6 +48,12 @@ class RetrievalQueue final : public OutputHold {
   std::vector<std::string> RowAttributes() const;
   /// Keeps a row of such a search for the batch its object will be read in.
   void KeepRow(const std::string& dn, std::vector<AdsAttribute> row);
+  /// Before such a search (its base path's DN part, scope and filter): when nothing is queued, the
+  /// other controllers' values of the objects it will find are read by the same search on each
+  /// of them, started now (ControllerStream), for the batches of the objects queued until
+  /// EndStreamedSearch.
+  void StartStreamedSearch(const std::string& base_dn, int search_scope, const std::string& filter);
+  void EndStreamedSearch();
 
  private:
   struct Entry {
@@ -80,7 +86,11 @@ class RetrievalQueue final : public OutputHold {
   bool flushing_ = false;
   int stopped_ = 0;  ///< the stop code met while working off the queue for a message
   PasswordSettingsCache settings_;
-  RowsByDn rows_;  ///< rows kept from the searches that found objects
+  RowsByDn rows_;       ///< rows kept from the searches that found objects
+  uint64_t added_ = 0;  ///< objects queued so far
+  ControllerStreams streams_;
+  bool streamed_search_open_ = false;
+  uint64_t streamed_end_ = 0;  ///< objects queued when the streamed search ended
 };
 
 /// Queues an object of the run for retrieval (RetrieveRestrictions with a queue in place).

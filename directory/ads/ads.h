@@ -159,9 +159,15 @@ struct AdsNameHint {
 /// and answer those look-ups from what it found, until the next hint or AdsForgetPrefetch; it
 /// answers so only where the answer is certain to be the one the look-up itself would give, and
 /// looks up everything else as usual. Nothing is reported: a failed prefetch keeps nothing.
-void AdsPrefetchNames(const std::string& path, const AdsCredentials* credentials, const AdsNameHint& hint);
+/// row_attributes: attributes of the objects found to keep with them for the reads that follow
+/// (AdsTakeHintedRow); the security descriptor among them is read with the SD-flags control.
+void AdsPrefetchNames(const std::string& path, const AdsCredentials* credentials, const AdsNameHint& hint,
+                      const std::vector<std::string>& row_attributes = {});
 /// Forgets what the last hint found.
 void AdsForgetPrefetch();
+/// Takes the row of the object of that DN that the search of the last hint returned on the server
+/// of path ("LDAP://[server/]..."), with the hint's row attributes, once; false when there is none.
+bool AdsTakeHintedRow(const std::string& path, const std::string& dn, std::vector<AdsAttribute>* row);
 
 /// Number of LDAP requests sent so far, for benchmarks.
 uint64_t AdsRoundTrips();

@@ -628,7 +628,8 @@ std::string AdsUserName() {
 }
 
 // Every look-up costs nothing here, so a hint finds nothing ahead; it is only logged.
-void AdsPrefetchNames(const std::string& path, const AdsCredentials*, const AdsNameHint& hint) {
+void AdsPrefetchNames(const std::string& path, const AdsCredentials*, const AdsNameHint& hint,
+                      const std::vector<std::string>&) {
   std::lock_guard<std::mutex> lock(Mutex());
   std::string text = "hint " + path;
   for (const std::string& name : hint.accounts) text += " account:" + name;
@@ -636,6 +637,8 @@ void AdsPrefetchNames(const std::string& path, const AdsCredentials*, const AdsN
   for (const std::string& dn : hint.dns) text += " dn:" + dn;
   Log(text);
 }
+
+bool AdsTakeHintedRow(const std::string&, const std::string&, std::vector<AdsAttribute>*) { return false; }
 
 void AdsForgetPrefetch() {
   std::lock_guard<std::mutex> lock(Mutex());

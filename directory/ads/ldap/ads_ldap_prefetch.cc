@@ -3,6 +3,7 @@
 #include <strings.h>
 
 #include <mutex>
+#include <unordered_map>
 
 #include "directory/ads/ldap/ads_ldap_internal.h"
 #include "directory/ads/ldap_values.h"
@@ -13,6 +14,15 @@ namespace {
 // Searches for the batch objects run on threads of their own while names are looked up.
 std::mutex g_prefetch_mutex;
 PrefetchedNames g_prefetched;
+// The rows of the objects the last hint's searches found, by lower-cased DN, when it asked for
+// row attributes and its searches completed; on the server g_rows_server.
+std::unordered_map<std::string, std::vector<AdsAttribute>> g_rows;
+std::string g_rows_server;
+
+std::string Lower(std::string text) {
+  for (char& c : text) c = static_cast<char>(tolower(static_cast<unsigned char>(c)));
+  return text;
+}
 
 // The decoded attribute of that name, when the entry has it.
 const AdsAttribute* AttributeNamed(const std::vector<AdsAttribute>& attributes, const char* name) {
@@ -24,10 +34,12 @@ const AdsAttribute* AttributeNamed(const std::vector<AdsAttribute>& attributes, 
 
 }  // namespace
 
-void AdsPrefetchNames(const std::string& path, const AdsCredentials* credentials, const AdsNameHint& hint) {
+void AdsPrefetchNames(const std::string& path, const AdsCredentials* credentials, const AdsNameHint& hint,
+                      const std::vector<std::string>& row_attributes) {
   AdsPathParts parts;
   std::lock_guard<std::mutex> lock(g_prefetch_mutex);
   g_prefetched.Clear();
+  g_rows.clear();
   if (!ParseAdsPath(path, &parts) || parts.kind != kAdsPathObject || parts.dn.empty()) return;
   g_prefetched.Begin(parts.server, parts.dn, hint);
   const std::vector<std::string> filters = g_prefetched.Filters();
@@ -35,16 +47,32 @@ void AdsPrefetchNames(const std::string& path, const AdsCredentials* credentials
     g_prefetched.Finish(true);
     return;
   }
+  std::vector<std::string> attributes = PrefetchedNames::Attributes();
+  bool descriptor = false;
+  for (const std::string& name : row_attributes) {
+    bool have = false;
+    for (const std::string& other : attributes) have = have || strcasecmp(other.c_str(), name.c_str()) == 0;
+    if (!have) attributes.push_back(name);
+    descriptor = descriptor || strcasecmp(name.c_str(), "nTSecurityDescriptor") == 0;
+  }
+  std::unordered_map<std::string, std::vector<AdsAttribute>> rows;
   bool complete = true;
   AdsResult result = OnConnection(parts.server, credentials, [&](LdapConnection* c) {
     // Whatever the searches return, or an entry too many, the answers come from these searches.
     g_prefetched.Finish(false);
     complete = true;
+    rows.clear();
     int rc = LDAP_SUCCESS;
+    LDAPControl* sd_flags = nullptr;
+    if (descriptor) {
+      struct berval value = {5, const_cast<char*>(kSdFlagsValue)};
+      if (ldap_control_create(kSdFlagsOid, 0, &value, 1, &sd_flags) != LDAP_SUCCESS) sd_flags = nullptr;
+    }
+    LDAPControl* controls[2] = {sd_flags, nullptr};
     for (size_t i = 0; i < filters.size() && rc == LDAP_SUCCESS && complete; ++i) {
       LDAPMessage* res = nullptr;
-      rc = SearchNow(c, parts.dn, LDAP_SCOPE_SUBTREE, filters[i], PrefetchedNames::Attributes(), nullptr, 0,
-                     &res);
+      rc = SearchNow(c, parts.dn, LDAP_SCOPE_SUBTREE, filters[i], attributes, sd_flags ? controls : nullptr,
+                     0, &res);
       if (rc == LDAP_SUCCESS) {
         for (LDAPMessage* entry = ldap_first_entry(c->ld, res); entry != nullptr && complete;
              entry = ldap_next_entry(c->ld, entry)) {
@@ -59,14 +87,20 @@ void AdsPrefetchNames(const std::string& path, const AdsCredentials* credentials
           if (!classes.empty()) found.class_name = classes.back();
           const AdsAttribute* dn_attribute = AttributeNamed(values, "distinguishedName");
           if (dn_attribute != nullptr) found.dn_attribute.push_back(*dn_attribute);
+          if (!row_attributes.empty()) rows[Lower(found.dn)] = std::move(values);
           complete = g_prefetched.Add(std::move(found));
         }
       }
       ldap_msgfree(res);
     }
+    if (sd_flags != nullptr) ldap_control_free(sd_flags);
     return rc;
   });
   g_prefetched.Finish(result >= 0 && complete);
+  if (result >= 0 && complete) {
+    g_rows = std::move(rows);
+    g_rows_server = Lower(parts.server);
+  }
   // A prefetch that failed is no failure of the look-ups that follow: they report their own.
   SetLastDiagnostic("");
 }
@@ -74,6 +108,18 @@ void AdsPrefetchNames(const std::string& path, const AdsCredentials* credentials
 void AdsForgetPrefetch() {
   std::lock_guard<std::mutex> lock(g_prefetch_mutex);
   g_prefetched.Clear();
+  g_rows.clear();
+}
+
+bool AdsTakeHintedRow(const std::string& path, const std::string& dn, std::vector<AdsAttribute>* row) {
+  AdsPathParts parts;
+  std::lock_guard<std::mutex> lock(g_prefetch_mutex);
+  if (g_rows.empty() || !ParseAdsPath(path, &parts) || Lower(parts.server) != g_rows_server) return false;
+  auto it = g_rows.find(Lower(dn));
+  if (it == g_rows.end()) return false;
+  *row = std::move(it->second);
+  g_rows.erase(it);
+  return true;
 }
 
 PrefetchAnswer PrefetchedAccount(const LdapConnection* connection, const std::string& base,

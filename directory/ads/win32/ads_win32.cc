@@ -773,7 +773,9 @@ std::string AdsUserName() {
 }
 
 // The input file's lines are resolved one at a time: this layer finds nothing ahead for a hint.
-void AdsPrefetchNames(const std::string&, const AdsCredentials*, const AdsNameHint&) {}
+void AdsPrefetchNames(const std::string&, const AdsCredentials*, const AdsNameHint&,
+                      const std::vector<std::string>&) {}
+bool AdsTakeHintedRow(const std::string&, const std::string&, std::vector<AdsAttribute>*) { return false; }
 
 void AdsForgetPrefetch() {}
 

@@ -259,7 +259,17 @@ int ExpandGroup(RunContext* run, const std::string& dn) {
 int ExpandGroupWith(RunContext* run, const std::string& dn, ObjectProcessor retrieve) {
   GroupExpansion expansion{run, retrieve, run->options.nested_groups, {}};
   if (expansion.nested) expansion.visited.push_back(dn);
-  return ExpandMembers(&expansion, dn);
+  // Read in batches, the other controllers' values of the group's members come from a search of
+  // the accounts that are its members on each of them (the members it does not find, those of
+  // nested groups or of the primary group, are searched for by name).
+  RetrievalQueue* queue = retrieve == RetrieveRestrictions ? run->retrievals : nullptr;
+  if (queue && !queue->RowAttributes().empty()) {
+    queue->StartStreamedSearch(EscapeSlashes(run->directory->default_naming_context), kAdsScopeSubtree,
+                               "(memberOf=" + EscapeFilterLiteral(dn) + ")");
+  }
+  const int result = ExpandMembers(&expansion, dn);
+  if (queue) queue->EndStreamedSearch();
+  return result;
 }
 
 int IsGroup(RunContext* run, const std::string& dn) {

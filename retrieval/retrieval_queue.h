@@ -48,10 +48,11 @@ class RetrievalQueue final : public OutputHold {
   std::vector<std::string> RowAttributes() const;
   /// Keeps a row of such a search for the batch its object will be read in.
   void KeepRow(const std::string& dn, std::vector<AdsAttribute> row);
-  /// Before such a search (its base path's DN part, scope and filter): when nothing is queued, the
-  /// other controllers' values of the objects it will find are read by the same search on each
-  /// of them, started now (ControllerStream), for the batches of the objects queued until
-  /// EndStreamedSearch.
+  /// Before the objects of a search are queued (a wildcard's search, or a search of the accounts
+  /// that are a group's members; its base path's DN part, scope and filter): when nothing is
+  /// queued, the other controllers' values of the objects it finds are read by the same search on
+  /// each of them, started now (ControllerStream), for the batches of the objects queued until
+  /// EndStreamedSearch. Objects it does not find are searched for by name as ever.
   void StartStreamedSearch(const std::string& base_dn, int search_scope, const std::string& filter);
   void EndStreamedSearch();
 

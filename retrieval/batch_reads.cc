@@ -21,6 +21,9 @@ namespace {
 // on the rows of a page is 1000 as well).
 constexpr int kBatchPageSize = 1000;
 
+// A stream's pages hold a batch's worth of rows, as the searches that find the objects do.
+constexpr int kStreamPageSize = 250;
+
 constexpr char kDescriptor[] = "nTSecurityDescriptor";
 
 // A controller that is not operational yet gets this many tries, this far apart, as its binds do.
@@ -151,7 +154,7 @@ void ControllerStream::Run(std::string base_path, int search_scope, std::string 
     AdsResult code = BindObject(base_path, kAdsSecureAuthentication | kAdsFastBind, base.out());
     ScopedSearch search;
     if (code >= 0)
-      code = AdsExecuteSearch(base.get(), search_scope, kBatchPageSize, filter, attributes, search.out());
+      code = AdsExecuteSearch(base.get(), search_scope, kStreamPageSize, filter, attributes, search.out());
     std::vector<AdsAttribute> row;
     while (code >= 0 && (code = AdsGetNextRow(search.get(), &row)) >= 0 && code != kAdsNoMoreRows) {
       std::string dn;

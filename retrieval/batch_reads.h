@@ -101,12 +101,13 @@ class BatchReads final : public RetrievalSource {
 /// same paged search over the same scope, on a thread of its own, started along with the search
 /// that finds the objects on the first: a batch takes its objects' rows from here instead of
 /// searching for them by name. The rows wait here until a batch takes them; at most kStreamRows of
-/// them, the search pausing between pages meanwhile. A batch that needs rows the search has not
+/// them, the search (pages of a batch's size) pausing between pages meanwhile, so that memory does
+/// not grow with the number of objects. A batch that needs rows the search has not
 /// reached while that many wait (the controllers return objects in different orders) gives the
 /// stream up, and it and every later batch search by name.
 class ControllerStream {
  public:
-  static constexpr size_t kStreamRows = 3000;
+  static constexpr size_t kStreamRows = 1000;
 
   ControllerStream(std::string base_path, int search_scope, std::string filter,
                    std::vector<std::string> attributes);

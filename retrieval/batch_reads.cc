@@ -129,10 +129,10 @@ std::string ObjectBase(const RetrievalScope& scope) {
 }  // namespace
 
 ControllerStream::ControllerStream(std::string base_path, int search_scope, std::string filter,
-                                   std::vector<std::string> attributes)
+                                   std::vector<std::string> attributes, const char* sort_on)
     : owner_(std::this_thread::get_id()) {
-  thread_.Start([this, base_path, search_scope, filter, attributes]() {
-    Run(base_path, search_scope, filter, attributes);
+  thread_.Start([this, base_path, search_scope, filter, attributes, sort_on]() {
+    Run(base_path, search_scope, filter, attributes, sort_on);
   });
 }
 
@@ -146,7 +146,7 @@ ControllerStream::~ControllerStream() {
 }
 
 void ControllerStream::Run(std::string base_path, int search_scope, std::string filter,
-                           std::vector<std::string> attributes) {
+                           std::vector<std::string> attributes, const char* sort_on) {
   // Without a thread of its own the search would wait for batches that cannot come: none then.
   if (std::this_thread::get_id() != owner_) {
     attributes.push_back("distinguishedName");
@@ -154,7 +154,8 @@ void ControllerStream::Run(std::string base_path, int search_scope, std::string 
     AdsResult code = BindObject(base_path, kAdsSecureAuthentication | kAdsFastBind, base.out());
     ScopedSearch search;
     if (code >= 0)
-      code = AdsExecuteSearch(base.get(), search_scope, kStreamPageSize, filter, attributes, search.out());
+      code = AdsExecuteSearch(base.get(), search_scope, kStreamPageSize, filter, attributes, search.out(),
+                              sort_on);
     std::vector<AdsAttribute> row;
     while (code >= 0 && (code = AdsGetNextRow(search.get(), &row)) >= 0 && code != kAdsNoMoreRows) {
       std::string dn;
@@ -198,14 +199,14 @@ void ControllerStream::Take(const std::vector<std::string>& dns, BatchReads::Row
 
 ControllerStreams StartControllerStreams(const RetrievalScope& scope, const BatchNeeds& needs,
                                          const std::string& base_dn, int search_scope,
-                                         const std::string& filter) {
+                                         const std::string& filter, const char* sort_on) {
   ControllerStreams streams;
   const std::vector<std::string> attributes = ControllerAttributes(needs);
   if (attributes.empty() || scope.single) return streams;
   for (size_t i : ThreadedControllers(scope, ConnectionOf(ObjectBase(scope)))) {
     const std::string& server = scope.others[i].path_server;
     streams[LowerCase(server)] = std::make_shared<ControllerStream>("LDAP://" + server + "/" + base_dn,
-                                                                    search_scope, filter, attributes);
+                                                                    search_scope, filter, attributes, sort_on);
   }
   return streams;
 }

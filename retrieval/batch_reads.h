@@ -109,8 +109,9 @@ class ControllerStream {
  public:
   static constexpr size_t kStreamRows = 1000;
 
+  /// sort_on: the attribute the controller is asked to order its rows by, or null.
   ControllerStream(std::string base_path, int search_scope, std::string filter,
-                   std::vector<std::string> attributes);
+                   std::vector<std::string> attributes, const char* sort_on = nullptr);
   /// Stops the search and waits for its thread.
   ~ControllerStream();
   ControllerStream(const ControllerStream&) = delete;
@@ -122,7 +123,8 @@ class ControllerStream {
   void Take(const std::vector<std::string>& dns, BatchReads::Rows* rows, std::vector<std::string>* missing);
 
  private:
-  void Run(std::string base_path, int search_scope, std::string filter, std::vector<std::string> attributes);
+  void Run(std::string base_path, int search_scope, std::string filter, std::vector<std::string> attributes,
+           const char* sort_on);
 
   std::mutex mutex_;
   std::condition_variable changed_;
@@ -134,11 +136,11 @@ class ControllerStream {
 };
 
 /// Streams for the other controllers of the scope (those a batch would search on threads of their
-/// own) over the scope of a search that finds objects: its base path's DN part, scope and filter.
-/// None when the batches read no per-controller value.
+/// own) over the scope of a search that finds objects: its base path's DN part, scope, filter and
+/// the order it asks for. None when the batches read no per-controller value.
 ControllerStreams StartControllerStreams(const RetrievalScope& scope, const BatchNeeds& needs,
                                          const std::string& base_dn, int search_scope,
-                                         const std::string& filter);
+                                         const std::string& filter, const char* sort_on = nullptr);
 
 /// DNs named in one search filter at most: the directory matches every row it returns against every
 /// term of an OR, so that a search of many DNs costs far more per object than several of fewer.

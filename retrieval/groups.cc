@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <memory>
 #include <unordered_map>
 #include <vector>
 
@@ -32,16 +33,93 @@ constexpr int kBatchedRangeSize = 1000;
 // Member classes are read with one search for at most this many members.
 constexpr size_t kClassBatch = 250;
 
+// The directory lists a group's members in the order of their GUIDs (Samba does); a search of
+// the members asks for that order, so that its rows come as the members are processed.
+constexpr char kMemberOrder[] = "objectGUID";
+// Rows of members not asked for yet that wait at most, read ahead by the search of the members.
+constexpr size_t kWaitingMemberRows = 1000;
+
 // The most specific class of each member of a range by its lower-cased DN.
 using MemberClasses = std::unordered_map<std::string, std::string>;
 
-// One top-level expansion: where members go, and under /g the groups already entered, so each
-// group is expanded once and cycles of nested groups end.
+// The attributes read of each member when the classes of members are read: with keep_rows also
+// the members' own attributes for the batches they are retrieved in, and (name_attribute) the
+// attribute of their display form.
+std::vector<std::string> MemberAttributes(const RunContext* run, bool keep_rows, const char** name_attribute) {
+  std::vector<std::string> attributes;
+  if (keep_rows) attributes = run->retrievals->RowAttributes();
+  *name_attribute = keep_rows ? NameFormAttribute(run->options.name_form) : nullptr;
+  AddAttributeOnce("distinguishedName", &attributes);
+  AddAttributeOnce("objectClass", &attributes);
+  if (*name_attribute) AddAttributeOnce(*name_attribute, &attributes);
+  return attributes;
+}
+
+// The objects that are members of the expanded group, found by one paged search of the domain on
+// the default server, asked for in the order the group lists them: each batch of members takes
+// its rows from here instead of searching for them by name. It is read on the calling thread, as
+// it shares the default server's connection with the run's other reads. Rows of members not asked
+// for yet wait, at most kWaitingMemberRows of them: a directory that gives another order only
+// leaves more members to be searched for by name.
+class MemberSearch {
+ public:
+  MemberSearch(const RunContext* run, const std::string& filter, const std::vector<std::string>& attributes) {
+    const DirectoryContext* dir = run->directory;
+    ScopedObject base;
+    if (BindObject(dir->path_prefix + EscapeSlashes(dir->default_naming_context),
+                   kAdsSecureAuthentication | kAdsFastBind, base.out()) < 0 ||
+        AdsExecuteSearch(base.get(), kAdsScopeSubtree, static_cast<int>(RetrievalQueue::kBatchObjects),
+                         filter, attributes, search_.out(),
+                         kMemberOrder) < 0) {
+      search_.reset();
+    }
+  }
+
+  // Moves the rows of these members that the search gives into rows, by lower-cased DN.
+  void Take(const std::vector<std::string>& members, RowsByDn* rows) {
+    std::unordered_map<std::string, bool> wanted;
+    for (const std::string& member : members) {
+      const std::string key = LowerCase(member);
+      auto it = waiting_.find(key);
+      if (it == waiting_.end()) {
+        wanted[key] = true;
+        continue;
+      }
+      (*rows)[key] = std::move(it->second);
+      waiting_.erase(it);
+    }
+    std::vector<AdsAttribute> row;
+    while (!wanted.empty() && search_.get() && waiting_.size() < kWaitingMemberRows) {
+      const AdsResult code = AdsGetNextRow(search_.get(), &row);
+      if (code < 0 || code == kAdsNoMoreRows) {
+        search_.reset();
+        break;
+      }
+      std::string dn;
+      if (!FirstText(row, "distinguishedName", &dn)) continue;
+      const std::string key = LowerCase(dn);
+      if (wanted.erase(key) > 0) {
+        (*rows)[key] = std::move(row);
+      } else {
+        waiting_[key] = std::move(row);
+      }
+    }
+  }
+
+ private:
+  ScopedSearch search_;
+  RowsByDn waiting_;
+};
+
+// One top-level expansion: where members go, under /g the groups already entered, so each group
+// is expanded once and cycles of nested groups end, and the search of the top group's members.
 struct GroupExpansion {
   RunContext* run;
   ObjectProcessor retrieve;
   bool nested;
   std::vector<std::string> visited;
+  std::string top;
+  std::unique_ptr<MemberSearch> member_search;
 };
 
 bool IsStopCode(int result) { return result == kWorkNoMemory || result == kWorkCancelled; }
@@ -109,40 +187,46 @@ int ExpandPrimaryGroupMembers(GroupExpansion* expansion, const std::string& dn, 
 
 int ExpandMembers(GroupExpansion* expansion, const std::string& dn);
 
-// Reads the classes of members with a search per kFilterDns of them, as their own reads
-// would find them: the last value of objectClass. A member the searches miss is read on its own.
+// Reads the classes of members, as their own reads would find them: the last value of
+// objectClass; from the search of the group's members (member_search, may be null) and then with
+// a search per kFilterDns of those it did not give. A member the searches miss is read on its own.
 // With keep_rows the same searches give the members' own attributes for the batches they are
 // retrieved in, and the attribute of their display form.
 void ReadMemberClasses(RunContext* run, const std::vector<std::string>& members, bool keep_rows,
-                       MemberClasses* classes) {
+                       MemberSearch* member_search, MemberClasses* classes) {
   const DirectoryContext* dir = run->directory;
-  ScopedObject base;
-  if (BindObject(dir->path_prefix + EscapeSlashes(dir->default_naming_context),
-                 kAdsSecureAuthentication | kAdsFastBind, base.out()) < 0) {
-    return;
+  const char* name_attribute = nullptr;
+  const std::vector<std::string> attributes = MemberAttributes(run, keep_rows, &name_attribute);
+  const bool full_rows = keep_rows && !run->retrievals->RowAttributes().empty();
+  RowsByDn rows;
+  if (member_search) member_search->Take(members, &rows);
+  std::vector<std::string> missing;
+  for (const std::string& member : members) {
+    if (!rows.count(LowerCase(member))) missing.push_back(member);
   }
-  std::vector<std::string> attributes;
-  if (keep_rows) attributes = run->retrievals->RowAttributes();
-  const bool full_rows = !attributes.empty();
-  const char* name_attribute = keep_rows ? NameFormAttribute(run->options.name_form) : nullptr;
-  AddAttributeOnce("distinguishedName", &attributes);
-  AddAttributeOnce("objectClass", &attributes);
-  if (name_attribute) AddAttributeOnce(name_attribute, &attributes);
-  for (const std::string& filter : BatchFilters(members)) {
-    ScopedSearch search;
-    AdsResult code = AdsExecuteSearch(base.get(), kAdsScopeSubtree, 1000, filter, attributes, search.out());
-    std::vector<AdsAttribute> row;
-    while (code >= 0 && (code = AdsGetNextRow(search.get(), &row)) >= 0 && code != kAdsNoMoreRows) {
-      std::string member;
-      const AdsAttribute* object_class = FindAttribute(row, "objectClass");
-      if (!FirstText(row, "distinguishedName", &member) || !object_class || object_class->values.empty())
-        continue;
-      const std::string class_name = object_class->values.back().text;
-      (*classes)[LowerCase(member)] = class_name;
-      if (EqualsIgnoreCase(class_name, "group")) continue;
-      if (name_attribute) KeepNameAttribute(dir->path_prefix, member, name_attribute, row);
-      if (full_rows) run->retrievals->KeepRow(member, std::move(row));
+  ScopedObject base;
+  if (!missing.empty() && BindObject(dir->path_prefix + EscapeSlashes(dir->default_naming_context),
+                                     kAdsSecureAuthentication | kAdsFastBind, base.out()) >= 0) {
+    for (const std::string& filter : BatchFilters(missing)) {
+      ScopedSearch search;
+      AdsResult code = AdsExecuteSearch(base.get(), kAdsScopeSubtree, 1000, filter, attributes, search.out());
+      std::vector<AdsAttribute> row;
+      while (code >= 0 && (code = AdsGetNextRow(search.get(), &row)) >= 0 && code != kAdsNoMoreRows) {
+        std::string member;
+        if (FirstText(row, "distinguishedName", &member)) rows[LowerCase(member)] = std::move(row);
+      }
     }
+  }
+  for (auto& [key, row] : rows) {
+    std::string member;
+    const AdsAttribute* object_class = FindAttribute(row, "objectClass");
+    if (!FirstText(row, "distinguishedName", &member) || !object_class || object_class->values.empty())
+      continue;
+    const std::string class_name = object_class->values.back().text;
+    (*classes)[key] = class_name;
+    if (EqualsIgnoreCase(class_name, "group")) continue;
+    if (name_attribute) KeepNameAttribute(dir->path_prefix, member, name_attribute, row);
+    if (full_rows) run->retrievals->KeepRow(member, std::move(row));
   }
 }
 
@@ -221,7 +305,8 @@ int ExpandMembers(GroupExpansion* expansion, const std::string& dn) {
         classes.clear();
         const std::vector<std::string> batch(members.begin() + i,
                                              members.begin() + std::min(members.size(), i + kClassBatch));
-        ReadMemberClasses(run, batch, expansion->retrieve == RetrieveRestrictions, &classes);
+        MemberSearch* member_search = EqualsIgnoreCase(dn, expansion->top) ? expansion->member_search.get() : nullptr;
+        ReadMemberClasses(run, batch, expansion->retrieve == RetrieveRestrictions, member_search, &classes);
       }
       ++member_count;
       ++in_range;
@@ -257,15 +342,19 @@ int ExpandGroup(RunContext* run, const std::string& dn) {
 }
 
 int ExpandGroupWith(RunContext* run, const std::string& dn, ObjectProcessor retrieve) {
-  GroupExpansion expansion{run, retrieve, run->options.nested_groups, {}};
+  GroupExpansion expansion{run, retrieve, run->options.nested_groups, {}, dn, nullptr};
   if (expansion.nested) expansion.visited.push_back(dn);
-  // Read in batches, the other controllers' values of the group's members come from a search of
-  // the accounts that are its members on each of them (the members it does not find, those of
-  // nested groups or of the primary group, are searched for by name).
+  // Read in batches, the group's members' values come from a search of the objects that are its
+  // members, in the order it lists them: on the default server for their own attributes, and on
+  // each other controller for its values (the members it does not find, those of nested groups
+  // or of the primary group, are searched for by name).
   RetrievalQueue* queue = retrieve == RetrieveRestrictions ? run->retrievals : nullptr;
   if (queue && !queue->RowAttributes().empty()) {
+    const std::string filter = "(memberOf=" + EscapeFilterLiteral(dn) + ")";
     queue->StartStreamedSearch(EscapeSlashes(run->directory->default_naming_context), kAdsScopeSubtree,
-                               "(memberOf=" + EscapeFilterLiteral(dn) + ")");
+                               filter, kMemberOrder);
+    const char* name_attribute = nullptr;
+    expansion.member_search = std::make_unique<MemberSearch>(run, filter, MemberAttributes(run, true, &name_attribute));
   }
   const int result = ExpandMembers(&expansion, dn);
   if (queue) queue->EndStreamedSearch();

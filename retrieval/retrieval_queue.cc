@@ -172,11 +172,11 @@ void RetrievalQueue::KeepRow(const std::string& dn, std::vector<AdsAttribute> ro
 }
 
 void RetrievalQueue::StartStreamedSearch(const std::string& base_dn, int search_scope,
-                                         const std::string& filter) {
+                                         const std::string& filter, const char* sort_on) {
   if (objects_ > 0 || started_ || !entries_.empty()) return;
   streams_.clear();
   const RetrievalScope scope = CurrentRetrievalScope(run_);
-  streams_ = StartControllerStreams(scope, NeedsOf(run_, scope), base_dn, search_scope, filter);
+  streams_ = StartControllerStreams(scope, NeedsOf(run_, scope), base_dn, search_scope, filter, sort_on);
   streamed_search_open_ = !streams_.empty();
 }
 

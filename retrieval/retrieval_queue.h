@@ -52,8 +52,10 @@ class RetrievalQueue final : public OutputHold {
   /// that are a group's members; its base path's DN part, scope and filter): when nothing is
   /// queued, the other controllers' values of the objects it finds are read by the same search on
   /// each of them, started now (ControllerStream), for the batches of the objects queued until
-  /// EndStreamedSearch. Objects it does not find are searched for by name as ever.
-  void StartStreamedSearch(const std::string& base_dn, int search_scope, const std::string& filter);
+  /// EndStreamedSearch. Objects it does not find are searched for by name as ever. sort_on: the
+  /// attribute the controllers are asked to order the objects by (that of the queue's order).
+  void StartStreamedSearch(const std::string& base_dn, int search_scope, const std::string& filter,
+                           const char* sort_on = nullptr);
   void EndStreamedSearch();
 
  private:

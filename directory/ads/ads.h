@@ -95,9 +95,12 @@ AdsResult AdsGetObjectAttributes(AdsObject* object, const std::vector<std::strin
 /// The object's path-form name ("LDAP://server/dn") and its most specific structural class.
 AdsResult AdsGetObjectInformation(AdsObject* object, std::string* path_name, std::string* class_name);
 
-/// Starts a paged search below a bound object with the given scope and page size.
+/// Starts a paged search below a bound object with the given scope and page size. With sort_on
+/// the server is asked to return the rows in the order of that attribute's values; a server
+/// that does not sort returns them in its own order (the control is not critical).
 AdsResult AdsExecuteSearch(AdsObject* base, int scope, int page_size, const std::string& filter,
-                           const std::vector<std::string>& attributes, AdsSearch** search);
+                           const std::vector<std::string>& attributes, AdsSearch** search,
+                           const char* sort_on = nullptr);
 /// The next row of a search; kAdsNoMoreRows at the end.
 AdsResult AdsGetNextRow(AdsSearch* search, std::vector<AdsAttribute>* row);
 /// Ends a search and frees it (null is allowed).

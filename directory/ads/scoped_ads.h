@@ -36,6 +36,11 @@ class ScopedSearch {
   ScopedSearch& operator=(const ScopedSearch&) = delete;
   AdsSearch** out() { return &search_; }
   AdsSearch* get() const { return search_; }
+  /// Closes the search now.
+  void reset() {
+    AdsCloseSearch(search_);
+    search_ = nullptr;
+  }
 
  private:
   AdsSearch* search_ = nullptr;

@@ -507,8 +507,10 @@ AdsResult AdsGetObjectInformation(AdsObject* object, std::string* path_name, std
   return kAdsOk;
 }
 
+// The fake does not sort: like a server that ignores the sort control, it returns rows in its own
+// order, which the callers must cope with.
 AdsResult AdsExecuteSearch(AdsObject* base, int scope, int page_size, const std::string& filter,
-                           const std::vector<std::string>& attributes, AdsSearch** search) {
+                           const std::vector<std::string>& attributes, AdsSearch** search, const char*) {
   std::lock_guard<std::mutex> lock(Mutex());
   *search = nullptr;
   Log("search " + base->dn + " " + std::to_string(scope) + " " + std::to_string(page_size) + " " + filter);

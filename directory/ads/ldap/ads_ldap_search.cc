@@ -14,6 +14,7 @@ struct AdsSearch {
   int scope = 0;
   int page_size = 0;
   std::vector<std::string> attributes;
+  std::string sort_on;  // the attribute the server is asked to order the rows by, or empty
   std::string cookie;  // the server's position; empty after the last page
   bool more = false;
   // The rows of the page in hand, decoded as it arrives: the connection it came on may be dropped
@@ -45,11 +46,20 @@ AdsResult FetchPage(AdsSearch* search) {
       struct berval value = {5, const_cast<char*>(kSdFlagsValue)};
       if (ldap_control_create(kSdFlagsOid, 0, &value, 1, &sd_flags) != LDAP_SUCCESS) sd_flags = nullptr;
     }
-    LDAPControl* controls[3] = {paging, sd_flags, nullptr};
+    // Every page asks for the same order, as the server's position was taken with it.
+    LDAPControl* sort = nullptr;
+    if (!search->sort_on.empty()) {
+      LDAPSortKey key = {const_cast<char*>(search->sort_on.c_str()), nullptr, 0};
+      LDAPSortKey* keys[2] = {&key, nullptr};
+      if (ldap_create_sort_control(c->ld, keys, 0, &sort) != LDAP_SUCCESS) sort = nullptr;
+    }
+    LDAPControl* controls[4] = {paging, sd_flags, nullptr, nullptr};
+    if (sort != nullptr) controls[sd_flags != nullptr ? 2 : 1] = sort;
     LDAPMessage* res = nullptr;
     rc = SearchNow(c, search->base, search->scope, search->filter, search->attributes, controls, 0, &res);
     ldap_control_free(paging);
     if (sd_flags != nullptr) ldap_control_free(sd_flags);
+    if (sort != nullptr) ldap_control_free(sort);
     if (rc != LDAP_SUCCESS) {
       ldap_msgfree(res);
       return rc;
@@ -88,7 +98,7 @@ AdsResult FetchPage(AdsSearch* search) {
 }  // namespace
 
 AdsResult AdsExecuteSearch(AdsObject* base, int scope, int page_size, const std::string& filter,
-                           const std::vector<std::string>& attributes, AdsSearch** search) {
+                           const std::vector<std::string>& attributes, AdsSearch** search, const char* sort_on) {
   SetLastDiagnostic("");
   *search = nullptr;
   auto s = new AdsSearch;
@@ -97,6 +107,7 @@ AdsResult AdsExecuteSearch(AdsObject* base, int scope, int page_size, const std:
   s->page_size = page_size > 0 ? page_size : 1000;
   s->filter = filter.empty() ? "(objectClass=*)" : filter;
   s->attributes = attributes;
+  if (sort_on != nullptr) s->sort_on = sort_on;
   AdsResult result = FetchPage(s);
   if (result < 0) {
     delete s;

@@ -418,6 +418,7 @@ struct AdsSearch {
   std::wstring base;
   std::wstring filter;
   std::vector<std::wstring> attributes;
+  std::wstring sort_on;  // the attribute the server is asked to order the rows by, or empty
   int scope;
   int page_size;
   berval* cookie = nullptr;
@@ -490,7 +491,17 @@ AdsResult FetchPage(AdsSearch* search) {
   bool descriptor = false;
   for (const std::wstring& name : search->attributes)
     descriptor |= _wcsicmp(name.c_str(), L"nTSecurityDescriptor") == 0;
-  PLDAPControlW controls[3] = {page_control, descriptor ? &sd_flags.control : nullptr, nullptr};
+  // Every page asks for the same order, as the server's position was taken with it.
+  PLDAPControlW sort = nullptr;
+  if (!search->sort_on.empty()) {
+    LDAPSortKeyW key = {search->sort_on.data(), nullptr, FALSE};
+    PLDAPSortKeyW keys[2] = {&key, nullptr};
+    if (ldap_create_sort_controlW(search->ld, keys, FALSE, &sort) != LDAP_SUCCESS) sort = nullptr;
+  }
+  PLDAPControlW controls[4] = {page_control, nullptr, nullptr, nullptr};
+  int next = 1;
+  if (descriptor) controls[next++] = &sd_flags.control;
+  if (sort != nullptr) controls[next] = sort;
   std::vector<PWCHAR> list;
   for (std::wstring& name : search->attributes) list.push_back(name.data());
   list.push_back(nullptr);
@@ -500,6 +511,7 @@ AdsResult FetchPage(AdsSearch* search) {
                             search->filter.data(), search->attributes.empty() ? nullptr : list.data(), 0,
                             controls, nullptr, &timeout, 0, &search->page);
   ldap_control_freeW(page_control);
+  if (sort != nullptr) ldap_control_freeW(sort);
   // The page, also of a failed search, is freed with the search.
   if (code != LDAP_SUCCESS && code != LDAP_SIZELIMIT_EXCEEDED)
     return LdapFailure(search->ld, code, search->page);
@@ -525,13 +537,14 @@ AdsResult FetchPage(AdsSearch* search) {
 }  // namespace
 
 AdsResult AdsExecuteSearch(AdsObject* base, int scope, int page_size, const std::string& filter,
-                           const std::vector<std::string>& attributes, AdsSearch** search) {
+                           const std::vector<std::string>& attributes, AdsSearch** search, const char* sort_on) {
   auto running = std::make_unique<AdsSearch>();
   running->ld = base->connection->ld;
   running->tls = base->connection->tls;
   running->base = base->dn;
   running->filter = OemToWide(filter);
   for (const std::string& name : attributes) running->attributes.push_back(OemToWide(name));
+  if (sort_on != nullptr) running->sort_on = OemToWide(sort_on);
   running->scope = scope;
   running->page_size = page_size > 0 ? page_size : 1000;
   if (running->tls && UnderWine()) running->page_size = 1;  // see the head of this file

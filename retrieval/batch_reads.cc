@@ -18,11 +18,8 @@
 namespace {
 
 // A batch is never larger than this, so one page holds every row of its searches (AD's own limit
-// on the rows of a page is 1000 as well).
+// on the rows of a page is 1000 as well). A stream's pages are as large.
 constexpr int kBatchPageSize = 1000;
-
-// A stream's pages hold a batch's worth of rows, as the searches that find the objects do.
-constexpr int kStreamPageSize = 250;
 
 constexpr char kDescriptor[] = "nTSecurityDescriptor";
 
@@ -42,31 +39,42 @@ bool KeepRows(AdsSearch* search, AdsResult code, BatchReads::Rows* rows) {
   return code >= 0;
 }
 
-// The searches for the objects of the filters below a base, one after the other on one connection;
-// each row is kept under its DN. A controller (retry) is tried as its own binds are: again while it
-// is not operational, a first search that finds it gone before its first row counting as a failed
-// bind, since a kept connection learns only then that its server has gone.
-void SearchInto(const std::string& base_path, const std::vector<std::string>& filters,
-                std::vector<std::string> attributes, bool retry, BatchReads::Rows* rows) {
-  if (filters.empty()) return;
-  attributes.push_back("distinguishedName");
-  const uint32_t flags = kAdsSecureAuthentication | kAdsFastBind;
+// Binds to base_path and starts the search of filter there. A controller (retry) is tried as its
+// own binds are: again while it is not operational, a search that finds it gone before its first
+// row counting as a failed bind, since a kept connection learns only then that its server has
+// gone. False when it could not be bound; code: the bind's or the search's result.
+bool BindAndSearch(const std::string& base_path, const std::string& filter,
+                   const std::vector<std::string>& attributes, bool retry, ScopedObject* base,
+                   ScopedSearch* search, AdsResult* code) {
   const int attempts = retry ? kControllerAttempts : 1;
   for (int attempt = 1;; ++attempt) {
-    ScopedObject base;
-    AdsResult code = BindObject(base_path, flags, base.out());
-    ScopedSearch search;
-    bool bound = code >= 0;
+    base->reset();
+    *code = BindObject(base_path, kAdsSecureAuthentication | kAdsFastBind, base->out());
+    bool bound = *code >= 0;
     if (bound) {
-      code = AdsExecuteSearch(base.get(), kAdsScopeSubtree, kBatchPageSize, filters.front(), attributes,
-                              search.out());
-      if (retry && NotOperational(code)) bound = false;
+      *code =
+          AdsExecuteSearch(base->get(), kAdsScopeSubtree, kBatchPageSize, filter, attributes, search->out());
+      if (retry && NotOperational(*code)) bound = false;
     }
-    if (!bound) {
-      if (NotOperational(code) && attempt < attempts) {
-        std::this_thread::sleep_for(kControllerRetryWait);
-        continue;
-      }
+    if (bound) return true;
+    if (!NotOperational(*code) || attempt >= attempts) return false;
+    std::this_thread::sleep_for(kControllerRetryWait);
+  }
+}
+
+// The searches for the objects of the filters below a base, one after the other on one connection
+// (the first one binding it); each row is kept under its DN.
+void SearchInto(const std::string& base_path, const std::vector<std::string>& filters,
+                std::vector<std::string> attributes, bool retry, BatchReads::Rows* rows) {
+  attributes.push_back("distinguishedName");
+  ScopedObject base;
+  for (size_t i = 0; i < filters.size(); ++i) {
+    ScopedSearch search;
+    AdsResult code = kAdsOk;
+    if (i > 0) {
+      code = AdsExecuteSearch(base.get(), kAdsScopeSubtree, kBatchPageSize, filters[i], attributes,
+                              search.out());
+    } else if (!BindAndSearch(base_path, filters[0], attributes, retry, &base, &search, &code)) {
       rows->bind_failed = true;
       rows->failure = FailedRead(ReadOutcome::kBindFailed, code);
       return;
@@ -74,13 +82,6 @@ void SearchInto(const std::string& base_path, const std::vector<std::string>& fi
     // A search that fails part of the way leaves the objects it did not return, and those of the
     // searches after it, to reads of their own.
     if (!KeepRows(search.get(), code, rows)) return;
-    for (size_t next = 1; next < filters.size(); ++next) {
-      ScopedSearch following;
-      code = AdsExecuteSearch(base.get(), kAdsScopeSubtree, kBatchPageSize, filters[next], attributes,
-                              following.out());
-      if (!KeepRows(following.get(), code, rows)) return;
-    }
-    return;
   }
 }
 
@@ -154,7 +155,7 @@ void ControllerStream::Run(std::string base_path, int search_scope, std::string 
     AdsResult code = BindObject(base_path, kAdsSecureAuthentication | kAdsFastBind, base.out());
     ScopedSearch search;
     if (code >= 0)
-      code = AdsExecuteSearch(base.get(), search_scope, kStreamPageSize, filter, attributes, search.out(),
+      code = AdsExecuteSearch(base.get(), search_scope, kBatchPageSize, filter, attributes, search.out(),
                               sort_on);
     std::vector<AdsAttribute> row;
     while (code >= 0 && (code = AdsGetNextRow(search.get(), &row)) >= 0 && code != kAdsNoMoreRows) {
@@ -205,27 +206,20 @@ ControllerStreams StartControllerStreams(const RetrievalScope& scope, const Batc
   if (attributes.empty() || scope.single) return streams;
   for (size_t i : ThreadedControllers(scope, ConnectionOf(ObjectBase(scope)))) {
     const std::string& server = scope.others[i].path_server;
-    streams[LowerCase(server)] = std::make_shared<ControllerStream>("LDAP://" + server + "/" + base_dn,
-                                                                    search_scope, filter, attributes, sort_on);
+    streams[LowerCase(server)] = std::make_shared<ControllerStream>(
+        "LDAP://" + server + "/" + base_dn, search_scope, filter, attributes, sort_on);
   }
   return streams;
 }
 
 std::vector<std::string> BatchFilters(const std::vector<std::string>& dns) {
-  std::vector<std::string> filters;
+  std::vector<std::string> terms;
   std::unordered_set<std::string> seen;
-  size_t in_filter = 0;
   for (const std::string& dn : dns) {
-    if (!seen.insert(LowerCase(dn)).second) continue;
-    if (in_filter == 0) filters.emplace_back("(|");
-    filters.back() += "(distinguishedName=" + EscapeFilterLiteral(dn) + ")";
-    if (++in_filter == kFilterDns) {
-      filters.back() += ")";
-      in_filter = 0;
-    }
+    if (seen.insert(LowerCase(dn)).second)
+      terms.push_back("(distinguishedName=" + EscapeFilterLiteral(dn) + ")");
   }
-  if (in_filter > 0) filters.back() += ")";
-  return filters;
+  return OrFilters(terms);
 }
 
 ReadOutcome PasswordSettingsCache::Get(RetrievalSource* reads, const RetrievalScope& scope,

@@ -101,7 +101,7 @@ class BatchReads final : public RetrievalSource {
 /// same paged search over the same scope, on a thread of its own, started along with the search
 /// that finds the objects on the first: a batch takes its objects' rows from here instead of
 /// searching for them by name. The rows wait here until a batch takes them; at most kStreamRows of
-/// them, the search (pages of a batch's size) pausing between pages meanwhile, so that memory does
+/// them, the search (pages of 1000) pausing between pages meanwhile, so that memory does
 /// not grow with the number of objects. A batch that needs rows the search has not
 /// reached while that many wait (the controllers return objects in different orders) gives the
 /// stream up, and it and every later batch search by name.
@@ -142,12 +142,8 @@ ControllerStreams StartControllerStreams(const RetrievalScope& scope, const Batc
                                          const std::string& base_dn, int search_scope,
                                          const std::string& filter, const char* sort_on = nullptr);
 
-/// DNs named in one search filter at most: the directory matches every row it returns against every
-/// term of an OR, so that a search of many DNs costs far more per object than several of fewer.
-constexpr size_t kFilterDns = 20;
-
 /// The filters that together find exactly the objects of these DNs (each DN once, at most
-/// kFilterDns to a filter), in their order.
+/// kTermsPerFilter to a filter), in their order.
 std::vector<std::string> BatchFilters(const std::vector<std::string>& dns);
 
 #endif  // LORVEX_RETRIEVAL_BATCH_READS_H_

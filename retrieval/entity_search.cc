@@ -84,8 +84,9 @@ int SearchEntitiesWith(RunContext* run, ObjectProcessor process) {
   std::string last_dn;
   {
     ScopedSearch search;
-    // Read in batches, objects come a batch to a page; read one by one, 20 to a page.
-    const int page_size = run->retrievals ? static_cast<int>(RetrievalQueue::kBatchObjects) : 20;
+    // Read in batches, objects come in pages as large as the controller gives; read one by one,
+    // 20 to a page.
+    const int page_size = run->retrievals ? run->retrievals->SearchPageSize() : 20;
     const int scope = run->subtree_flag || run->options.subtree ? kAdsScopeSubtree : kAdsScopeOneLevel;
     // The other controllers' values of what it finds come from the same search on each of them.
     if (full_rows) run->retrievals->StartStreamedSearch(base.substr(dir->path_prefix.size()), scope, filter);

@@ -45,7 +45,8 @@ using MemberClasses = std::unordered_map<std::string, std::string>;
 // The attributes read of each member when the classes of members are read: with keep_rows also
 // the members' own attributes for the batches they are retrieved in, and (name_attribute) the
 // attribute of their display form.
-std::vector<std::string> MemberAttributes(const RunContext* run, bool keep_rows, const char** name_attribute) {
+std::vector<std::string> MemberAttributes(const RunContext* run, bool keep_rows,
+                                          const char** name_attribute) {
   std::vector<std::string> attributes;
   if (keep_rows) attributes = run->retrievals->RowAttributes();
   *name_attribute = keep_rows ? NameFormAttribute(run->options.name_form) : nullptr;
@@ -68,9 +69,8 @@ class MemberSearch {
     ScopedObject base;
     if (BindObject(dir->path_prefix + EscapeSlashes(dir->default_naming_context),
                    kAdsSecureAuthentication | kAdsFastBind, base.out()) < 0 ||
-        AdsExecuteSearch(base.get(), kAdsScopeSubtree, static_cast<int>(RetrievalQueue::kBatchObjects),
-                         filter, attributes, search_.out(),
-                         kMemberOrder) < 0) {
+        AdsExecuteSearch(base.get(), kAdsScopeSubtree, run->retrievals->SearchPageSize(), filter, attributes,
+                         search_.out(), kMemberOrder) < 0) {
       search_.reset();
     }
   }
@@ -165,7 +165,7 @@ int ExpandPrimaryGroupMembers(GroupExpansion* expansion, const std::string& dn, 
   const std::string filter = "(&(sAMAccountType=805306368)(primaryGroupID=" + EscapeFilterLiteral(rid) + "))";
   {
     ScopedSearch search;
-    const int page_size = run->retrievals ? static_cast<int>(RetrievalQueue::kBatchObjects) : kRangeSize;
+    const int page_size = run->retrievals ? run->retrievals->SearchPageSize() : kRangeSize;
     code = AdsExecuteSearch(searcher.get(), kAdsScopeSubtree, page_size, filter, {"distinguishedName"},
                             search.out());
     std::vector<AdsAttribute> row;
@@ -189,7 +189,7 @@ int ExpandMembers(GroupExpansion* expansion, const std::string& dn);
 
 // Reads the classes of members, as their own reads would find them: the last value of
 // objectClass; from the search of the group's members (member_search, may be null) and then with
-// a search per kFilterDns of those it did not give. A member the searches miss is read on its own.
+// a search per kTermsPerFilter of those it did not give. A member the searches miss is read on its own.
 // With keep_rows the same searches give the members' own attributes for the batches they are
 // retrieved in, and the attribute of their display form.
 void ReadMemberClasses(RunContext* run, const std::vector<std::string>& members, bool keep_rows,
@@ -305,7 +305,8 @@ int ExpandMembers(GroupExpansion* expansion, const std::string& dn) {
         classes.clear();
         const std::vector<std::string> batch(members.begin() + i,
                                              members.begin() + std::min(members.size(), i + kClassBatch));
-        MemberSearch* member_search = EqualsIgnoreCase(dn, expansion->top) ? expansion->member_search.get() : nullptr;
+        MemberSearch* member_search =
+            EqualsIgnoreCase(dn, expansion->top) ? expansion->member_search.get() : nullptr;
         ReadMemberClasses(run, batch, expansion->retrieve == RetrieveRestrictions, member_search, &classes);
       }
       ++member_count;
@@ -354,7 +355,8 @@ int ExpandGroupWith(RunContext* run, const std::string& dn, ObjectProcessor retr
     queue->StartStreamedSearch(EscapeSlashes(run->directory->default_naming_context), kAdsScopeSubtree,
                                filter, kMemberOrder);
     const char* name_attribute = nullptr;
-    expansion.member_search = std::make_unique<MemberSearch>(run, filter, MemberAttributes(run, true, &name_attribute));
+    expansion.member_search =
+        std::make_unique<MemberSearch>(run, filter, MemberAttributes(run, true, &name_attribute));
   }
   const int result = ExpandMembers(&expansion, dn);
   if (queue) queue->EndStreamedSearch();

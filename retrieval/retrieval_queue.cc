@@ -30,7 +30,10 @@ BatchNeeds NeedsOf(const RunContext* run, const RetrievalScope& scope) {
 RetrievalQueue::RetrievalQueue(RunContext* run) : run_(run) {
   const char* size = getenv("LORVEX_BATCH_OBJECTS");
   const long wanted = size ? strtol(size, nullptr, 10) : 0;
-  if (wanted >= 1 && wanted <= static_cast<long>(kBatchObjects)) batch_objects_ = static_cast<size_t>(wanted);
+  if (wanted >= 1 && wanted <= static_cast<long>(kBatchObjects)) {
+    batch_objects_ = static_cast<size_t>(wanted);
+    page_size_ = static_cast<int>(wanted);
+  }
   run_->retrievals = this;
   run_->output->hold = this;
 }

@@ -23,18 +23,24 @@ class RetrievalQueue final : public OutputHold {
  public:
   /// Objects read in one batch at most.
   static constexpr size_t kBatchObjects = 250;
+  /// Rows in a page of a search that finds objects to queue: the most a controller gives in one
+  /// page; fewer and larger pages cost the server less than more and smaller ones.
+  static constexpr int kSearchPageSize = 1000;
   /// Objects and waiting messages held at most before the queue is worked off.
   static constexpr size_t kMaxEntries = 1000;
 
   /// Puts the queue in place for the run: objects and messages go through it from now on.
   /// LORVEX_BATCH_OBJECTS=N (1 to kBatchObjects) makes batches smaller, so that tests over a small
-  /// domain see several batches at once.
+  /// domain see several batches at once, and the pages of the searches that find objects as small
+  /// as a batch, so that tests see a search still running while its first objects are printed.
   explicit RetrievalQueue(RunContext* run);
   /// Takes the queue out of the run; objects still queued are dropped (Flush first).
   ~RetrievalQueue();
   RetrievalQueue(const RetrievalQueue&) = delete;
   RetrievalQueue& operator=(const RetrievalQueue&) = delete;
 
+  /// Rows in a page of a search that finds objects to queue (kSearchPageSize, or a batch's).
+  int SearchPageSize() const { return page_size_; }
   /// Queues an object; returns 0, or 150 or 151 when the work stopped at an object queued earlier.
   int Add(const std::string& dn);
   /// Retrieves every queued object and prints every waiting message, in order; returns the code
@@ -82,6 +88,7 @@ class RetrievalQueue final : public OutputHold {
 
   RunContext* run_;
   size_t batch_objects_ = kBatchObjects;
+  int page_size_ = kSearchPageSize;
   RetrievalScope scope_;  ///< the scope of the queued objects
   std::vector<Entry> entries_;
   size_t objects_ = 0;

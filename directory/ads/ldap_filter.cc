@@ -62,3 +62,13 @@ std::string ClassFilterElement(const std::string& object_class) {
   }
   return "(objectCategory=" + value + ")";
 }
+
+std::vector<std::string> OrFilters(const std::vector<std::string>& terms) {
+  std::vector<std::string> filters;
+  for (size_t i = 0; i < terms.size(); ++i) {
+    if (i % kTermsPerFilter == 0) filters.emplace_back("(|");
+    filters.back() += terms[i];
+    if (i % kTermsPerFilter == kTermsPerFilter - 1 || i + 1 == terms.size()) filters.back() += ")";
+  }
+  return filters;
+}

@@ -105,13 +105,7 @@ std::vector<std::string> PrefetchedNames::Filters() const {
   for (const std::string& name : principal_names_)
     terms.push_back("(userPrincipalName=" + EscapeFilterLiteral(name) + ")");
   for (const std::string& dn : dns_) terms.push_back("(distinguishedName=" + EscapeFilterLiteral(dn) + ")");
-  std::vector<std::string> filters;
-  for (size_t i = 0; i < terms.size(); ++i) {
-    if (i % kTermsPerFilter == 0) filters.emplace_back("(|");
-    filters.back() += terms[i];
-    if (i % kTermsPerFilter == kTermsPerFilter - 1 || i + 1 == terms.size()) filters.back() += ")";
-  }
-  return filters;
+  return OrFilters(terms);
 }
 
 std::vector<std::string> PrefetchedNames::Attributes() {

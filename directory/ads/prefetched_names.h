@@ -50,11 +50,8 @@ class PrefetchedNames {
   /// Forgets everything and takes the names of a hint for the domain below base on a server (the
   /// connection's key): those that can be looked for, each once.
   void Begin(const std::string& server, const std::string& base, const AdsNameHint& hint);
-  /// Names looked for by one search at most: the directory matches every object it returns against
-  /// every term of an OR, so that one search of many names costs far more per name than several.
-  static constexpr size_t kTermsPerFilter = 20;
-  /// The filters of the searches for the names taken, kTermsPerFilter names each; none when there
-  /// is none to look for.
+  /// The filters of the searches for the names taken, kTermsPerFilter names each (OrFilters); none
+  /// when there is none to look for.
   std::vector<std::string> Filters() const;
   /// The attributes the search asks for.
   static std::vector<std::string> Attributes();

@@ -20,7 +20,8 @@ stalled() {
   local through=(/usr/bin/python3 "$here/stall.py" "${options[@]}" "$1" "$2" --)
   [ -n "$1" ] || through=()
   shift 2
-  (cd "$work" && "$testdomain" exec env TZ=UTC "$alice" "${through[@]}" "$lorvex" "$@") \
+  # Pages of 250: an event after the first lines comes while most of a search is still to come.
+  (cd "$work" && "$testdomain" exec env TZ=UTC "$alice" LORVEX_BATCH_OBJECTS=250 "${through[@]}" "$lorvex" "$@") \
     >"$work/out" 2>"$work/err" </dev/null
   rc=$?
 }

@@ -350,6 +350,14 @@ AdsResult AcquireConnection(const std::string& server, const AdsCredentials* cre
   return kAdsOk;
 }
 
+bool OpenConnection(const std::string& server, LdapConnection** connection) {
+  std::lock_guard<std::recursive_mutex> lock(g_mutex);
+  auto it = g_connections.find(Lower(server));
+  if (it == g_connections.end() || it->second->ld == nullptr) return false;
+  *connection = it->second.get();
+  return true;
+}
+
 void DropConnection(LdapConnection* connection) {
   std::lock_guard<std::recursive_mutex> lock(g_mutex);
   CloseLink(connection);

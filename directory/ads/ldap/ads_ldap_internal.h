@@ -70,6 +70,8 @@ AdsResult LdapFailure(LDAP* ld, int rc);
 /// A connection to a server, bound as the credentials ask (null: as it is, anonymous when new).
 AdsResult AcquireConnection(const std::string& server, const AdsCredentials* credentials,
                             LdapConnection** connection);
+/// The connection to a server when its link is open, without opening or binding anything.
+bool OpenConnection(const std::string& server, LdapConnection** connection);
 /// Closes a connection after its link failed, so that the next acquisition opens a new one.
 void DropConnection(LdapConnection* connection);
 /// Reads the rootDSE of a connection once (anonymously when nothing is bound yet); an LDAP code.

@@ -32,6 +32,25 @@ const AdsAttribute* AttributeNamed(const std::vector<AdsAttribute>& attributes, 
   return nullptr;
 }
 
+// Keeps what the look-ups may ask of an entry a prefetch search returned, and its row (rows, when
+// the search brings the objects' attributes); false once there are too many entries.
+bool KeepEntry(LDAP* ld, LDAPMessage* entry,
+               std::unordered_map<std::string, std::vector<AdsAttribute>>* rows) {
+  std::vector<AdsAttribute> values;
+  DecodeEntry(ld, entry, &values);
+  PrefetchedEntry found;
+  found.dn = EntryDn(ld, entry);
+  AppendValues(values, "sAMAccountName", &found.accounts);
+  AppendValues(values, "userPrincipalName", &found.principal_names);
+  std::vector<std::string> classes;
+  AppendValues(values, "objectClass", &classes);
+  if (!classes.empty()) found.class_name = classes.back();
+  const AdsAttribute* dn_attribute = AttributeNamed(values, "distinguishedName");
+  if (dn_attribute != nullptr) found.dn_attribute.push_back(*dn_attribute);
+  if (rows != nullptr) (*rows)[Lower(found.dn)] = std::move(values);
+  return g_prefetched.Add(std::move(found));
+}
+
 }  // namespace
 
 void AdsPrefetchNames(const std::string& path, const AdsCredentials* credentials, const AdsNameHint& hint,
@@ -76,19 +95,7 @@ void AdsPrefetchNames(const std::string& path, const AdsCredentials* credentials
       if (rc == LDAP_SUCCESS) {
         for (LDAPMessage* entry = ldap_first_entry(c->ld, res); entry != nullptr && complete;
              entry = ldap_next_entry(c->ld, entry)) {
-          std::vector<AdsAttribute> values;
-          DecodeEntry(c->ld, entry, &values);
-          PrefetchedEntry found;
-          found.dn = EntryDn(c->ld, entry);
-          AppendValues(values, "sAMAccountName", &found.accounts);
-          AppendValues(values, "userPrincipalName", &found.principal_names);
-          std::vector<std::string> classes;
-          AppendValues(values, "objectClass", &classes);
-          if (!classes.empty()) found.class_name = classes.back();
-          const AdsAttribute* dn_attribute = AttributeNamed(values, "distinguishedName");
-          if (dn_attribute != nullptr) found.dn_attribute.push_back(*dn_attribute);
-          if (!row_attributes.empty()) rows[Lower(found.dn)] = std::move(values);
-          complete = g_prefetched.Add(std::move(found));
+          complete = KeepEntry(c->ld, entry, row_attributes.empty() ? nullptr : &rows);
         }
       }
       ldap_msgfree(res);

@@ -1,5 +1,7 @@
-// Directory searches over LDAP: paged with the page size asked for, one page fetched at a time,
-// rows handed out one by one; continuation references are skipped.
+// Directory searches over LDAP: paged with the page size asked for, rows handed out one by one;
+// continuation references are skipped. While the rows of one page are handed out, the request for
+// the next one is already on its way (read-ahead), so that the server works on that page while the
+// caller works on this one.
 #include <strings.h>
 
 #include <deque>
@@ -15,8 +17,11 @@ struct AdsSearch {
   int page_size = 0;
   std::vector<std::string> attributes;
   std::string sort_on;  // the attribute the server is asked to order the rows by, or empty
-  std::string cookie;  // the server's position; empty after the last page
+  std::string cookie;   // the server's position; empty after the last page
   bool more = false;
+  // The request for the next page, sent ahead: its message ID on the handle it went out on, or -1.
+  int ahead = -1;
+  LDAP* ahead_ld = nullptr;
   // The rows of the page in hand, decoded as it arrives: the connection it came on may be dropped
   // (and its handle freed) by other work done between two rows, as when the server goes down.
   std::deque<std::vector<AdsAttribute>> rows;
@@ -32,60 +37,136 @@ bool AsksForDescriptor(const std::vector<std::string>& attributes) {
   return false;
 }
 
-// Fetches the next page; the first one may reopen a dropped link, later ones continue the
-// server's position and cannot.
+// The controls of a page request: paging from the search's position, the SD flags when the
+// descriptor is asked for, the order asked for (every page asks for the same order, as the
+// server's position was taken with it).
+class PageControls {
+ public:
+  PageControls(LDAP* ld, const AdsSearch& search) {
+    struct berval cookie = {search.cookie.size(), const_cast<char*>(search.cookie.data())};
+    rc_ = ldap_create_page_control(ld, search.page_size, &cookie, 0, &paging_);
+    if (rc_ != LDAP_SUCCESS) return;
+    int next = 0;
+    list_[next++] = paging_;
+    if (AsksForDescriptor(search.attributes)) {
+      struct berval value = {5, const_cast<char*>(kSdFlagsValue)};
+      if (ldap_control_create(kSdFlagsOid, 0, &value, 1, &sd_flags_) == LDAP_SUCCESS)
+        list_[next++] = sd_flags_;
+    }
+    if (!search.sort_on.empty()) {
+      LDAPSortKey key = {const_cast<char*>(search.sort_on.c_str()), nullptr, 0};
+      LDAPSortKey* keys[2] = {&key, nullptr};
+      if (ldap_create_sort_control(ld, keys, 0, &sort_) == LDAP_SUCCESS) list_[next++] = sort_;
+    }
+  }
+  ~PageControls() {
+    if (paging_ != nullptr) ldap_control_free(paging_);
+    if (sd_flags_ != nullptr) ldap_control_free(sd_flags_);
+    if (sort_ != nullptr) ldap_control_free(sort_);
+  }
+  PageControls(const PageControls&) = delete;
+  PageControls& operator=(const PageControls&) = delete;
+  int rc() const { return rc_; }
+  LDAPControl** list() { return list_; }
+
+ private:
+  int rc_ = LDAP_SUCCESS;
+  LDAPControl* paging_ = nullptr;
+  LDAPControl* sd_flags_ = nullptr;
+  LDAPControl* sort_ = nullptr;
+  LDAPControl* list_[4] = {nullptr, nullptr, nullptr, nullptr};
+};
+
+// Sends the request for the next page without waiting for it (counted as a round trip when its
+// answer is taken); false when it could not be sent: the page is then fetched when asked for.
+void SendAhead(LdapConnection* c, AdsSearch* search) {
+  PageControls controls(c->ld, *search);
+  if (controls.rc() != LDAP_SUCCESS) return;
+  std::vector<char*> names;
+  for (const std::string& name : search->attributes) names.push_back(const_cast<char*>(name.c_str()));
+  names.push_back(nullptr);
+  struct timeval timeout = RequestTimeout();
+  QuietBrokenPipe quiet;
+  int msgid = -1;
+  if (ldap_search_ext(c->ld, search->base.c_str(), search->scope, search->filter.c_str(),
+                      search->attributes.empty() ? nullptr : names.data(), 0, controls.list(), nullptr,
+                      &timeout, 0, &msgid) == LDAP_SUCCESS) {
+    search->ahead = msgid;
+    search->ahead_ld = c->ld;
+  }
+}
+
+// Takes a page's answer: the server's position for the next page and the page's rows; then sends
+// the request for the next page ahead. An LDAP code.
+int TakePage(LdapConnection* c, AdsSearch* search, LDAPMessage* res) {
+  LDAPControl** returned = nullptr;
+  int result = LDAP_SUCCESS;
+  search->cookie.clear();
+  if (ldap_parse_result(c->ld, res, &result, nullptr, nullptr, nullptr, &returned, 0) == LDAP_SUCCESS) {
+    LDAPControl* response = ldap_control_find(LDAP_CONTROL_PAGEDRESULTS, returned, nullptr);
+    struct berval next_cookie = {0, nullptr};
+    ber_int_t estimate = 0;
+    if (response != nullptr &&
+        ldap_parse_pageresponse_control(c->ld, response, &estimate, &next_cookie) == LDAP_SUCCESS) {
+      if (next_cookie.bv_val != nullptr) search->cookie.assign(next_cookie.bv_val, next_cookie.bv_len);
+      ber_memfree(next_cookie.bv_val);
+    }
+    ldap_controls_free(returned);
+  }
+  search->more = !search->cookie.empty();
+  for (LDAPMessage* entry = ldap_first_entry(c->ld, res); entry != nullptr;
+       entry = ldap_next_entry(c->ld, entry)) {
+    search->rows.emplace_back();
+    DecodeEntry(c->ld, entry, &search->rows.back());
+  }
+  if (search->more) SendAhead(c, search);
+  return LDAP_SUCCESS;
+}
+
+// Waits for the answer of the page requested ahead. A connection dropped meanwhile (by a failure
+// of other work on it) lost the request with its link: the server is taken as gone.
+AdsResult ReceiveAhead(AdsSearch* search) {
+  const AdsCredentials* credentials = search->anonymous ? nullptr : &search->credentials;
+  LdapConnection* c = nullptr;
+  const int msgid = search->ahead;
+  search->ahead = -1;
+  AdsResult result = AcquireConnection(search->server, credentials, &c);
+  if (result < 0) return result;
+  if (c->ld != search->ahead_ld) return LdapFailure(nullptr, LDAP_SERVER_DOWN);
+  CountRoundTrip();
+  struct timeval timeout = RequestTimeout();
+  LDAPMessage* res = nullptr;
+  QuietBrokenPipe quiet;
+  const int type = ldap_result(c->ld, msgid, LDAP_MSG_ALL, &timeout, &res);
+  int rc = LDAP_SUCCESS;
+  if (type == 0) {
+    rc = LDAP_TIMEOUT;
+    ldap_abandon_ext(c->ld, msgid, nullptr, nullptr);
+  } else if (type < 0) {
+    ldap_get_option(c->ld, LDAP_OPT_RESULT_CODE, &rc);
+    if (rc == LDAP_SUCCESS) rc = LDAP_SERVER_DOWN;
+  } else if (ldap_parse_result(c->ld, res, &rc, nullptr, nullptr, nullptr, nullptr, 0) != LDAP_SUCCESS) {
+    rc = LDAP_DECODING_ERROR;
+  }
+  if (rc == LDAP_SUCCESS) rc = TakePage(c, search, res);
+  ldap_msgfree(res);
+  return rc == LDAP_SUCCESS ? kAdsOk : LdapFailure(c->ld, rc);
+}
+
+// Fetches the next page: the one requested ahead, or else a request now. The first one may reopen
+// a dropped link, later ones continue the server's position and cannot.
 AdsResult FetchPage(AdsSearch* search) {
+  if (search->ahead >= 0) return ReceiveAhead(search);
   const AdsCredentials* credentials = search->anonymous ? nullptr : &search->credentials;
   auto fetch = [search](LdapConnection* c) {
-    struct berval cookie = {search->cookie.size(), const_cast<char*>(search->cookie.data())};
-    LDAPControl* paging = nullptr;
-    int rc = ldap_create_page_control(c->ld, search->page_size, &cookie, 0, &paging);
-    if (rc != LDAP_SUCCESS) return rc;
-    LDAPControl* sd_flags = nullptr;
-    if (AsksForDescriptor(search->attributes)) {
-      struct berval value = {5, const_cast<char*>(kSdFlagsValue)};
-      if (ldap_control_create(kSdFlagsOid, 0, &value, 1, &sd_flags) != LDAP_SUCCESS) sd_flags = nullptr;
-    }
-    // Every page asks for the same order, as the server's position was taken with it.
-    LDAPControl* sort = nullptr;
-    if (!search->sort_on.empty()) {
-      LDAPSortKey key = {const_cast<char*>(search->sort_on.c_str()), nullptr, 0};
-      LDAPSortKey* keys[2] = {&key, nullptr};
-      if (ldap_create_sort_control(c->ld, keys, 0, &sort) != LDAP_SUCCESS) sort = nullptr;
-    }
-    LDAPControl* controls[4] = {paging, sd_flags, nullptr, nullptr};
-    if (sort != nullptr) controls[sd_flags != nullptr ? 2 : 1] = sort;
+    PageControls controls(c->ld, *search);
+    if (controls.rc() != LDAP_SUCCESS) return controls.rc();
     LDAPMessage* res = nullptr;
-    rc = SearchNow(c, search->base, search->scope, search->filter, search->attributes, controls, 0, &res);
-    ldap_control_free(paging);
-    if (sd_flags != nullptr) ldap_control_free(sd_flags);
-    if (sort != nullptr) ldap_control_free(sort);
-    if (rc != LDAP_SUCCESS) {
-      ldap_msgfree(res);
-      return rc;
-    }
-    LDAPControl** returned = nullptr;
-    int result = LDAP_SUCCESS;
-    search->cookie.clear();
-    if (ldap_parse_result(c->ld, res, &result, nullptr, nullptr, nullptr, &returned, 0) == LDAP_SUCCESS) {
-      LDAPControl* response = ldap_control_find(LDAP_CONTROL_PAGEDRESULTS, returned, nullptr);
-      struct berval next_cookie = {0, nullptr};
-      ber_int_t estimate = 0;
-      if (response != nullptr &&
-          ldap_parse_pageresponse_control(c->ld, response, &estimate, &next_cookie) == LDAP_SUCCESS) {
-        if (next_cookie.bv_val != nullptr) search->cookie.assign(next_cookie.bv_val, next_cookie.bv_len);
-        ber_memfree(next_cookie.bv_val);
-      }
-      ldap_controls_free(returned);
-    }
-    search->more = !search->cookie.empty();
-    for (LDAPMessage* entry = ldap_first_entry(c->ld, res); entry != nullptr;
-         entry = ldap_next_entry(c->ld, entry)) {
-      search->rows.emplace_back();
-      DecodeEntry(c->ld, entry, &search->rows.back());
-    }
+    int rc = SearchNow(c, search->base, search->scope, search->filter, search->attributes, controls.list(), 0,
+                       &res);
+    if (rc == LDAP_SUCCESS) rc = TakePage(c, search, res);
     ldap_msgfree(res);
-    return LDAP_SUCCESS;
+    return rc;
   };
   if (search->cookie.empty()) return OnConnection(search->server, credentials, fetch);
   LdapConnection* c = nullptr;
@@ -95,10 +176,21 @@ AdsResult FetchPage(AdsSearch* search) {
   return rc == LDAP_SUCCESS ? kAdsOk : LdapFailure(c->ld, rc);
 }
 
+// Abandons the page requested ahead, when its connection still has the handle it went out on.
+void AbandonAhead(AdsSearch* search) {
+  if (search->ahead < 0) return;
+  LdapConnection* c = nullptr;
+  if (OpenConnection(search->server, &c) && c->ld == search->ahead_ld) {
+    ldap_abandon_ext(c->ld, search->ahead, nullptr, nullptr);
+  }
+  search->ahead = -1;
+}
+
 }  // namespace
 
 AdsResult AdsExecuteSearch(AdsObject* base, int scope, int page_size, const std::string& filter,
-                           const std::vector<std::string>& attributes, AdsSearch** search, const char* sort_on) {
+                           const std::vector<std::string>& attributes, AdsSearch** search,
+                           const char* sort_on) {
   SetLastDiagnostic("");
   *search = nullptr;
   auto s = new AdsSearch;
@@ -136,4 +228,8 @@ AdsResult AdsGetNextRow(AdsSearch* search, std::vector<AdsAttribute>* row) {
   }
 }
 
-void AdsCloseSearch(AdsSearch* search) { delete search; }
+void AdsCloseSearch(AdsSearch* search) {
+  if (search == nullptr) return;
+  AbandonAhead(search);
+  delete search;
+}

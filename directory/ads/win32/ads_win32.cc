@@ -537,7 +537,8 @@ AdsResult FetchPage(AdsSearch* search) {
 }  // namespace
 
 AdsResult AdsExecuteSearch(AdsObject* base, int scope, int page_size, const std::string& filter,
-                           const std::vector<std::string>& attributes, AdsSearch** search, const char* sort_on) {
+                           const std::vector<std::string>& attributes, AdsSearch** search,
+                           const char* sort_on) {
   auto running = std::make_unique<AdsSearch>();
   running->ld = base->connection->ld;
   running->tls = base->connection->tls;

@@ -78,7 +78,7 @@ class PageControls {
 };
 
 // Sends the request for the next page without waiting for it (counted as a round trip when its
-// answer is taken); false when it could not be sent: the page is then fetched when asked for.
+// answer is taken). One that cannot be sent is sent again when the page is asked for.
 void SendAhead(LdapConnection* c, AdsSearch* search) {
   PageControls controls(c->ld, *search);
   if (controls.rc() != LDAP_SUCCESS) return;

@@ -60,7 +60,6 @@ void SetFlag(RestrictionRecord* record, uint32_t flag, bool on) {
 void StoreObjectAttributes(const RunContext* run, const RetrievalScope& scope,
                            const std::vector<AdsAttribute>& attributes, uint32_t now, bool permission_known,
                            RestrictionRecord* record) {
-  const bool first_server = scope.has_first;
   bool read_display_name = !run->options.no_display_name && !run->options.names_only;
   for (const AdsAttribute& attribute : attributes) {
     if (attribute.values.empty()) continue;
@@ -88,16 +87,18 @@ void StoreObjectAttributes(const RunContext* run, const RetrievalScope& scope,
     } else if (EqualsIgnoreCase(name, "whenCreated")) {
       record->created = LocalUtcTime(run, value.time);
     } else if (EqualsIgnoreCase(name, "whenChanged")) {
+      if (!scope.own_counts) continue;
       uint32_t changed = LocalUtcTime(run, value.time);
       if (changed > record->modified) {
         record->modified = changed;
-        if (first_server) record->modification_server = scope.first_name;
+        if (!scope.own_name.empty()) record->modification_server = scope.own_name;
       }
     } else if (EqualsIgnoreCase(name, "lastLogon")) {
+      if (!scope.own_counts) continue;
       uint32_t last_logon = LocalFileTime(run, value);
       if (last_logon > record->last_logon) {
         record->last_logon = last_logon;
-        if (first_server) record->last_logon_server = scope.first_name;
+        if (!scope.own_name.empty()) record->last_logon_server = scope.own_name;
       }
     } else if (EqualsIgnoreCase(name, "msDS-ResultantPSO")) {
       record->pso = value.text;
@@ -164,15 +165,22 @@ RetrievalScope CurrentRetrievalScope(const RunContext* run) {
   }
   if (run->server_list) {
     scope.has_list = true;
-    const ServerEntry* first = run->server_list->head;
-    if (first) {
-      scope.has_first = true;
-      scope.first_name = first->name;
-      for (const ServerEntry* entry = first->next; entry; entry = entry->next) {
-        scope.others.push_back(
-            ControllerTarget{FormatName(nullptr, kFormRelative | kFormNoTypes, entry->name),
-                             entry->address.empty() ? entry->host : entry->address});
-      }
+    // The object's own read goes to the default server (under /$ to the list's first entry), so
+    // its values are credited to that controller's entry and every other entry is read on its
+    // own. The directory may list the default server anywhere, or not at all when the
+    // specification leaves it out; then the own read's values belong to no listed controller and
+    // count for nothing. An empty list (nothing matched the specification) leaves the own read as
+    // the only source, as with no list.
+    const ServerEntry* own = scope.single ? run->server_list->head : nullptr;
+    for (const ServerEntry* entry = run->server_list->head; entry && !own; entry = entry->next) {
+      if (EqualsIgnoreCase(entry->name, run->directory->server_name)) own = entry;
+    }
+    if (own) scope.own_name = own->name;
+    scope.own_counts = own || !run->server_list->head;
+    for (const ServerEntry* entry = run->server_list->head; entry; entry = entry->next) {
+      if (entry == own) continue;
+      scope.others.push_back(ControllerTarget{FormatName(nullptr, kFormRelative | kFormNoTypes, entry->name),
+                                              entry->address.empty() ? entry->host : entry->address});
     }
   }
   return scope;

@@ -29,9 +29,9 @@ struct RetrievalScope {
   std::string single_server;             ///< that server
   std::string single_name;               ///< the server prefix: the controller shown and named
   bool has_list = false;                 ///< a server list exists, so per-controller values are read
-  bool has_first = false;                ///< the list has an entry
-  std::string first_name;                ///< its first entry, credited with the object's own read
-  std::vector<ControllerTarget> others;  ///< the entries after the first, in list order
+  bool own_counts = true;                ///< the object's own read gives per-controller values too
+  std::string own_name;                  ///< the list's entry for the default server, or empty
+  std::vector<ControllerTarget> others;  ///< every other entry, in list order
   bool operator==(const RetrievalScope&) const = default;
 };
 

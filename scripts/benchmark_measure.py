@@ -151,9 +151,9 @@ class Bench:
         self.env["TZ"] = "UTC"
         self.env["LC_ALL"] = "C.UTF-8"
         self.env.pop("ZEMUTILS", None)
-        # lorvex credits the first controller of its list (the directory's order) with the values of
-        # the objects' own read on the default server, and reads the others; with that controller
-        # as the default server it reads every controller once, as the floor does.
+        # lorvex reads the objects on its default server and every other controller of its list on
+        # its own; the floor reads the controllers in the directory's order. With the controller
+        # listed first as the default server, both begin with the same controller.
         self.default_server = self.first_controller()
         self.env["LDAPURI"] = "ldap://" + self.default_server
 
@@ -354,9 +354,8 @@ def report(o):
     doc.append("")
     servers = ", ".join("%s %s" % (s["set"], s.get("default_server", "?").split(".")[0].upper()) for s in sets)
     doc.append("lorvex's default server (`LDAPURI`) is the controller the directory lists first (%s):" % servers)
-    doc.append("lorvex credits the first controller of its list with the values of the objects' own read on the")
-    doc.append("default server and reads the others, so that it reads every controller once, as the floor does.")
-    doc.append("With DC1 as the default server and DC2 listed first, it would read DC1 twice and DC2 never.")
+    doc.append("lorvex reads the objects on its default server and every other controller on its own, so it reads")
+    doc.append("every controller once, as the floor does, and begins with the controller the floor begins with.")
     doc.append("")
     doc.append("| case | floor searches: controller, entries, wall s, round trips | lorvex exit, output lines |")
     doc.append("|---|---|---|")

@@ -35,12 +35,21 @@ printf '  "dc*"  \n!DC2\n' >"$work/quoted.txt"
 # Objects read in a fixed order; the last line names its own server list, without DC2.
 printf 'alice\nkate\nleo\nmallory\ndc1/ivan\n' >"$work/objects.txt"
 
-# The controller list: every controller in search order, the first one credited with the object's
-# own read (so alice's value is credited to DC1 however the servers are typed). bob never logged
-# on; his replica on DC2 was written at the join, after DC1's copy.
+# The controller list: every controller in search order, the default server (DC1) credited with
+# the object's own read, so alice's value is credited to DC1 however the servers are typed. bob
+# never logged on; his replica on DC2 was written at the join, after DC1's copy.
 run all-lld 0 -- alice lld /j
 run all-md 0 -- bob md /j
 check_date all-md-value "$(utctime_date "$(read_attribute dc2 bob whenChanged)")"
+# With DC2 as the default server, DC1 (listed first) is read on its own and DC2 is credited with
+# the object's own read. A list that leaves the default server out shows only what its controllers
+# hold: alice has logged on at DC1 alone so far.
+dc2_default=LDAPURI=ldap://dc2.sales.corp.test
+run default-dc2-lld 0 "$alice" "$dc2_default" -- alice lld /j
+check_date default-dc2-lld-value "$(filetime_date "$(read_attribute dc1 alice lastLogon)")"
+run default-dc2-dc1-only 0 "$alice" "$dc2_default" -- dc1/alice lld /j
+check_date default-dc2-dc1-only-value "$(filetime_date "$(read_attribute dc1 alice lastLogon)")"
+run dc2-only-lld 0 -- dc2/alice lld /j
 run_cases "$golden/cases.txt"
 
 # alice logs on at DC2 only: her newest lastLogon is then DC2's, while DC1 keeps the older one.

@@ -178,17 +178,7 @@ void ControllerStream::Take(const std::vector<std::string>& dns, BatchReads::Row
   std::vector<std::string> wanted = dns;
   std::unique_lock<std::mutex> lock(mutex_);
   for (;;) {
-    std::vector<std::string> still;
-    for (const std::string& dn : wanted) {
-      auto it = rows_.find(LowerCase(dn));
-      if (it == rows_.end()) {
-        if (!rows->by_dn.count(LowerCase(dn))) still.push_back(dn);
-        continue;
-      }
-      rows->by_dn[it->first] = std::move(it->second);
-      rows_.erase(it);
-    }
-    wanted = std::move(still);
+    wanted = TakeWaitingRows(wanted, &rows_, &rows->by_dn);
     changed_.notify_all();
     if (wanted.empty() || ended_) break;
     // Full of rows of other objects: these come in another order.
@@ -196,6 +186,22 @@ void ControllerStream::Take(const std::vector<std::string>& dns, BatchReads::Row
     changed_.wait(lock);
   }
   *missing = std::move(wanted);
+}
+
+std::vector<std::string> TakeWaitingRows(const std::vector<std::string>& dns, RowsByDn* waiting,
+                                         RowsByDn* rows) {
+  std::vector<std::string> still;
+  for (const std::string& dn : dns) {
+    std::string key = LowerCase(dn);
+    auto it = waiting->find(key);
+    if (it != waiting->end()) {
+      (*rows)[std::move(key)] = std::move(it->second);
+      waiting->erase(it);
+    } else if (!rows->count(key)) {
+      still.push_back(dn);
+    }
+  }
+  return still;
 }
 
 ControllerStreams StartControllerStreams(const RetrievalScope& scope, const BatchNeeds& needs,

@@ -38,6 +38,11 @@ class PasswordSettingsCache {
 /// Rows of objects by their lower-cased DN.
 using RowsByDn = std::unordered_map<std::string, std::vector<AdsAttribute>>;
 
+/// Moves the rows of these DNs that wait in waiting (a window of a search's rows) into rows, both by
+/// lower-cased DN; returns the DNs neither has, in their order.
+std::vector<std::string> TakeWaitingRows(const std::vector<std::string>& dns, RowsByDn* waiting,
+                                         RowsByDn* rows);
+
 /// The attributes a search that finds objects on their own server asks for, so that each row it
 /// returns stands for the object's own read in a batch (distinguishedName first).
 std::vector<std::string> ObjectRowAttributes(const BatchNeeds& needs);

@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <memory>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "directory/ads/ads_path.h"
@@ -42,18 +43,26 @@ constexpr size_t kWaitingMemberRows = 1000;
 // The most specific class of each member of a range by its lower-cased DN.
 using MemberClasses = std::unordered_map<std::string, std::string>;
 
-// The attributes read of each member when the classes of members are read: with keep_rows also
-// the members' own attributes for the batches they are retrieved in, and (name_attribute) the
-// attribute of their display form.
-std::vector<std::string> MemberAttributes(const RunContext* run, bool keep_rows,
-                                          const char** name_attribute) {
+// What is read of each member when the classes of members are read: the attributes, with
+// keep_rows also the members' own attributes for the batches they are retrieved in (full_rows)
+// and the attribute of their display form (name_attribute).
+struct MemberRead {
   std::vector<std::string> attributes;
-  if (keep_rows) attributes = run->retrievals->RowAttributes();
-  *name_attribute = keep_rows ? NameFormAttribute(run->options.name_form) : nullptr;
-  AddAttributeOnce("distinguishedName", &attributes);
-  AddAttributeOnce("objectClass", &attributes);
-  if (*name_attribute) AddAttributeOnce(*name_attribute, &attributes);
-  return attributes;
+  const char* name_attribute = nullptr;
+  bool full_rows = false;
+};
+
+MemberRead MemberAttributes(const RunContext* run, bool keep_rows) {
+  MemberRead read;
+  if (keep_rows) {
+    read.attributes = run->retrievals->RowAttributes();
+    read.full_rows = !read.attributes.empty();
+    read.name_attribute = NameFormAttribute(run->options.name_form);
+  }
+  AddAttributeOnce("distinguishedName", &read.attributes);
+  AddAttributeOnce("objectClass", &read.attributes);
+  if (read.name_attribute) AddAttributeOnce(read.name_attribute, &read.attributes);
+  return read;
 }
 
 // The objects that are members of the expanded group, found by one paged search of the domain on
@@ -77,17 +86,9 @@ class MemberSearch {
 
   // Moves the rows of these members that the search gives into rows, by lower-cased DN.
   void Take(const std::vector<std::string>& members, RowsByDn* rows) {
-    std::unordered_map<std::string, bool> wanted;
-    for (const std::string& member : members) {
-      const std::string key = LowerCase(member);
-      auto it = waiting_.find(key);
-      if (it == waiting_.end()) {
-        wanted[key] = true;
-        continue;
-      }
-      (*rows)[key] = std::move(it->second);
-      waiting_.erase(it);
-    }
+    std::unordered_set<std::string> wanted;
+    for (const std::string& member : TakeWaitingRows(members, &waiting_, rows))
+      wanted.insert(LowerCase(member));
     std::vector<AdsAttribute> row;
     while (!wanted.empty() && search_.get() && waiting_.size() < kWaitingMemberRows) {
       const AdsResult code = AdsGetNextRow(search_.get(), &row);
@@ -111,15 +112,13 @@ class MemberSearch {
   RowsByDn waiting_;
 };
 
-// One top-level expansion: where members go, under /g the groups already entered, so each group
-// is expanded once and cycles of nested groups end, and the search of the top group's members.
+// One top-level expansion: where members go, and under /g the groups already entered, so each
+// group is expanded once and cycles of nested groups end.
 struct GroupExpansion {
   RunContext* run;
   ObjectProcessor retrieve;
   bool nested;
   std::vector<std::string> visited;
-  std::string top;
-  std::unique_ptr<MemberSearch> member_search;
 };
 
 bool IsStopCode(int result) { return result == kWorkNoMemory || result == kWorkCancelled; }
@@ -185,7 +184,7 @@ int ExpandPrimaryGroupMembers(GroupExpansion* expansion, const std::string& dn, 
   return result;
 }
 
-int ExpandMembers(GroupExpansion* expansion, const std::string& dn);
+int ExpandMembers(GroupExpansion* expansion, const std::string& dn, MemberSearch* member_search);
 
 // Reads the classes of members, as their own reads would find them: the last value of
 // objectClass; from the search of the group's members (member_search, may be null) and then with
@@ -195,9 +194,7 @@ int ExpandMembers(GroupExpansion* expansion, const std::string& dn);
 void ReadMemberClasses(RunContext* run, const std::vector<std::string>& members, bool keep_rows,
                        MemberSearch* member_search, MemberClasses* classes) {
   const DirectoryContext* dir = run->directory;
-  const char* name_attribute = nullptr;
-  const std::vector<std::string> attributes = MemberAttributes(run, keep_rows, &name_attribute);
-  const bool full_rows = keep_rows && !run->retrievals->RowAttributes().empty();
+  const MemberRead read = MemberAttributes(run, keep_rows);
   RowsByDn rows;
   if (member_search) member_search->Take(members, &rows);
   std::vector<std::string> missing;
@@ -209,7 +206,8 @@ void ReadMemberClasses(RunContext* run, const std::vector<std::string>& members,
                                      kAdsSecureAuthentication | kAdsFastBind, base.out()) >= 0) {
     for (const std::string& filter : BatchFilters(missing)) {
       ScopedSearch search;
-      AdsResult code = AdsExecuteSearch(base.get(), kAdsScopeSubtree, 1000, filter, attributes, search.out());
+      AdsResult code =
+          AdsExecuteSearch(base.get(), kAdsScopeSubtree, 1000, filter, read.attributes, search.out());
       std::vector<AdsAttribute> row;
       while (code >= 0 && (code = AdsGetNextRow(search.get(), &row)) >= 0 && code != kAdsNoMoreRows) {
         std::string member;
@@ -225,8 +223,8 @@ void ReadMemberClasses(RunContext* run, const std::vector<std::string>& members,
     const std::string class_name = object_class->values.back().text;
     (*classes)[key] = class_name;
     if (EqualsIgnoreCase(class_name, "group")) continue;
-    if (name_attribute) KeepNameAttribute(dir->path_prefix, member, name_attribute, row);
-    if (full_rows) run->retrievals->KeepRow(member, std::move(row));
+    if (read.name_attribute) KeepNameAttribute(dir->path_prefix, member, read.name_attribute, row);
+    if (read.full_rows) run->retrievals->KeepRow(member, std::move(row));
   }
 }
 
@@ -265,12 +263,14 @@ int ProcessMember(GroupExpansion* expansion, std::string* member, const MemberCl
       if (EqualsIgnoreCase(visited, *member)) return 0;
     }
     expansion->visited.push_back(*member);
-    return ExpandMembers(expansion, *member);
+    return ExpandMembers(expansion, *member, nullptr);
   }
   return expansion->retrieve(run, *member);
 }
 
-int ExpandMembers(GroupExpansion* expansion, const std::string& dn) {
+// Processes the members of a group; member_search, when not null, gives their rows (the top group's
+// own search: a nested group's members are searched for by name).
+int ExpandMembers(GroupExpansion* expansion, const std::string& dn, MemberSearch* member_search) {
   RunContext* run = expansion->run;
   const DirectoryContext* dir = run->directory;
   const std::string display = FormatName(dir, run->options.name_form, dn);
@@ -305,8 +305,6 @@ int ExpandMembers(GroupExpansion* expansion, const std::string& dn) {
         classes.clear();
         const std::vector<std::string> batch(members.begin() + i,
                                              members.begin() + std::min(members.size(), i + kClassBatch));
-        MemberSearch* member_search =
-            EqualsIgnoreCase(dn, expansion->top) ? expansion->member_search.get() : nullptr;
         ReadMemberClasses(run, batch, expansion->retrieve == RetrieveRestrictions, member_search, &classes);
       }
       ++member_count;
@@ -343,22 +341,21 @@ int ExpandGroup(RunContext* run, const std::string& dn) {
 }
 
 int ExpandGroupWith(RunContext* run, const std::string& dn, ObjectProcessor retrieve) {
-  GroupExpansion expansion{run, retrieve, run->options.nested_groups, {}, dn, nullptr};
+  GroupExpansion expansion{run, retrieve, run->options.nested_groups, {}};
   if (expansion.nested) expansion.visited.push_back(dn);
   // Read in batches, the group's members' values come from a search of the objects that are its
   // members, in the order it lists them: on the default server for their own attributes, and on
   // each other controller for its values (the members it does not find, those of nested groups
   // or of the primary group, are searched for by name).
   RetrievalQueue* queue = retrieve == RetrieveRestrictions ? run->retrievals : nullptr;
+  std::unique_ptr<MemberSearch> member_search;
   if (queue && !queue->RowAttributes().empty()) {
     const std::string filter = "(memberOf=" + EscapeFilterLiteral(dn) + ")";
     queue->StartStreamedSearch(EscapeSlashes(run->directory->default_naming_context), kAdsScopeSubtree,
                                filter, kMemberOrder);
-    const char* name_attribute = nullptr;
-    expansion.member_search =
-        std::make_unique<MemberSearch>(run, filter, MemberAttributes(run, true, &name_attribute));
+    member_search = std::make_unique<MemberSearch>(run, filter, MemberAttributes(run, true).attributes);
   }
-  const int result = ExpandMembers(&expansion, dn);
+  const int result = ExpandMembers(&expansion, dn, member_search.get());
   if (queue) queue->EndStreamedSearch();
   return result;
 }

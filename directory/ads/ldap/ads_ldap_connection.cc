@@ -406,19 +406,62 @@ std::string ServerKeyFor(const std::string& name) {
   return name;
 }
 
+namespace {
+
+// The attribute names of a request as libldap takes them: null-terminated, or null for all.
+class AttributeNames {
+ public:
+  explicit AttributeNames(const std::vector<std::string>& attributes) {
+    for (const std::string& name : attributes) names_.push_back(const_cast<char*>(name.c_str()));
+    names_.push_back(nullptr);
+  }
+  char** get() { return names_.size() > 1 ? names_.data() : nullptr; }
+
+ private:
+  std::vector<char*> names_;
+};
+
+}  // namespace
+
 int SearchNow(LdapConnection* c, const std::string& base, int scope, const std::string& filter,
               const std::vector<std::string>& attributes, LDAPControl** controls, int size_limit,
               LDAPMessage** res) {
   *res = nullptr;
-  std::vector<char*> names;
-  for (const std::string& name : attributes) names.push_back(const_cast<char*>(name.c_str()));
-  names.push_back(nullptr);
+  AttributeNames names(attributes);
   struct timeval timeout = RequestTimeout();
   CountRoundTrip();
   QuietBrokenPipe quiet;
-  return ldap_search_ext_s(c->ld, base.c_str(), scope, filter.c_str(),
-                           attributes.empty() ? nullptr : names.data(), 0, controls, nullptr, &timeout,
-                           size_limit, res);
+  return ldap_search_ext_s(c->ld, base.c_str(), scope, filter.c_str(), names.get(), 0, controls, nullptr,
+                           &timeout, size_limit, res);
+}
+
+int SendSearch(LdapConnection* c, const std::string& base, int scope, const std::string& filter,
+               const std::vector<std::string>& attributes, LDAPControl** controls, int* msgid) {
+  AttributeNames names(attributes);
+  struct timeval timeout = RequestTimeout();
+  QuietBrokenPipe quiet;
+  return ldap_search_ext(c->ld, base.c_str(), scope, filter.c_str(), names.get(), 0, controls, nullptr,
+                         &timeout, 0, msgid);
+}
+
+bool AsksForDescriptor(const std::vector<std::string>& attributes) {
+  for (const std::string& name : attributes) {
+    if (strcasecmp(name.c_str(), "nTSecurityDescriptor") == 0) return true;
+  }
+  return false;
+}
+
+SdFlagsControl::SdFlagsControl(bool wanted) {
+  if (!wanted) return;
+  // SD_FLAGS 7 (owner, group, DACL) as a BER sequence of one integer.
+  static const char kValue[] = "\x30\x03\x02\x01\x07";
+  struct berval value = {5, const_cast<char*>(kValue)};
+  if (ldap_control_create("1.2.840.113556.1.4.801", 0, &value, 1, &control_) != LDAP_SUCCESS)
+    control_ = nullptr;
+}
+
+SdFlagsControl::~SdFlagsControl() {
+  if (control_ != nullptr) ldap_control_free(control_);
 }
 
 uint64_t AdsRoundTrips() { return g_round_trips.load(); }

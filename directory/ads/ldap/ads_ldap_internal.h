@@ -20,9 +20,23 @@ constexpr int kConnectTimeoutSeconds = 5;
 /// Seconds allowed for any one LDAP request to be answered.
 constexpr int kRequestTimeoutSeconds = 30;
 
-/// The security descriptor parts an ordinary user may read: owner, group and DACL (flags 7).
-inline constexpr char kSdFlagsOid[] = "1.2.840.113556.1.4.801";
-inline constexpr char kSdFlagsValue[] = "\x30\x03\x02\x01\x07";
+/// Whether a request asks for nTSecurityDescriptor, which then needs the SD-flags control.
+bool AsksForDescriptor(const std::vector<std::string>& attributes);
+
+/// The SD-flags control of a request that asks for the security descriptor: the parts an ordinary
+/// user may read (owner, group and DACL). Null when not wanted or when it cannot be made, and the
+/// request then goes without it.
+class SdFlagsControl {
+ public:
+  explicit SdFlagsControl(bool wanted);
+  ~SdFlagsControl();
+  SdFlagsControl(const SdFlagsControl&) = delete;
+  SdFlagsControl& operator=(const SdFlagsControl&) = delete;
+  LDAPControl* get() const { return control_; }
+
+ private:
+  LDAPControl* control_ = nullptr;
+};
 
 /// One connection to a controller, kept for the whole run and reused by every bind.
 struct LdapConnection {
@@ -112,6 +126,10 @@ struct timeval RequestTimeout();
 int SearchNow(LdapConnection* connection, const std::string& base, int scope, const std::string& filter,
               const std::vector<std::string>& attributes, LDAPControl** controls, int size_limit,
               LDAPMessage** res);
+/// Sends a search with the time limit without waiting for its answer; its message ID in msgid.
+/// Counted when its answer is taken.
+int SendSearch(LdapConnection* connection, const std::string& base, int scope, const std::string& filter,
+               const std::vector<std::string>& attributes, LDAPControl** controls, int* msgid);
 /// Decodes an entry's attributes by the table of attribute types.
 void DecodeEntry(LDAP* ld, LDAPMessage* entry, std::vector<AdsAttribute>* attributes);
 /// The DN of an entry as the server stores it.

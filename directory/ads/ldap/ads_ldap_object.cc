@@ -142,8 +142,7 @@ AdsResult AdsGetObjectAttributes(AdsObject* object, const std::vector<std::strin
                                  std::vector<AdsAttribute>* attributes) {
   SetLastDiagnostic("");
   attributes->clear();
-  bool descriptor = false;
-  for (const std::string& name : names) descriptor |= strcasecmp(name.c_str(), "nTSecurityDescriptor") == 0;
+  const bool descriptor = AsksForDescriptor(names);
   std::string base = object->kind == kAdsPathRootDse ? "" : object->dn;
   // Attribute options are case-insensitive in AD; Samba only knows range retrieval as ";range=".
   std::vector<std::string> asked = names;
@@ -157,15 +156,10 @@ AdsResult AdsGetObjectAttributes(AdsObject* object, const std::vector<std::strin
                         object->kind == kAdsPathObject;
   return OnConnection(object->server, CredentialsOf(object), [&](LdapConnection* c) {
     if (dn_alone && PrefetchedDnAttribute(c, base, attributes)) return LDAP_SUCCESS;
-    LDAPControl* sd_flags = nullptr;
-    LDAPControl* controls[2] = {nullptr, nullptr};
-    if (descriptor) {
-      struct berval value = {5, const_cast<char*>(kSdFlagsValue)};
-      if (ldap_control_create(kSdFlagsOid, 0, &value, 1, &sd_flags) == LDAP_SUCCESS) controls[0] = sd_flags;
-    }
+    SdFlagsControl sd_flags(descriptor);
+    LDAPControl* controls[2] = {sd_flags.get(), nullptr};
     LDAPMessage* res = nullptr;
     int rc = SearchNow(c, base, LDAP_SCOPE_BASE, "(objectClass=*)", asked, controls, 0, &res);
-    if (sd_flags != nullptr) ldap_control_free(sd_flags);
     if (rc == LDAP_SUCCESS) {
       LDAPMessage* entry = ldap_first_entry(c->ld, res);
       if (entry == nullptr) {

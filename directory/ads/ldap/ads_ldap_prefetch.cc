@@ -67,13 +67,12 @@ void AdsPrefetchNames(const std::string& path, const AdsCredentials* credentials
     return;
   }
   std::vector<std::string> attributes = PrefetchedNames::Attributes();
-  bool descriptor = false;
   for (const std::string& name : row_attributes) {
     bool have = false;
     for (const std::string& other : attributes) have = have || strcasecmp(other.c_str(), name.c_str()) == 0;
     if (!have) attributes.push_back(name);
-    descriptor = descriptor || strcasecmp(name.c_str(), "nTSecurityDescriptor") == 0;
   }
+  const bool descriptor = AsksForDescriptor(row_attributes);
   std::unordered_map<std::string, std::vector<AdsAttribute>> rows;
   bool complete = true;
   AdsResult result = OnConnection(parts.server, credentials, [&](LdapConnection* c) {
@@ -82,16 +81,12 @@ void AdsPrefetchNames(const std::string& path, const AdsCredentials* credentials
     complete = true;
     rows.clear();
     int rc = LDAP_SUCCESS;
-    LDAPControl* sd_flags = nullptr;
-    if (descriptor) {
-      struct berval value = {5, const_cast<char*>(kSdFlagsValue)};
-      if (ldap_control_create(kSdFlagsOid, 0, &value, 1, &sd_flags) != LDAP_SUCCESS) sd_flags = nullptr;
-    }
-    LDAPControl* controls[2] = {sd_flags, nullptr};
+    SdFlagsControl sd_flags(descriptor);
+    LDAPControl* controls[2] = {sd_flags.get(), nullptr};
     for (size_t i = 0; i < filters.size() && rc == LDAP_SUCCESS && complete; ++i) {
       LDAPMessage* res = nullptr;
-      rc = SearchNow(c, parts.dn, LDAP_SCOPE_SUBTREE, filters[i], attributes, sd_flags ? controls : nullptr,
-                     0, &res);
+      rc = SearchNow(c, parts.dn, LDAP_SCOPE_SUBTREE, filters[i], attributes,
+                     sd_flags.get() != nullptr ? controls : nullptr, 0, &res);
       if (rc == LDAP_SUCCESS) {
         for (LDAPMessage* entry = ldap_first_entry(c->ld, res); entry != nullptr && complete;
              entry = ldap_next_entry(c->ld, entry)) {
@@ -100,7 +95,6 @@ void AdsPrefetchNames(const std::string& path, const AdsCredentials* credentials
       }
       ldap_msgfree(res);
     }
-    if (sd_flags != nullptr) ldap_control_free(sd_flags);
     return rc;
   });
   g_prefetched.Finish(result >= 0 && complete);

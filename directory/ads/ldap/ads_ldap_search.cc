@@ -29,30 +29,18 @@ struct AdsSearch {
 
 namespace {
 
-// Whether a search asks for the security descriptor, which then needs the SD-flags control.
-bool AsksForDescriptor(const std::vector<std::string>& attributes) {
-  for (const std::string& name : attributes) {
-    if (strcasecmp(name.c_str(), "nTSecurityDescriptor") == 0) return true;
-  }
-  return false;
-}
-
 // The controls of a page request: paging from the search's position, the SD flags when the
 // descriptor is asked for, the order asked for (every page asks for the same order, as the
 // server's position was taken with it).
 class PageControls {
  public:
-  PageControls(LDAP* ld, const AdsSearch& search) {
+  PageControls(LDAP* ld, const AdsSearch& search) : sd_flags_(AsksForDescriptor(search.attributes)) {
     struct berval cookie = {search.cookie.size(), const_cast<char*>(search.cookie.data())};
     rc_ = ldap_create_page_control(ld, search.page_size, &cookie, 0, &paging_);
     if (rc_ != LDAP_SUCCESS) return;
     int next = 0;
     list_[next++] = paging_;
-    if (AsksForDescriptor(search.attributes)) {
-      struct berval value = {5, const_cast<char*>(kSdFlagsValue)};
-      if (ldap_control_create(kSdFlagsOid, 0, &value, 1, &sd_flags_) == LDAP_SUCCESS)
-        list_[next++] = sd_flags_;
-    }
+    if (sd_flags_.get() != nullptr) list_[next++] = sd_flags_.get();
     if (!search.sort_on.empty()) {
       LDAPSortKey key = {const_cast<char*>(search.sort_on.c_str()), nullptr, 0};
       LDAPSortKey* keys[2] = {&key, nullptr};
@@ -61,7 +49,6 @@ class PageControls {
   }
   ~PageControls() {
     if (paging_ != nullptr) ldap_control_free(paging_);
-    if (sd_flags_ != nullptr) ldap_control_free(sd_flags_);
     if (sort_ != nullptr) ldap_control_free(sort_);
   }
   PageControls(const PageControls&) = delete;
@@ -71,8 +58,8 @@ class PageControls {
 
  private:
   int rc_ = LDAP_SUCCESS;
+  SdFlagsControl sd_flags_;
   LDAPControl* paging_ = nullptr;
-  LDAPControl* sd_flags_ = nullptr;
   LDAPControl* sort_ = nullptr;
   LDAPControl* list_[4] = {nullptr, nullptr, nullptr, nullptr};
 };
@@ -82,15 +69,9 @@ class PageControls {
 void SendAhead(LdapConnection* c, AdsSearch* search) {
   PageControls controls(c->ld, *search);
   if (controls.rc() != LDAP_SUCCESS) return;
-  std::vector<char*> names;
-  for (const std::string& name : search->attributes) names.push_back(const_cast<char*>(name.c_str()));
-  names.push_back(nullptr);
-  struct timeval timeout = RequestTimeout();
-  QuietBrokenPipe quiet;
   int msgid = -1;
-  if (ldap_search_ext(c->ld, search->base.c_str(), search->scope, search->filter.c_str(),
-                      search->attributes.empty() ? nullptr : names.data(), 0, controls.list(), nullptr,
-                      &timeout, 0, &msgid) == LDAP_SUCCESS) {
+  if (SendSearch(c, search->base, search->scope, search->filter, search->attributes, controls.list(),
+                 &msgid) == LDAP_SUCCESS) {
     search->ahead = msgid;
     search->ahead_ld = c->ld;
   }

@@ -238,9 +238,17 @@ ReadOutcome PasswordSettingsCache::Get(RetrievalSource* reads, const RetrievalSc
   return outcome;
 }
 
+std::vector<std::string> BatchObjectAttributes(const BatchNeeds& needs) {
+  std::vector<std::string> attributes;
+  for (const std::string& name : kObjectAttributes) {
+    if (!needs.psos || !EqualsIgnoreCase(name, "msDS-ResultantPSO")) attributes.push_back(name);
+  }
+  return attributes;
+}
+
 std::vector<std::string> ObjectRowAttributes(const BatchNeeds& needs) {
   std::vector<std::string> attributes = {"distinguishedName"};
-  attributes.insert(attributes.end(), kObjectAttributes.begin(), kObjectAttributes.end());
+  for (std::string& name : BatchObjectAttributes(needs)) attributes.push_back(std::move(name));
   if (needs.descriptor) attributes.push_back(kDescriptor);
   return attributes;
 }
@@ -289,6 +297,7 @@ void BatchReads::Start(const RetrievalScope& scope, const std::vector<std::strin
   // unless /$ sends the objects to a controller while the descriptor is read from the default
   // server. Rows the finding search gave stand for them.
   fetched_objects_ = true;
+  psos_ = needs.psos;
   separate_descriptors_ = needs.descriptor && scope.single;
   std::vector<std::string> missing;
   for (const std::string& dn : dns) {
@@ -302,7 +311,7 @@ void BatchReads::Start(const RetrievalScope& scope, const std::vector<std::strin
     }
   }
   if (!missing.empty()) {
-    std::vector<std::string> object_attributes = kObjectAttributes;
+    std::vector<std::string> object_attributes = BatchObjectAttributes(needs);
     if (needs.descriptor && !scope.single) object_attributes.push_back(kDescriptor);
     SearchInto(object_base, BatchFilters(missing), object_attributes, false, &objects_);
   }
@@ -362,6 +371,7 @@ ReadOutcome BatchReads::ObjectAttributes(const RetrievalScope& scope, const std:
   if (!row) return OwnReads()->ObjectAttributes(scope, dn);
   ReadOutcome outcome;
   outcome.attributes = *row;
+  if (psos_) psos_->AddTo(dn, &outcome.attributes);
   return outcome;
 }
 

@@ -14,6 +14,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "retrieval/account_psos.h"
 #include "retrieval/retrieval_source.h"
 #include "util/parallel_tasks.h"
 
@@ -22,6 +23,9 @@ struct BatchNeeds {
   bool last_logon = false;    ///< lastLogon from every controller after the first
   bool when_changed = false;  ///< whenChanged from every controller after the first
   bool descriptor = false;    ///< the security descriptor, for the password-change permission
+  /// The accounts in reach of the domain's password settings objects, when known: rows then leave
+  /// msDS-ResultantPSO out and take it from here.
+  const AccountPsos* psos = nullptr;
 };
 
 /// The password settings objects of a run, each read once: later objects reuse the first read,
@@ -46,6 +50,8 @@ std::vector<std::string> TakeWaitingRows(const std::vector<std::string>& dns, Ro
 /// The attributes a search that finds objects on their own server asks for, so that each row it
 /// returns stands for the object's own read in a batch (distinguishedName first).
 std::vector<std::string> ObjectRowAttributes(const BatchNeeds& needs);
+/// The attributes of an object's own read that a batch's search asks for.
+std::vector<std::string> BatchObjectAttributes(const BatchNeeds& needs);
 
 class ControllerStream;
 /// The streams of a run's other controllers by the lower-cased server of their paths.
@@ -92,6 +98,7 @@ class BatchReads final : public RetrievalSource {
   PasswordSettingsCache* settings_;
   std::function<void()> before_own_reads_;
   bool fetched_objects_ = false;
+  const AccountPsos* psos_ = nullptr;  // where the rows' msDS-ResultantPSO comes from, or none
   Rows objects_;
   // The descriptors when the objects are read from a controller of /$: from the default server.
   bool separate_descriptors_ = false;

@@ -97,7 +97,7 @@ int RetrievalQueue::Advance() {
   // The streams serve the objects of their search only; once past them, they stop.
   if (!streamed_search_open_ && added_ - dns.size() >= streamed_end_) streams_.clear();
   if (!dns.empty()) {
-    batch->reads->Start(batch->scope, dns, NeedsOf(run_, batch->scope), &rows_,
+    batch->reads->Start(batch->scope, dns, Needs(batch->scope), &rows_,
                         streams_.empty() ? nullptr : &streams_);
   }
   BatchReads* next = batch->reads.get();
@@ -161,11 +161,31 @@ bool RetrievalQueue::Hold(OutputContext* out, int32_t code, int increment) {
   return true;
 }
 
-std::vector<std::string> RetrievalQueue::RowAttributes() const {
+BatchNeeds RetrievalQueue::Needs(const RetrievalScope& scope) const {
+  BatchNeeds needs = NeedsOf(run_, scope);
+  auto it = psos_.find(PsoKey(scope));
+  if (it != psos_.end() && it->second) needs.psos = it->second.get();
+  return needs;
+}
+
+std::string RetrievalQueue::PsoKey(const RetrievalScope& scope) {
+  return scope.path_prefix + "\n" + LowerCase(scope.naming_context);
+}
+
+std::vector<std::string> RetrievalQueue::RowAttributes() {
   const RetrievalScope scope = CurrentRetrievalScope(run_);
   // Under /$ the objects are read on a controller of their own, not where they are found.
   if (scope.single) return {};
-  return ObjectRowAttributes(NeedsOf(run_, scope));
+  // A search that finds many objects makes it worth finding the accounts in reach of the domain's
+  // password settings objects once: the rows of the others then need not ask for their resultant
+  // one. Decided once for each domain, so that every row of it is read the same way.
+  const std::string key = PsoKey(scope);
+  if (!psos_.count(key)) {
+    auto psos = std::make_unique<AccountPsos>();
+    if (!psos->Find(scope)) psos.reset();
+    psos_[key] = std::move(psos);
+  }
+  return ObjectRowAttributes(Needs(scope));
 }
 
 void RetrievalQueue::KeepRow(const std::string& dn, std::vector<AdsAttribute> row) {
@@ -179,7 +199,7 @@ void RetrievalQueue::StartStreamedSearch(const std::string& base_dn, int search_
   if (objects_ > 0 || started_ || !entries_.empty()) return;
   streams_.clear();
   const RetrievalScope scope = CurrentRetrievalScope(run_);
-  streams_ = StartControllerStreams(scope, NeedsOf(run_, scope), base_dn, search_scope, filter, sort_on);
+  streams_ = StartControllerStreams(scope, Needs(scope), base_dn, search_scope, filter, sort_on);
   streamed_search_open_ = !streams_.empty();
 }
 

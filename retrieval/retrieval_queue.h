@@ -6,6 +6,7 @@
 #define LORVEX_RETRIEVAL_RETRIEVAL_QUEUE_H_
 
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -51,7 +52,7 @@ class RetrievalQueue final : public OutputHold {
 
   /// The attributes a search that finds objects to queue should ask for so that its rows stand
   /// for the objects' own reads (KeepRow); empty when they cannot in the run's scope as it is now.
-  std::vector<std::string> RowAttributes() const;
+  std::vector<std::string> RowAttributes();
   /// Keeps a row of such a search for the batch its object will be read in.
   void KeepRow(const std::string& dn, std::vector<AdsAttribute> row);
   /// Before the objects of a search are queued (a wildcard's search, or a search of the accounts
@@ -85,6 +86,10 @@ class RetrievalQueue final : public OutputHold {
   int Advance();
   /// Retrieves and prints a started batch; returns the code of its last object.
   int Finish(Started* batch);
+  /// What the batches of objects in a scope read.
+  BatchNeeds Needs(const RetrievalScope& scope) const;
+  /// The domain of a scope, as the accounts in reach of its password settings objects are kept.
+  static std::string PsoKey(const RetrievalScope& scope);
 
   RunContext* run_;
   size_t batch_objects_ = kBatchObjects;
@@ -96,6 +101,8 @@ class RetrievalQueue final : public OutputHold {
   bool flushing_ = false;
   int stopped_ = 0;  ///< the stop code met while working off the queue for a message
   PasswordSettingsCache settings_;
+  /// The accounts in reach of each domain's password settings objects; null where not known.
+  std::map<std::string, std::unique_ptr<AccountPsos>> psos_;
   RowsByDn rows_;       ///< rows kept from the searches that found objects
   uint64_t added_ = 0;  ///< objects queued so far
   ControllerStreams streams_;

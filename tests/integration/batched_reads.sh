@@ -20,14 +20,14 @@ dc2_answers() {
 # own; no other line ends with a time without seconds.
 heading_minute='s/[0-9]{1,2}-[A-Z][a-z]{2}-[0-9]{4} [0-9]{1,2}:[0-9]{2}$/MINUTE/'
 
-# One run of lorvex as alice, in UTC, in a directory of its own (which holds the input files and
-# receives the /l and /e files), the way given: "batched" or "single".
+# One run of lorvex as alice (or as the account of AS), in UTC, in a directory of its own (which
+# holds the input files and receives the /l and /e files), the way given: "batched" or "single".
 run_once() { # WAY -- lorvex arguments
   local place=$work/$1 per_object=0
   shift 2
   rm -rf "$place" && mkdir -p "$place" && cp "$work"/*.txt "$place"/
   [ "$place" = "$work/single" ] && per_object=1
-  (cd "$place" && "$testdomain" exec env TZ=UTC "$alice" "LORVEX_PER_OBJECT=$per_object" \
+  (cd "$place" && "$testdomain" exec env TZ=UTC "${AS:-$alice}" "LORVEX_PER_OBJECT=$per_object" \
     "LORVEX_BATCH_OBJECTS=${BATCH:-}" "$lorvex" "$@") >"$place.out" 2>"$place.err" </dev/null
   echo $? >"$place.rc"
   for file in "$place.out" "$place.err" "$place"/*.log; do [ ! -f "$file" ] || sed -E -i "$heading_minute" "$file"; done
@@ -117,6 +117,44 @@ if [ "$mode" = one-dc ]; then
     echo "ok   file-round-trips"
   fi
   compare single-controller -- 'dc1/*' lld /$
+
+  # Password settings that reach accounts only through nested groups and a primary group: one
+  # applied to Auditors (Staff and, inside it, Managers are nested in it), and an account whose
+  # primary group is Staff. The batches take the settings of the accounts in reach from a search of
+  # those accounts alone; every account must show the same as when read one by one. The settings
+  # objects' attributes are hidden from alice (she is left to each account's own value, as the
+  # cases above show), so these run as the administrator. Taken away again afterwards, whatever
+  # happens, for the tests after this one.
+  base=DC=sales,DC=corp,DC=test
+  reach_pso="CN=AuditorsPSO,CN=Password Settings Container,CN=System,$base"
+  reach_user="CN=psoprimary,OU=People,$base"
+  as_admin() { "$testdomain" exec env "$admin" "$@" -Q -Y GSSAPI -H ldap://dc1.sales.corp.test >/dev/null 2>&1; }
+  remove_reach() { as_admin ldapdelete "$reach_pso"; as_admin ldapdelete "$reach_user"; }
+  trap 'remove_reach; rm -rf "$work"' EXIT
+  staff_sid=$("$testdomain" exec env "$admin" ldapsearch -LLL -Q -Y GSSAPI -H ldap://dc1.sales.corp.test \
+    -b "CN=Staff,OU=Groups,$base" -s base objectSid 2>/dev/null | sed -n 's/^objectSid:: //p')
+  staff_rid=$(python3 -c 'import base64, struct, sys; print(struct.unpack("<I", base64.b64decode(sys.argv[1])[-4:])[0])' "$staff_sid")
+  printf 'dn: %s\nobjectClass: user\nsAMAccountName: psoprimary\n\n' "$reach_user" >"$work/reach.ldif"
+  printf 'dn: CN=Staff,OU=Groups,%s\nchangetype: modify\nadd: member\nmember: %s\n\n' "$base" "$reach_user" >>"$work/reach.ldif"
+  printf 'dn: %s\nchangetype: modify\nreplace: primaryGroupID\nprimaryGroupID: %s\n\n' "$reach_user" "$staff_rid" >>"$work/reach.ldif"
+  { printf 'dn: %s\nobjectClass: msDS-PasswordSettings\nmsDS-PasswordSettingsPrecedence: 40\n' "$reach_pso"
+    printf 'msDS-PasswordReversibleEncryptionEnabled: FALSE\nmsDS-PasswordHistoryLength: 3\n'
+    printf 'msDS-PasswordComplexityEnabled: TRUE\nmsDS-MinimumPasswordLength: 9\nmsDS-MinimumPasswordAge: -864000000000\n'
+    printf 'msDS-MaximumPasswordAge: -17280000000000\nmsDS-LockoutThreshold: 4\n'
+    printf 'msDS-LockoutObservationWindow: -6000000000\nmsDS-LockoutDuration: -6000000000\n'
+    printf 'msDS-PSOAppliesTo: CN=Auditors,OU=Groups,%s\n' "$base"; } >>"$work/reach.ldif"
+  if [ -n "$staff_rid" ] && as_admin ldapmodify -a -f "$work/reach.ldif"; then
+    AS=$admin compare pso-reach -- '*' pso
+    AS=$admin compare pso-reach-all -- '*' all /y=n
+    AS=$admin BATCH=7 compare pso-reach-group -- Auditors pso /g
+    # The account reached through its primary group alone shows the settings applied to Auditors.
+    AS=$admin run_once batched -- psoprimary pso /j
+    grep -q 'AuditorsPSO$' "$work/batched.out" && echo "ok   pso-reach-primary" ||
+      fail "pso-reach-primary: $(cat "$work/batched.out" "$work/batched.err")"
+  else
+    fail "pso-reach: the password settings applied to Auditors could not be added"
+  fi
+  remove_reach
   # Batches of 7: many batches in flight one behind the other, the name forms read in bulk.
   BATCH=7 compare small-batches-all -- '*' all
   BATCH=7 compare small-batches-nt -- '*' all /y=n

@@ -47,29 +47,12 @@
 
 #include "directory/ads/ads.h"
 #include "directory/ads/ldap_values.h"
+#include "directory/ads/win32/ads_win32_internal.h"
 #include "directory/ads/win32/bind_targets.h"
 
 namespace {
 
-constexpr int kTimeoutSeconds = 30;  // every request has a network timeout
-
-// Batched reads run on several threads, one connection each.
-std::atomic<uint64_t> g_round_trips{0};
 std::mutex g_connections_mutex;
-
-std::wstring OemToWide(const std::string& text) {
-  const int length = MultiByteToWideChar(CP_OEMCP, 0, text.c_str(), -1, nullptr, 0);
-  std::wstring wide(length > 0 ? length - 1 : 0, L'\0');
-  if (length > 1) MultiByteToWideChar(CP_OEMCP, 0, text.c_str(), -1, wide.data(), length);
-  return wide;
-}
-
-std::string WideToOem(const wchar_t* text) {
-  const int length = WideCharToMultiByte(CP_OEMCP, 0, text, -1, nullptr, 0, nullptr, nullptr);
-  std::string narrow(length > 0 ? length - 1 : 0, '\0');
-  if (length > 1) WideCharToMultiByte(CP_OEMCP, 0, text, -1, narrow.data(), length, nullptr, nullptr);
-  return narrow;
-}
 
 // Directory strings are UTF-8 on the wire.
 std::string Utf8ToOem(const char* bytes, size_t size) {
@@ -77,13 +60,6 @@ std::string Utf8ToOem(const char* bytes, size_t size) {
   std::wstring wide(length, L'\0');
   if (length > 0) MultiByteToWideChar(CP_UTF8, 0, bytes, static_cast<int>(size), wide.data(), length);
   return WideToOem(wide.c_str());
-}
-
-// The one funnel through which every failure of this layer becomes the code the program reports,
-// with the server's own words about it kept for the reason text (empty when it gave none).
-AdsResult Failure(AdsResult result, const std::string& diagnostic) {
-  SetLastFailure(result, diagnostic);
-  return result;
 }
 
 AdsResult Win32Result(DWORD error) { return Failure(HresultFromWin32(error), ""); }
@@ -109,25 +85,6 @@ std::string ServerDiagnostic(LDAP* ld, ULONG code, LDAPMessage* result) {
     ldap_memfreeW(text);
   }
   return diagnostic;
-}
-
-// A failed LDAP call, with its result message when it gave one.
-AdsResult LdapFailure(LDAP* ld, ULONG code, LDAPMessage* result = nullptr) {
-  const std::string diagnostic = ServerDiagnostic(ld, code, result);
-  return Failure(LdapFailureCode(static_cast<int>(code), diagnostic), diagnostic);
-}
-
-// A bound connection to one server with one set of credentials.
-struct Connection {
-  LDAP* ld = nullptr;
-  bool bound = false;
-  bool tls = false;  // LDAPS: the bind adds no signing or sealing of its own
-};
-
-// Whether the program runs under Wine (see the head of this file).
-bool UnderWine() {
-  static const bool wine = GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr;
-  return wine;
 }
 
 std::string Environment(const char* name) {
@@ -342,38 +299,6 @@ AdsResult GetConnection(const std::string& server, const AdsCredentials* credent
   return kAdsOk;
 }
 
-// Every attribute of an entry that has values, decoded by the decoder both transports share.
-std::vector<AdsAttribute> EntryAttributes(LDAP* ld, LDAPMessage* entry) {
-  std::vector<AdsAttribute> attributes;
-  BerElement* position = nullptr;
-  for (PWCHAR name = ldap_first_attributeW(ld, entry, &position); name != nullptr;
-       name = ldap_next_attributeW(ld, entry, position)) {
-    berval** values = ldap_get_values_lenW(ld, entry, name);
-    AddLdapAttribute(WideToOem(name), values, Utf8ToOem, &attributes);
-    if (values != nullptr) ldap_value_free_len(values);
-    ldap_memfreeW(name);
-  }
-  if (position != nullptr) ber_free(position, 0);
-  return attributes;
-}
-
-// The security descriptor parts an ordinary user may read: owner, group and DACL.
-struct SdFlagsControl {
-  berval value;
-  char bytes[5] = {0x30, 0x03, 0x02, 0x01, 0x07};
-  LDAPControlW control;
-  LDAPControlW* list[2];
-  SdFlagsControl() {
-    value.bv_len = sizeof bytes;
-    value.bv_val = bytes;
-    control.ldctl_oid = const_cast<PWCHAR>(L"1.2.840.113556.1.4.801");
-    control.ldctl_value = value;
-    control.ldctl_iscritical = FALSE;
-    list[0] = &control;
-    list[1] = nullptr;
-  }
-};
-
 // A base-scope read of the named attributes (all of them when names is empty).
 AdsResult ReadBase(LDAP* ld, const std::wstring& dn, const std::vector<std::string>& names,
                    std::vector<AdsAttribute>* attributes) {
@@ -406,26 +331,56 @@ AdsResult ReadBase(LDAP* ld, const std::wstring& dn, const std::vector<std::stri
 
 }  // namespace
 
-struct AdsObject {
-  Connection* connection;
-  std::string server;
-  std::wstring dn;
-};
+// Batched reads run on several threads, one connection each.
+std::atomic<uint64_t> g_round_trips{0};
 
-struct AdsSearch {
-  LDAP* ld;
-  bool tls;
-  std::wstring base;
-  std::wstring filter;
-  std::vector<std::wstring> attributes;
-  std::wstring sort_on;  // the attribute the server is asked to order the rows by, or empty
-  int scope;
-  int page_size;
-  berval* cookie = nullptr;
-  bool last_page = false;
-  LDAPMessage* page = nullptr;
-  LDAPMessage* next_entry = nullptr;
-};
+std::wstring OemToWide(const std::string& text) {
+  const int length = MultiByteToWideChar(CP_OEMCP, 0, text.c_str(), -1, nullptr, 0);
+  std::wstring wide(length > 0 ? length - 1 : 0, L'\0');
+  if (length > 1) MultiByteToWideChar(CP_OEMCP, 0, text.c_str(), -1, wide.data(), length);
+  return wide;
+}
+
+std::string WideToOem(const wchar_t* text) {
+  const int length = WideCharToMultiByte(CP_OEMCP, 0, text, -1, nullptr, 0, nullptr, nullptr);
+  std::string narrow(length > 0 ? length - 1 : 0, '\0');
+  if (length > 1) WideCharToMultiByte(CP_OEMCP, 0, text, -1, narrow.data(), length, nullptr, nullptr);
+  return narrow;
+}
+
+// The one funnel through which every failure of this layer becomes the code the program reports,
+// with the server's own words about it kept for the reason text (empty when it gave none).
+AdsResult Failure(AdsResult result, const std::string& diagnostic) {
+  SetLastFailure(result, diagnostic);
+  return result;
+}
+
+// A failed LDAP call, with its result message when it gave one.
+AdsResult LdapFailure(LDAP* ld, ULONG code, LDAPMessage* result) {
+  const std::string diagnostic = ServerDiagnostic(ld, code, result);
+  return Failure(LdapFailureCode(static_cast<int>(code), diagnostic), diagnostic);
+}
+
+// Whether the program runs under Wine (see the head of this file).
+bool UnderWine() {
+  static const bool wine = GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr;
+  return wine;
+}
+
+// Every attribute of an entry that has values, decoded by the decoder both transports share.
+std::vector<AdsAttribute> EntryAttributes(LDAP* ld, LDAPMessage* entry) {
+  std::vector<AdsAttribute> attributes;
+  BerElement* position = nullptr;
+  for (PWCHAR name = ldap_first_attributeW(ld, entry, &position); name != nullptr;
+       name = ldap_next_attributeW(ld, entry, position)) {
+    berval** values = ldap_get_values_lenW(ld, entry, name);
+    AddLdapAttribute(WideToOem(name), values, Utf8ToOem, &attributes);
+    if (values != nullptr) ldap_value_free_len(values);
+    ldap_memfreeW(name);
+  }
+  if (position != nullptr) ber_free(position, 0);
+  return attributes;
+}
 
 AdsResult AdsOpenObject(const std::string& path, const AdsCredentials* credentials, uint32_t flags,
                         AdsObject** object) {
@@ -472,109 +427,6 @@ AdsResult AdsGetObjectInformation(AdsObject* object, std::string* path_name, std
     if (!attribute.values.empty()) *class_name = attribute.values.back().text;
   }
   return kAdsOk;
-}
-
-namespace {
-
-// Fetches the next page of a search into search->page.
-AdsResult FetchPage(AdsSearch* search) {
-  if (search->page != nullptr) {
-    ldap_msgfree(search->page);
-    search->page = nullptr;
-  }
-  PLDAPControlW page_control = nullptr;
-  ULONG code = ldap_create_page_controlW(search->ld, static_cast<ULONG>(search->page_size), search->cookie,
-                                         FALSE, &page_control);
-  if (code != LDAP_SUCCESS) return LdapFailure(search->ld, code);
-  // A search asking for the security descriptor reads the parts an ordinary user may read.
-  SdFlagsControl sd_flags;
-  bool descriptor = false;
-  for (const std::wstring& name : search->attributes)
-    descriptor |= _wcsicmp(name.c_str(), L"nTSecurityDescriptor") == 0;
-  // Every page asks for the same order, as the server's position was taken with it.
-  PLDAPControlW sort = nullptr;
-  if (!search->sort_on.empty()) {
-    LDAPSortKeyW key = {search->sort_on.data(), nullptr, FALSE};
-    PLDAPSortKeyW keys[2] = {&key, nullptr};
-    if (ldap_create_sort_controlW(search->ld, keys, FALSE, &sort) != LDAP_SUCCESS) sort = nullptr;
-  }
-  PLDAPControlW controls[4] = {page_control, nullptr, nullptr, nullptr};
-  int next = 1;
-  if (descriptor) controls[next++] = &sd_flags.control;
-  if (sort != nullptr) controls[next] = sort;
-  std::vector<PWCHAR> list;
-  for (std::wstring& name : search->attributes) list.push_back(name.data());
-  list.push_back(nullptr);
-  LDAP_TIMEVAL timeout = {kTimeoutSeconds, 0};
-  ++g_round_trips;
-  code = ldap_search_ext_sW(search->ld, search->base.data(), static_cast<ULONG>(search->scope),
-                            search->filter.data(), search->attributes.empty() ? nullptr : list.data(), 0,
-                            controls, nullptr, &timeout, 0, &search->page);
-  ldap_control_freeW(page_control);
-  if (sort != nullptr) ldap_control_freeW(sort);
-  // The page, also of a failed search, is freed with the search.
-  if (code != LDAP_SUCCESS && code != LDAP_SIZELIMIT_EXCEEDED)
-    return LdapFailure(search->ld, code, search->page);
-  // The cookie of the next page, empty on the last one.
-  PLDAPControlW* returned = nullptr;
-  ULONG server_code = 0;
-  ldap_parse_resultW(search->ld, search->page, &server_code, nullptr, nullptr, nullptr, &returned, FALSE);
-  if (search->cookie != nullptr) {
-    ber_bvfree(search->cookie);
-    search->cookie = nullptr;
-  }
-  ULONG total = 0;
-  if (returned == nullptr ||
-      ldap_parse_page_controlW(search->ld, returned, &total, &search->cookie) != LDAP_SUCCESS ||
-      search->cookie == nullptr || search->cookie->bv_len == 0) {
-    search->last_page = true;
-  }
-  if (returned != nullptr) ldap_controls_freeW(returned);
-  search->next_entry = ldap_first_entry(search->ld, search->page);
-  return kAdsOk;
-}
-
-}  // namespace
-
-AdsResult AdsExecuteSearch(AdsObject* base, int scope, int page_size, const std::string& filter,
-                           const std::vector<std::string>& attributes, AdsSearch** search,
-                           const char* sort_on) {
-  auto running = std::make_unique<AdsSearch>();
-  running->ld = base->connection->ld;
-  running->tls = base->connection->tls;
-  running->base = base->dn;
-  running->filter = OemToWide(filter);
-  for (const std::string& name : attributes) running->attributes.push_back(OemToWide(name));
-  if (sort_on != nullptr) running->sort_on = OemToWide(sort_on);
-  running->scope = scope;
-  running->page_size = page_size > 0 ? page_size : 1000;
-  if (running->tls && UnderWine()) running->page_size = 1;  // see the head of this file
-  const AdsResult result = FetchPage(running.get());
-  if (result != kAdsOk) {
-    AdsCloseSearch(running.release());
-    return result;
-  }
-  *search = running.release();
-  return kAdsOk;
-}
-
-AdsResult AdsGetNextRow(AdsSearch* search, std::vector<AdsAttribute>* row) {
-  row->clear();
-  while (search->next_entry == nullptr) {
-    if (search->last_page) return kAdsNoMoreRows;
-    const AdsResult result = FetchPage(search);
-    if (result != kAdsOk) return result;
-  }
-  *row = EntryAttributes(search->ld, search->next_entry);
-  search->next_entry = ldap_next_entry(search->ld, search->next_entry);
-  return kAdsOk;
-}
-
-void AdsCloseSearch(AdsSearch* search) {
-  if (search == nullptr) return;
-  if (search->page != nullptr) ldap_msgfree(search->page);
-  if (search->cookie != nullptr) ber_bvfree(search->cookie);
-  delete search;
 }
 
 AdsResult AdsGetClassProperties(const std::string& path, const AdsCredentials* credentials,

@@ -1,6 +1,6 @@
 // Shared pieces of the directory layer over wldap32: the failure funnel, text conversions, the
 // bound connections, entry decoding and the SD-flags control, used by ads_win32.cc (binds, reads,
-// name services) and ads_win32_search.cc (paged searches).
+// name services) and ads_search_win32.cc (paged searches).
 #ifndef LORVEX_DIRECTORY_ADS_WIN32_ADS_WIN32_INTERNAL_H_
 #define LORVEX_DIRECTORY_ADS_WIN32_ADS_WIN32_INTERNAL_H_
 

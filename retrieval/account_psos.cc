@@ -77,19 +77,23 @@ bool AccountPsos::Find(const RetrievalScope& scope) {
   }
 
   // The groups among the targets, then the groups nested in them, level by level; each group once,
-  // so that cycles end.
+  // so that cycles end. Each group adds its members and the accounts whose primary group it is.
   std::vector<std::string> terms;
   std::unordered_set<std::string> groups;
-  std::vector<std::string> level;
-  auto add_groups = [&](const std::vector<std::string>& filters) {
+  std::vector<std::string> level;  // the membership terms of the groups found last
+  // group_terms may be level itself: the filters are made before it is emptied.
+  auto add_groups = [&](const std::vector<std::string>& group_terms) {
+    std::vector<std::string> filters;
+    for (const std::string& filter : OrFilters(group_terms))
+      filters.push_back("(&(objectClass=group)" + filter + ")");
     level.clear();
     return SearchRows(domain, kAdsScopeSubtree, filters, {"distinguishedName", "objectSid"},
                       [&](const std::vector<AdsAttribute>& row) {
                         std::string dn, rid;
                         if (!FirstText(row, "distinguishedName", &dn)) return true;
                         if (!groups.insert(LowerCase(dn)).second) return true;
-                        level.push_back(dn);
-                        terms.push_back("(memberOf=" + EscapeFilterLiteral(dn) + ")");
+                        level.push_back("(memberOf=" + EscapeFilterLiteral(dn) + ")");
+                        terms.push_back(level.back());
                         if (GroupRid(row, &rid)) terms.push_back("(primaryGroupID=" + rid + ")");
                         return groups.size() <= kMaxGroups;
                       });
@@ -98,17 +102,9 @@ bool AccountPsos::Find(const RetrievalScope& scope) {
   for (const std::string& target : targets) {
     target_terms.push_back("(distinguishedName=" + EscapeFilterLiteral(target) + ")");
   }
-  std::vector<std::string> filters;
-  for (const std::string& filter : OrFilters(target_terms))
-    filters.push_back("(&(objectClass=group)" + filter + ")");
-  if (!add_groups(filters)) return false;
+  if (!add_groups(target_terms)) return false;
   while (!level.empty()) {
-    std::vector<std::string> nested;
-    for (const std::string& group : level) nested.push_back("(memberOf=" + EscapeFilterLiteral(group) + ")");
-    filters.clear();
-    for (const std::string& filter : OrFilters(nested))
-      filters.push_back("(&(objectClass=group)" + filter + ")");
-    if (!add_groups(filters)) return false;
+    if (!add_groups(level)) return false;
   }
 
   // The accounts in reach, with the value the directory computes for each.

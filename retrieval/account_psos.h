@@ -20,7 +20,8 @@ class AccountPsos {
   /// Accounts in reach kept at most; a domain with more (a settings object applied to a large
   /// group) leaves the attribute to each account's own read, so that memory stays bounded.
   static constexpr size_t kMaxAccounts = 5000;
-  /// Groups in reach followed at most, nested ones included.
+  /// Groups in reach followed at most, nested ones included; also the most objects the settings
+  /// objects together may be applied to.
   static constexpr size_t kMaxGroups = 500;
 
   /// Finds the accounts in reach of the settings objects of the scope's domain, on its default

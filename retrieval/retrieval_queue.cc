@@ -15,16 +15,6 @@ namespace {
 
 bool IsStop(int code) { return code == kWorkNoMemory || code == kWorkCancelled; }
 
-// What the retrievals of the run read besides the objects' own attributes.
-BatchNeeds NeedsOf(const RunContext* run, const RetrievalScope& scope) {
-  BatchNeeds needs;
-  const bool per_controller = !scope.single && scope.has_list;
-  needs.last_logon = per_controller && ShowsControllerValue(run, kLld);
-  needs.when_changed = per_controller && ShowsControllerValue(run, kMd);
-  needs.descriptor = run->restriction == kPuc || run->restriction == kAll;
-  return needs;
-}
-
 }  // namespace
 
 RetrievalQueue::RetrievalQueue(RunContext* run) : run_(run) {
@@ -162,7 +152,11 @@ bool RetrievalQueue::Hold(OutputContext* out, int32_t code, int increment) {
 }
 
 BatchNeeds RetrievalQueue::Needs(const RetrievalScope& scope) const {
-  BatchNeeds needs = NeedsOf(run_, scope);
+  BatchNeeds needs;
+  const bool per_controller = !scope.single && scope.has_list;
+  needs.last_logon = per_controller && ShowsControllerValue(run_, kLld);
+  needs.when_changed = per_controller && ShowsControllerValue(run_, kMd);
+  needs.descriptor = run_->restriction == kPuc || run_->restriction == kAll;
   auto it = psos_.find(PsoKey(scope));
   if (it != psos_.end() && it->second) needs.psos = it->second.get();
   return needs;

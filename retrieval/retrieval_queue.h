@@ -86,7 +86,7 @@ class RetrievalQueue final : public OutputHold {
   int Advance();
   /// Retrieves and prints a started batch; returns the code of its last object.
   int Finish(Started* batch);
-  /// What the batches of objects in a scope read.
+  /// What the batches of objects in a scope read besides the objects' own attributes.
   BatchNeeds Needs(const RetrievalScope& scope) const;
   /// The domain of a scope, as the accounts in reach of its password settings objects are kept.
   static std::string PsoKey(const RetrievalScope& scope);

@@ -165,12 +165,12 @@ RetrievalScope CurrentRetrievalScope(const RunContext* run) {
   }
   if (run->server_list) {
     scope.has_list = true;
-    // The object's own read goes to the default server (under /$ to the list's first entry), so
-    // its values are credited to that controller's entry and every other entry is read on its
-    // own. The directory may list the default server anywhere, or not at all when the
-    // specification leaves it out; then the own read's values belong to no listed controller and
-    // count for nothing. An empty list (nothing matched the specification) leaves the own read as
-    // the only source, as with no list.
+    // The object's own read goes to the default server (under /$ to the list's first entry), so its
+    // values are credited to that controller's entry and every other entry is read on its own. The
+    // directory may list the default server anywhere, or not at all when the server specification
+    // leaves it out; then the own read's values belong to no listed controller and count for nothing.
+    // An empty list (nothing matched the server specification) leaves the own read as the only source,
+    // as with no list.
     const ServerEntry* own = scope.single ? run->server_list->head : nullptr;
     for (const ServerEntry* entry = run->server_list->head; entry && !own; entry = entry->next) {
       if (EqualsIgnoreCase(entry->name, run->directory->server_name)) own = entry;
